@@ -1,0 +1,259 @@
+#include "app/linklist.h"
+
+#include <QDragEnterEvent>
+#include <QFontMetrics>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QStyle>
+
+namespace tv {
+
+int LinkListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_items.size());
+}
+
+QVariant LinkListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_items.size())
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return m_items.at(index.row());
+    return {};
+}
+
+Qt::ItemFlags LinkListModel::flags(const QModelIndex &index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::ItemIsDropEnabled;
+}
+
+void LinkListModel::clear()
+{
+    beginResetModel();
+    m_items.clear();
+    endResetModel();
+}
+
+void LinkListModel::append(const QString &address)
+{
+    const int row = int(m_items.size());
+    beginInsertRows({}, row, row);
+    m_items.append(address);
+    endInsertRows();
+}
+
+void LinkListModel::append(const QStringList &addresses)
+{
+    if (addresses.isEmpty())
+        return;
+    const int row = int(m_items.size());
+    beginInsertRows({}, row, row + int(addresses.size()) - 1);
+    m_items.append(addresses);
+    endInsertRows();
+}
+
+LinkList::LinkList(QWidget *parent) : QListView(parent), m_model(new LinkListModel(this))
+{
+    setObjectName(QStringLiteral("List1"));
+    setModel(m_model);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setUniformItemSizes(true);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setTextElideMode(Qt::ElideNone);
+    setWordWrap(false);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setDropIndicatorShown(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { selectionTouched(); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { selectionTouched(); });
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this] { selectionTouched(); });
+}
+
+void LinkList::Clear()
+{
+    m_model->clear();
+    selectionModel()->clear();
+    m_selCount = 0;
+    m_selCountValid = true;
+}
+
+bool LinkList::Append(const QString &address)
+{
+    if (ListCount() >= MaxItems)
+        return false;
+    m_model->append(address);
+    return true;
+}
+
+int LinkList::AppendMany(const QStringList &addresses)
+{
+    const int n = std::min<int>(Room(), int(addresses.size()));
+    if (n <= 0)
+        return 0;
+    m_model->append(n == addresses.size() ? addresses : addresses.mid(0, n));
+    return n;
+}
+
+bool LinkList::Selected(int i) const
+{
+    return selectionModel()->isSelected(m_model->index(i));
+}
+
+void LinkList::setSelected(int i, bool selected)
+{
+    const QModelIndex idx = m_model->index(i);
+    if (!idx.isValid())
+        return;
+    selectionModel()->select(idx, selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+}
+
+int LinkList::SelCount() const
+{
+    // Queried on every availability tick: recount only after a change.
+    if (!m_selCountValid) {
+        int n = 0;
+        const QItemSelection sel = selectionModel()->selection();
+        for (const QItemSelectionRange &r : sel)
+            n += r.height();
+        m_selCount = n;
+        m_selCountValid = true;
+    }
+    return m_selCount;
+}
+
+int LinkList::ListIndex() const
+{
+    const QModelIndex idx = currentIndex();
+    return idx.isValid() ? idx.row() : -1;
+}
+
+void LinkList::setListIndex(int i)
+{
+    const QModelIndex idx = m_model->index(i);
+    if (!idx.isValid()) {
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        return;
+    }
+    // Setting the focus item also selects it, as a list box does.
+    selectionModel()->setCurrentIndex(idx, QItemSelectionModel::Select);
+    scrollTo(idx);
+}
+
+int LinkList::TopIndex() const
+{
+    const QModelIndex idx = indexAt(QPoint(1, 1));
+    return idx.isValid() ? idx.row() : 0;
+}
+
+void LinkList::setTopIndex(int i)
+{
+    const QModelIndex idx = m_model->index(i);
+    if (idx.isValid())
+        scrollTo(idx, QAbstractItemView::PositionAtTop);
+}
+
+void LinkList::SelectAll()
+{
+    const int n = ListCount();
+    if (n == 0)
+        return;
+    selectionModel()->select(QItemSelection(m_model->index(0), m_model->index(n - 1)), QItemSelectionModel::Select);
+}
+
+void LinkList::RefreshExtent()
+{
+    const QFontMetrics fm(font());
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    int widest = 0;
+    for (const QString &item : m_model->items()) {
+        const int width = fm.horizontalAdvance(item) + scrollBar + 10;
+        if (width >= widest)
+            widest = width;
+    }
+    m_extent = widest;
+    updateGeometries();
+}
+
+void LinkList::updateGeometries()
+{
+    QListView::updateGeometries();
+    // The extent rule decides the horizontal scroll range, not the item sizes.
+    QScrollBar *h = horizontalScrollBar();
+    const int range = std::max(0, m_extent - viewport()->width());
+    h->setRange(0, range);
+    h->setPageStep(viewport()->width());
+    h->setSingleStep(std::max(1, fontMetrics().averageCharWidth()));
+}
+
+int LinkList::ItemFromPoint(const QPoint &viewportPoint) const
+{
+    const int n = ListCount();
+    if (n == 0)
+        return -1;
+    QModelIndex idx = indexAt(QPoint(1, viewportPoint.y()));
+    if (idx.isValid())
+        return idx.row();
+    // Outside the items: the nearest one.
+    const QRect first = visualRect(m_model->index(0));
+    if (viewportPoint.y() < first.top())
+        return TopIndex();
+    const QRect last = visualRect(m_model->index(n - 1));
+    if (viewportPoint.y() > last.bottom())
+        return n - 1;
+    return TopIndex();
+}
+
+void LinkList::mouseReleaseEvent(QMouseEvent *event)
+{
+    QListView::mouseReleaseEvent(event);
+    emit mouseReleased(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void LinkList::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QListView::mouseDoubleClickEvent(event);
+    emit doubleClicked(event->position().toPoint());
+}
+
+void LinkList::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit enterPressed();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+void LinkList::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasText()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void LinkList::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (event->mimeData()->hasText()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void LinkList::dropEvent(QDropEvent *event)
+{
+    if (!event->mimeData()->hasText()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit textDropped(event->mimeData()->text());
+}
+
+} // namespace tv

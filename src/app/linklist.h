@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QListView>
+#include <QStringList>
+
+namespace tv {
+
+// The list's entries: plain strings in the order they were added.
+class LinkListModel final : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    const QStringList &items() const { return m_items; }
+    void clear();
+    void append(const QString &address);
+    void append(const QStringList &addresses);
+
+private:
+    QStringList m_items;
+};
+
+// `List1`: the link list with multiple selection, a current index, a top
+// index and a horizontal extent of its own. It holds at most MaxItems entries.
+class LinkList final : public QListView
+{
+    Q_OBJECT
+public:
+    static constexpr int MaxItems = 32767;
+
+    explicit LinkList(QWidget *parent = nullptr);
+
+    void Clear();
+    // Adds the address as the last item; false (nothing added) when full.
+    bool Append(const QString &address);
+    // Adds as many as fit; returns how many were added.
+    int AppendMany(const QStringList &addresses);
+    int ListCount() const { return m_model->rowCount(); }
+    int Room() const { return MaxItems - ListCount(); }
+    QString List(int i) const { return m_model->items().value(i); }
+    const QStringList &Items() const { return m_model->items(); }
+    bool Selected(int i) const;
+    void setSelected(int i, bool selected);
+    int SelCount() const;
+    int ListIndex() const;
+    void setListIndex(int i);
+    int TopIndex() const;
+    void setTopIndex(int i);
+    void SelectAll();
+    // Recomputes the horizontal extent from the widest entry.
+    void RefreshExtent();
+    int HorizontalExtent() const { return m_extent; }
+    // The item at (or, outside the items, nearest to) a point of the list, or -1.
+    int ItemFromPoint(const QPoint &viewportPoint) const;
+
+signals:
+    void mouseReleased(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, const QPoint &pos);
+    void doubleClicked(const QPoint &pos);
+    void enterPressed();
+    void textDropped(const QString &text);
+
+protected:
+    void updateGeometries() override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void selectionTouched() { m_selCountValid = false; }
+
+    LinkListModel *m_model;
+    int m_extent = 0;
+    mutable int m_selCount = 0;
+    mutable bool m_selCountValid = true;
+};
+
+} // namespace tv

@@ -1,0 +1,69 @@
+#include "app/startup.h"
+
+#include "app/form1.h"
+#include "platform/singleinstance.h"
+#include "platform/systembrowser.h"
+
+#include <QApplication>
+
+namespace tv {
+
+namespace {
+
+// The browser window in front that shows an HTML page, if any.
+BrowserWindowPtr browserInFront(BrowserComponent &browser)
+{
+    try {
+        const QString front = browser.foregroundWindow();
+        if (front.isEmpty())
+            return nullptr;
+        const QList<BrowserWindowPtr> windows = browser.shellWindows();
+        for (const BrowserWindowPtr &w : windows) {
+            try {
+                if (w->isHtmlDocument() && w->hwnd() == front)
+                    return w;
+            } catch (const BrowserError &) {
+                // One unreadable window does not end the search.
+            }
+        }
+    } catch (const BrowserError &) {
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int runTallyvane(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tallyvane"));
+    QApplication::setOrganizationName(QStringLiteral("Quillmere"));
+    QApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("tallyvane"));
+
+    std::unique_ptr<BrowserComponent> browser = createSystemBrowser();
+
+    SingleInstance instance(QStringLiteral("tallyvane"));
+    if (!instance.tryBecomeFirst()) {
+        QString address;
+        if (BrowserWindowPtr front = browserInFront(*browser)) {
+            try {
+                address = front->locationUrl();
+            } catch (const BrowserError &) {
+            }
+        }
+        instance.handOver(address);
+        browser->shutdown();
+        return 0;
+    }
+
+    Form1 form(browser.get());
+    QObject::connect(&instance, &SingleInstance::handedOver, &form, &Form1::receiveHandOver);
+    form.setWb2(browserInFront(*browser));
+    form.Form_Load();
+    const int code = app.exec();
+    browser->shutdown();
+    return code;
+}
+
+} // namespace tv

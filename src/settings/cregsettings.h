@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace tv {
+
+// The program's only way into its persistent settings: company / application /
+// section / key, string values, kept in the user's INI file through QSettings.
+class CRegSettings
+{
+public:
+    using Pairs = QList<QPair<QString, QString>>;
+
+    static QString defaultCompany();
+    static QString defaultAppName();
+
+    QString Company() const { return m_company; }
+    void setCompany(const QString &company);
+    QString AppName() const { return m_appName; }
+    void setAppName(const QString &appName);
+
+    QString GetSetting(const QString &section, const QString &key, const QString &defaultValue = QString()) const;
+    bool SaveSetting(const QString &section, const QString &key, const QString &setting);
+    // Every string value of the section in natural key order ("Type 2" before
+    // "Type 10"); empty when the section is missing or holds no string value.
+    Pairs GetAllSettings(const QString &section) const;
+    // An empty key deletes the whole section.
+    bool DeleteSetting(const QString &section, const QString &key = QString());
+
+    // Where the settings of this company and application live.
+    QString fileName() const;
+
+private:
+    QString m_company = defaultCompany();
+    QString m_appName = defaultAppName();
+};
+
+// Compares with runs of digits taken as numbers, so that "Type 2" < "Type 10".
+bool naturalLess(const QString &a, const QString &b);
+
+} // namespace tv
