@@ -126,6 +126,8 @@ public:
     void wb2_ProgressChange(qint32 progress, qint32 progressMax);
     // Makes the window the one being harvested and routes its events here.
     void setWb2(BrowserWindowPtr window);
+    // A page load that reports nothing for this long ends the build.
+    int buildStallMs = 120000;
 
     // Receives an address handed over by a second start.
     void receiveHandOver(const QString &address);
@@ -190,6 +192,7 @@ private:
     bool m_openRequest = false;
     bool m_formEnabled = true;
     bool m_unloaded = false;
+    QTimer *m_buildStall = nullptr;
 };
 
 } // namespace tv
