@@ -1,0 +1,636 @@
+#include "app/form1.h"
+#include "app/linklist.h"
+#include "builders/answermodal.h"
+#include "builders/form5.h"
+#include "platform/commoncontrols.h"
+#include "support/fakebrowser.h"
+#include "support/testenv.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+
+using namespace tv;
+using tvtest::FakeBrowserWindow;
+using tvtest::makeDocument;
+
+namespace {
+
+const QString Problem = QStringLiteral("Tallyvane encountered a problem building a list from this url.");
+const QString Building = QStringLiteral("Bulding list (press \"Esc\" to cancel).");
+const QString P = QStringLiteral("http://site.test/");
+
+} // namespace
+
+class TestUrlBuild : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void dialogBuildRunsToCompletion();
+    void completionClearsOrAppends_data();
+    void completionClearsOrAppends();
+    void navigationErrorMessage_data();
+    void navigationErrorMessage();
+    void frameCompletionAndErrorsDoNotEndBuild();
+    void escCancelsLoad();
+    void dropBuildsWithoutDialog();
+    void realDropOnList();
+    void pageOpenInBrowserIsHarvestedTwice_data();
+    void pageOpenInBrowserIsHarvestedTwice();
+    void filtersApplied_data();
+    void filtersApplied();
+    void dialogCancelledBuildsNothing();
+    void progressFollowsBrowser();
+    void popUpsAreCancelled();
+    void unreadableDocumentEndsWithShortError();
+    void browserThatCannotStart();
+    void stalledLoadEnds();
+    void fullListReportsLeftOut();
+    void startUpHarvestsPageInFront();
+    void handOverHarvests();
+    void handOverWithoutBrowserWindows_data();
+    void handOverWithoutBrowserWindows();
+
+private:
+    // Runs the menu command with the dialog answered: address, append.
+    std::shared_ptr<FakeBrowserWindow> buildFromDialog(const QString &address, bool append);
+    std::shared_ptr<FakeBrowserWindow> lastHarvest() const;
+    void fill(const QStringList &entries);
+    QString countText() const { return m_form->sbStatusBar->Panels("pnlProgress")->Text(); }
+    void verifyIdle();
+
+    std::unique_ptr<tvtest::MessageBoxScript> m_boxes;
+    std::unique_ptr<tvtest::FakeBrowserComponent> m_browser;
+    std::unique_ptr<Form1> m_form;
+};
+
+void TestUrlBuild::init()
+{
+    m_boxes = std::make_unique<tvtest::MessageBoxScript>();
+    m_browser = std::make_unique<tvtest::FakeBrowserComponent>();
+    m_form = std::make_unique<Form1>(m_browser.get());
+    m_form->settings().setCompany("Quillmere");
+    m_form->settings().setAppName("Tallyvane");
+    QFile::remove(m_form->settings().fileName());
+}
+
+void TestUrlBuild::cleanup()
+{
+    m_form.reset();
+    m_browser.reset();
+    m_boxes.reset();
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+std::shared_ptr<FakeBrowserWindow> TestUrlBuild::lastHarvest() const
+{
+    return m_browser->harvests.isEmpty() ? nullptr : m_browser->harvests.last().lock();
+}
+
+void TestUrlBuild::fill(const QStringList &entries)
+{
+    for (const QString &e : entries)
+        m_form->List1->Append(e);
+}
+
+std::shared_ptr<FakeBrowserWindow> TestUrlBuild::buildFromDialog(const QString &address, bool append)
+{
+    bool answered = false;
+    tvtest::answerModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<Form5 *>(modal);
+        if (!dialog)
+            return;
+        answered = true;
+        dialog->Check2->setChecked(append);
+        (dialog->Text1->isHidden() ? dialog->Combo1->lineEdit() : dialog->Text1)->setText(address);
+        dialog->Timer1_Timer();
+        dialog->Command1->click();
+    });
+    const qsizetype before = m_browser->harvests.size();
+    m_form->mnufURL_Click();
+    if (!answered)
+        qWarning("the URL dialog did not come up");
+    return m_browser->harvests.size() > before ? lastHarvest() : nullptr;
+}
+
+void TestUrlBuild::verifyIdle()
+{
+    QVERIFY(m_form->FormEnabled());
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(m_form->Status(), idleBanner());
+    QVERIFY(!m_form->wb2);
+    QCOMPARE(m_form->Progress(), 0);
+    QCOMPARE(m_form->ProgressMax(), 100);
+    QVERIFY(!m_form->sbStatusBar->Panels("pnlProgress")->hasPicture());
+}
+
+void TestUrlBuild::dialogBuildRunsToCompletion()
+{
+    m_form->Form_Load();
+    auto page = buildFromDialog(P, false);
+    QVERIFY(page);
+    // Loading: the window is disabled and busy until the page completes.
+    QCOMPARE(page->navigations, QStringList{P});
+    QVERIFY(page->silentSet);
+    QVERIFY(!m_form->FormEnabled());
+    QVERIFY(QApplication::overrideCursor());
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QCOMPARE(m_form->Status(), Building);
+    QCOMPARE(m_form->wb2, std::static_pointer_cast<BrowserWindow>(page));
+
+    page->doc = makeDocument(P, {P + "a", P + "b"});
+    page->fireDocumentComplete();
+    QCOMPARE(m_form->List1->Items(), QStringList({P + "a", P + "b"}));
+    QCOMPARE(countText(), QStringLiteral("2 links found"));
+    verifyIdle();
+    QVERIFY(m_boxes->shown().isEmpty());
+    // The invisible browser is let go once the build is over.
+    std::weak_ptr<FakeBrowserWindow> gone = page;
+    page.reset();
+    QTRY_VERIFY(gone.expired());
+}
+
+void TestUrlBuild::completionClearsOrAppends_data()
+{
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<bool>("append");
+    QTest::addColumn<QStringList>("links");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("A-B-A-with-B-listed-append")
+        << QStringList{P + "B"} << true << QStringList{P + "A", P + "B", P + "A"} << QStringList{P + "B", P + "A"};
+    QTest::newRow("replace-empties-list-first")
+        << QStringList{P + "old", P + "B"} << false << QStringList{P + "A", P + "B", P + "A"}
+        << QStringList{P + "A", P + "B"};
+    QTest::newRow("percent20-against-listed-blank")
+        << QStringList{P + "a b"} << true << QStringList{P + "a%20b", P + "c%20d"} << QStringList{P + "a b", P + "c d"};
+    QTest::newRow("frames-in-order")
+        << QStringList{} << false << QStringList{} << QStringList{P + "top", P + "f0", P + "f0-0", P + "f1"};
+    QTest::newRow("one-entry-count") << QStringList{} << false << QStringList{P + "only"} << QStringList{P + "only"};
+}
+
+void TestUrlBuild::completionClearsOrAppends()
+{
+    QFETCH(QStringList, listed);
+    QFETCH(bool, append);
+    QFETCH(QStringList, links);
+    QFETCH(QStringList, expected);
+
+    m_form->Form_Load();
+    fill(listed);
+    auto page = buildFromDialog(P, append);
+    QVERIFY(page);
+    QCOMPARE(m_form->append, append);
+    // Nothing changes before the page is complete.
+    QCOMPARE(m_form->List1->Items(), listed);
+    if (links.isEmpty()) {
+        page->doc = makeDocument(P, {P + "top"},
+                                 {makeDocument(P + "f0", {P + "f0"}, {makeDocument(P + "f0-0", {P + "f0-0", P + "top"})}),
+                                  nullptr, makeDocument(P + "f1", {P + "f1"})});
+    } else {
+        page->doc = makeDocument(P, links);
+    }
+    page->fireDocumentComplete();
+    QCOMPARE(m_form->List1->Items(), expected);
+    QCOMPARE(countText(), QStringLiteral("%1 links found").arg(expected.size()));
+    verifyIdle();
+}
+
+void TestUrlBuild::navigationErrorMessage_data()
+{
+    QTest::addColumn<qint32>("status");
+    QTest::addColumn<bool>("append");
+    QTest::addColumn<QString>("errorText");
+
+    QTest::newRow("404-replace") << 404 << false << "Object not found. ";
+    QTest::newRow("404-append") << 404 << true << "Object not found. ";
+    QTest::newRow("refused-connection") << qint32(0x800C0004u) << false << "Unable to connect to server.";
+    QTest::newRow("unlisted-status-in-decimal") << 418 << false << "418";
+    QTest::newRow("unlisted-moniker-code-negative") << qint32(0x800C0011u) << true << "-2146697199";
+}
+
+void TestUrlBuild::navigationErrorMessage()
+{
+    QFETCH(qint32, status);
+    QFETCH(bool, append);
+    QFETCH(QString, errorText);
+
+    m_form->Form_Load();
+    fill({P + "kept"});
+    auto page = buildFromDialog(P, append);
+    QVERIFY(page);
+    page->fireNavigateError(status);
+    QVERIFY(m_form->navError);
+    QCOMPARE(m_form->navErrorText, errorText);
+    // The browser ends on its own error page; its links are not harvested.
+    page->doc = makeDocument(P, {P + "error-page-link"});
+    page->fireDocumentComplete();
+
+    QCOMPARE(m_boxes->shown().size(), 1);
+    const MessageBoxRequest box = m_boxes->shown().first();
+    QCOMPARE(box.title, QStringLiteral("Error"));
+    QCOMPARE(box.icon, MsgIcon::Critical);
+    QCOMPARE(box.buttons, MsgButtons::Ok);
+    QCOMPARE(box.text, Problem + "\r\n\r\nError: " + errorText);
+    QCOMPARE(m_form->List1->Items(), append ? QStringList{P + "kept"} : QStringList{});
+    QCOMPARE(countText(), QStringLiteral("%1 links found").arg(append ? 1 : 0));
+    verifyIdle();
+
+    // The next build starts without the old error.
+    auto next = buildFromDialog(P, true);
+    QVERIFY(next);
+    QVERIFY(!m_form->navError);
+    QCOMPARE(m_form->navErrorText, QString());
+    next->doc = makeDocument(P, {P + "fresh"});
+    next->fireDocumentComplete();
+    QCOMPARE(m_form->List1->Items().last(), P + "fresh");
+    QCOMPARE(m_boxes->shown().size(), 1);
+}
+
+void TestUrlBuild::frameCompletionAndErrorsDoNotEndBuild()
+{
+    m_form->Form_Load();
+    auto page = buildFromDialog(P, false);
+    QVERIFY(page);
+    page->fireNavigateError(404, "frame-7");
+    page->doc = makeDocument(P, {P + "a"});
+    page->fireDocumentComplete("frame-7");
+    QVERIFY(!m_form->navError);
+    QVERIFY(m_form->wb2);
+    QVERIFY(!m_form->FormEnabled());
+    QCOMPARE(m_form->List1->ListCount(), 0);
+    page->fireDocumentComplete();
+    QCOMPARE(m_form->List1->Items(), QStringList{P + "a"});
+    QVERIFY(m_boxes->shown().isEmpty());
+    verifyIdle();
+}
+
+void TestUrlBuild::escCancelsLoad()
+{
+    m_form->Form_Load();
+    fill({P + "kept"});
+    auto page = buildFromDialog(P, false);
+    QVERIFY(page);
+    page->fireProgress(3, 10);
+    QVERIFY(m_form->sbStatusBar->Panels("pnlProgress")->hasPicture());
+
+    QTest::keyClick(m_form->List1, Qt::Key_Escape);
+    QCOMPARE(page->stopCalls, 1);
+    QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
+    verifyIdle();
+
+    // The page completing later adds nothing.
+    page->doc = makeDocument(P, {P + "late"});
+    page->fireDocumentComplete();
+    page->fireNavigateError(404);
+    page->fireProgress(5, 10);
+    QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
+    QVERIFY(m_boxes->shown().isEmpty());
+    verifyIdle();
+}
+
+void TestUrlBuild::dropBuildsWithoutDialog()
+{
+    m_form->Form_Load();
+    fill({P + "kept"});
+    m_form->append = true;
+    m_form->List1_OLEDragDrop(P + "dropped");
+    auto page = lastHarvest();
+    QVERIFY(page);
+    QCOMPARE(page->navigations, QStringList{P + "dropped"});
+    QVERIFY(page->silentSet);
+    QCOMPARE(m_form->goturl, QString());
+    // No dialog, no busy window, `append` untouched.
+    QVERIFY(m_form->FormEnabled());
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(m_form->append);
+    QCOMPARE(m_form->Status(), idleBanner());
+
+    page->doc = makeDocument(P, {P + "kept", P + "new"});
+    page->fireDocumentComplete();
+    QCOMPARE(m_form->List1->Items(), QStringList({P + "kept", P + "new"}));
+    verifyIdle();
+    QVERIFY(m_boxes->shown().isEmpty());
+}
+
+void TestUrlBuild::realDropOnList()
+{
+    m_form->Form_Load();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QMimeData data;
+    data.setText(P + "dragged");
+    QWidget *target = m_form->List1->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    auto page = lastHarvest();
+    QVERIFY(page);
+    QCOMPARE(page->navigations, QStringList{P + "dragged"});
+    QVERIFY(m_boxes->shown().isEmpty());
+    QTest::keyClick(m_form->List1, Qt::Key_Escape);
+}
+
+void TestUrlBuild::pageOpenInBrowserIsHarvestedTwice_data()
+{
+    QTest::addColumn<bool>("append");
+    QTest::addColumn<QStringList>("afterOpenPage");
+    QTest::addColumn<QStringList>("afterFreshLoad");
+    QTest::newRow("replace") << false << QStringList{P + "a", P + "b"} << QStringList{P + "a", P + "c"};
+    QTest::newRow("append") << true << QStringList{P + "old", P + "a", P + "b"}
+                            << QStringList{P + "old", P + "a", P + "b", P + "c"};
+}
+
+void TestUrlBuild::pageOpenInBrowserIsHarvestedTwice()
+{
+    QFETCH(bool, append);
+    QFETCH(QStringList, afterOpenPage);
+    QFETCH(QStringList, afterFreshLoad);
+
+    m_form->Form_Load();
+    fill({P + "old"});
+    auto other = m_browser->addWindow(P + "other");
+    other->doc = makeDocument(P + "other", {P + "x"});
+    auto notHtml = m_browser->addWindow(P, false);
+    auto open = m_browser->addWindow(P);
+    open->doc = makeDocument(P, {P + "a", P + "b", P + "a"});
+    auto twin = m_browser->addWindow(P);
+    twin->doc = makeDocument(P, {P + "twin"});
+
+    auto page = buildFromDialog(P, append);
+    QVERIFY(page);
+    // Listed at once from the window that shows the page.
+    QCOMPARE(m_form->List1->Items(), afterOpenPage);
+    QVERIFY(open->registeredAsBrowser);
+    QVERIFY(!twin->registeredAsBrowser);
+    QCOMPARE(open->navigations, QStringList());
+    QCOMPARE(m_form->wb2, std::static_pointer_cast<BrowserWindow>(page));
+
+    page->doc = makeDocument(P, {P + "a", P + "c"});
+    page->fireDocumentComplete();
+    QCOMPARE(m_form->List1->Items(), afterFreshLoad);
+    verifyIdle();
+    // The desktop window stays open: only the harvest browser is let go.
+    QCOMPARE(open->quitCalls, 0);
+}
+
+void TestUrlBuild::filtersApplied_data()
+{
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<QStringList>("ftypes");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList all{P + "a.gif", P + "b.GIF", P + "c.html", "http://bare-host.example"};
+    QTest::newRow("gif-only") << true << QStringList{"gif"} << QStringList{P + "a.gif"};
+    QTest::newRow("unchecked-lists-all") << false << QStringList{"gif"} << all;
+    QTest::newRow("checked-without-types-lists-all") << true << QStringList{} << all;
+    QTest::newRow("host-label-matches") << true << QStringList{"example", "html"}
+                                        << QStringList{P + "c.html", "http://bare-host.example"};
+}
+
+void TestUrlBuild::filtersApplied()
+{
+    QFETCH(bool, checked);
+    QFETCH(QStringList, ftypes);
+    QFETCH(QStringList, expected);
+
+    m_form->Form_Load();
+    m_form->ftypes = ftypes;
+    m_form->mnuopappfilt->setEnabled(true);
+    m_form->mnuopappfilt->setChecked(checked);
+    auto page = buildFromDialog(P, false);
+    QVERIFY(page);
+    page->doc = makeDocument(P, {P + "a.gif", P + "b.GIF", P + "c.html", "http://bare-host.example"});
+    page->fireDocumentComplete();
+    QCOMPARE(m_form->List1->Items(), expected);
+}
+
+void TestUrlBuild::dialogCancelledBuildsNothing()
+{
+    m_form->Form_Load();
+    fill({P + "kept"});
+    m_form->append = true;
+    tvtest::answerModal([](QWidget *modal) {
+        if (auto *dialog = qobject_cast<Form5 *>(modal))
+            dialog->Command3->click();
+    });
+    m_form->mnufURL_Click();
+    QVERIFY(m_browser->harvests.isEmpty());
+    QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
+    QVERIFY(m_form->append);
+    QVERIFY(m_form->FormEnabled());
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(!m_form->wb2);
+}
+
+void TestUrlBuild::progressFollowsBrowser()
+{
+    m_form->Form_Load();
+    fill({P + "x"});
+    auto page = buildFromDialog(P, true);
+    QVERIFY(page);
+    StatusPanel *panel = m_form->sbStatusBar->Panels("pnlProgress");
+
+    page->fireProgress(3, 10);
+    QCOMPARE(m_form->ProgressMax(), 10);
+    QCOMPARE(m_form->Progress(), 3);
+    QVERIFY(panel->hasPicture());
+    QCOMPARE(panel->Text(), QString());
+
+    // The total not known yet: no error, the bar keeps going.
+    page->fireProgress(4, 0);
+    QCOMPARE(m_form->Progress(), 4);
+    QVERIFY(m_form->ProgressMax() >= 4);
+    page->fireProgress(250, 0);
+    QCOMPARE(m_form->Progress(), 250);
+    QVERIFY(m_form->ProgressMax() >= 250);
+    page->fireProgress(7, -5);
+    QVERIFY(m_form->ProgressMax() >= 7);
+    QVERIFY(panel->hasPicture());
+
+    // The load ended: the count text comes back.
+    page->fireProgress(-1, 12);
+    QCOMPARE(m_form->ProgressMax(), 100);
+    QCOMPARE(m_form->Progress(), 0);
+    QVERIFY(!panel->hasPicture());
+    QCOMPARE(panel->Text(), QStringLiteral("1 links found"));
+    QVERIFY(m_form->wb2);
+    page->fireProgress(0, 0);
+    QVERIFY(!panel->hasPicture());
+
+    page->doc = makeDocument(P, {P + "y"});
+    page->fireDocumentComplete();
+    QCOMPARE(panel->Text(), QStringLiteral("2 links found"));
+    verifyIdle();
+}
+
+void TestUrlBuild::popUpsAreCancelled()
+{
+    m_form->Form_Load();
+    auto page = buildFromDialog(P, false);
+    QVERIFY(page);
+    QVERIFY(page->fireNewWindow());
+    QTest::keyClick(m_form->List1, Qt::Key_Escape);
+}
+
+void TestUrlBuild::unreadableDocumentEndsWithShortError()
+{
+    m_form->Form_Load();
+    fill({P + "kept"});
+    auto page = buildFromDialog(P, true);
+    QVERIFY(page);
+    // A picture or a PDF: no HTML document to read.
+    page->html = false;
+    page->fireDocumentComplete();
+    QCOMPARE(m_boxes->shown().size(), 1);
+    QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Error"));
+    QCOMPARE(m_boxes->shown().first().text, Problem);
+    QCOMPARE(m_boxes->shown().first().icon, MsgIcon::Critical);
+    QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
+    QCOMPARE(countText(), QStringLiteral("1 links found"));
+    verifyIdle();
+}
+
+void TestUrlBuild::browserThatCannotStart()
+{
+    m_form->Form_Load();
+    m_browser->failCreate = true;
+    buildFromDialog(P, false);
+    QCOMPARE(m_boxes->shown().size(), 1);
+    QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Error"));
+    QCOMPARE(m_boxes->shown().first().text, Problem + "\r\n\r\nError: cannot start a browser");
+    verifyIdle();
+
+    // A drop too ends at once, and the next drop is not mistaken for this one.
+    m_boxes->clear();
+    m_form->List1_OLEDragDrop(P + "dropped");
+    QCOMPARE(m_boxes->shown().size(), 1);
+    QCOMPARE(m_form->goturl, QString());
+    verifyIdle();
+}
+
+void TestUrlBuild::stalledLoadEnds()
+{
+    m_form->Form_Load();
+    fill({P + "kept"});
+    m_form->buildStallMs = 300;
+    auto page = buildFromDialog(P, false);
+    QVERIFY(page);
+    QTRY_COMPARE_WITH_TIMEOUT(m_boxes->shown().size(), 1, 5000);
+    QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Error"));
+    QCOMPARE(m_boxes->shown().first().text, Problem);
+    QCOMPARE(page->stopCalls, 1);
+    QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
+    verifyIdle();
+    page->doc = makeDocument(P, {P + "late"});
+    page->fireDocumentComplete();
+    QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
+}
+
+void TestUrlBuild::fullListReportsLeftOut()
+{
+    m_form->Form_Load();
+    QStringList many;
+    for (int i = 0; i < LinkList::MaxItems - 2; ++i)
+        many.append(P + QString::number(i));
+    m_form->List1->AppendMany(many);
+    auto page = buildFromDialog(P, true);
+    QVERIFY(page);
+    page->doc = makeDocument(P, {P + "0", P + "n1", P + "n2", P + "n3", P + "n4", P + "n3"});
+    page->fireDocumentComplete();
+    QCOMPARE(m_form->List1->ListCount(), LinkList::MaxItems);
+    QCOMPARE(m_form->List1->List(LinkList::MaxItems - 1), P + "n2");
+    QCOMPARE(countText(), QStringLiteral("32767 links found"));
+    verifyIdle();
+    QTRY_COMPARE(m_boxes->shown().size(), 1);
+    QCOMPARE(m_boxes->shown().first().title, QStringLiteral("List Full"));
+    QVERIFY2(m_boxes->shown().first().text.contains(u" 2 "), qPrintable(m_boxes->shown().first().text));
+}
+
+void TestUrlBuild::startUpHarvestsPageInFront()
+{
+    auto front = m_browser->addWindow(P);
+    front->doc = makeDocument(P, {P + "a", P + "a", P + "b%20c"}, {makeDocument(P + "f", {P + "f"})});
+    m_form->setWb2(front);
+    m_form->Form_Load();
+    QCOMPARE(m_form->List1->Items(), QStringList({P + "a", P + "b c", P + "f"}));
+    QCOMPARE(countText(), QStringLiteral("3 links found"));
+    QVERIFY(!m_form->wb2);
+    QVERIFY(m_form->FormEnabled());
+    QVERIFY(m_browser->harvests.isEmpty());
+}
+
+void TestUrlBuild::handOverHarvests()
+{
+    m_form->Form_Load();
+    fill({P + "old"});
+    m_form->append = true;
+    auto other = m_browser->addWindow(P + "other");
+    auto broken = m_browser->addWindow(P);
+    broken->broken = true;
+    auto shown = m_browser->addWindow(P);
+    shown->doc = makeDocument(P, {P + "a", P + "old"}, {makeDocument(P + "f", {P + "f"})});
+
+    m_form->receiveHandOver(P);
+    QCOMPARE(m_form->nurl, P);
+    QVERIFY(m_form->Timer3->isActive());
+    // Cleared whatever `append` says, then filled from the window.
+    QTRY_COMPARE(m_form->List1->Items(), QStringList({P + "a", P + "old", P + "f"}));
+    QVERIFY(!m_form->Timer3->isActive());
+    QCOMPARE(shown->innerTexts, (QList<QPair<QString, QString>>{{"insttxt", "poop"}}));
+    QCOMPARE(countText(), QStringLiteral("3 links found"));
+    QVERIFY(!m_form->wb2);
+    QVERIFY(m_boxes->shown().isEmpty());
+    QVERIFY(m_browser->harvests.isEmpty());
+}
+
+void TestUrlBuild::handOverWithoutBrowserWindows_data()
+{
+    QTest::addColumn<QString>("windows");
+    QTest::addColumn<bool>("message");
+    QTest::newRow("no-browser-window-open") << "none" << true;
+    QTest::newRow("window-list-unavailable") << "fail" << true;
+    QTest::newRow("no-window-shows-the-page") << "other" << false;
+}
+
+void TestUrlBuild::handOverWithoutBrowserWindows()
+{
+    QFETCH(QString, windows);
+    QFETCH(bool, message);
+
+    m_form->Form_Load();
+    fill({P + "old"});
+    if (windows == u"fail")
+        m_browser->failEnumerate = true;
+    if (windows == u"other")
+        m_browser->addWindow(P + "other")->doc = makeDocument(P + "other", {P + "x"});
+
+    m_form->receiveHandOver(P);
+    QTRY_VERIFY(!m_form->Timer3->isActive());
+    if (message) {
+        QCOMPARE(m_boxes->shown().size(), 1);
+        const MessageBoxRequest box = m_boxes->shown().first();
+        QCOMPARE(box.title, QStringLiteral("Error"));
+        QCOMPARE(box.text, QStringLiteral("Error listing links automatically. Please use \"Build list from URL\" in "
+                                          "\"List\" menu."));
+        QCOMPARE(box.icon, MsgIcon::Critical);
+        QCOMPARE(m_form->List1->Items(), QStringList{P + "old"});
+    } else {
+        QVERIFY(m_boxes->shown().isEmpty());
+        QCOMPARE(m_form->List1->ListCount(), 0);
+        QCOMPARE(countText(), QStringLiteral("0 links found"));
+    }
+    QVERIFY(!m_form->wb2);
+    QVERIFY(m_form->FormEnabled());
+}
+
+TV_TEST_MAIN(TestUrlBuild)
+#include "tst_urlbuild.moc"
