@@ -89,7 +89,7 @@ Form1::Form1(BrowserComponent *browser, QWidget *parent) : QMainWindow(parent), 
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer3->setInterval(15);
-    connect(Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
+    connect(Timer3, &QTimer::timeout, this, &Form1::onTimer3);
 
     connect(List1, &LinkList::mouseReleased, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
         List1_MouseUp(b, m, p.x(), p.y());
@@ -483,8 +483,23 @@ void Form1::receiveHandOver(const QString &address)
         showNormal();
     raise();
     activateWindow();
-    if (!address.isEmpty()) {
-        nurl = address;
+    emit handOverReceived(address);
+    if (address.isEmpty())
+        return;
+    // Several starts in a row must not overwrite an address not yet harvested.
+    if (Timer3->isActive()) {
+        m_pendingHandOvers.append(address);
+        return;
+    }
+    nurl = address;
+    Timer3->start();
+}
+
+void Form1::onTimer3()
+{
+    Timer3_Timer();
+    if (!Timer3->isActive() && !m_pendingHandOvers.isEmpty()) {
+        nurl = m_pendingHandOvers.takeFirst();
         Timer3->start();
     }
 }

@@ -18,10 +18,13 @@ void PictureBox::setPictureSize(int width, int height)
     if (width == m_image.width() && height == m_image.height())
         return;
     QImage image(width, height, QImage::Format_RGB32);
-    image.fill(m_back);
-    QPainter p(&image);
-    p.drawImage(0, 0, m_image);
-    p.end();
+    if (!image.isNull()) {
+        image.fill(m_back);
+        if (!m_image.isNull()) {
+            QPainter p(&image);
+            p.drawImage(0, 0, m_image);
+        }
+    }
     m_image = image;
     resize(width, height);
 }
