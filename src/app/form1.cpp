@@ -61,7 +61,7 @@ Form1::Form1(BrowserComponent *browser, QWidget *parent) : QMainWindow(parent), 
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tallyvane"));
-    setWindowIcon(QIcon(QStringLiteral(":/tallyvane.svg")));
+    setWindowIcon(applicationIcon());
     resize(640, 420);
 
     auto *central = new QWidget(this);

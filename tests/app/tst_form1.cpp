@@ -130,7 +130,10 @@ private slots:
         QVERIFY(f.Buttons(QStringLiteral("slideshow"))->isCheckable());
         QCOMPARE(f.Buttons(QStringLiteral("hide_br"))->Image(), 8);
         QCOMPARE(f.Buttons(QStringLiteral("resize"))->Image(), 12);
-        QVERIFY(!f.Buttons(QStringLiteral("list_url"))->icon().isNull());
+        for (QWidget *w : f.toolbarItems()) {
+            if (auto *b = qobject_cast<tv::ToolButton *>(w))
+                QVERIFY2(!b->icon().pixmap(24, 24).isNull(), qPrintable(b->Key()));
+        }
         QMenu *sav = f.Buttons(QStringLiteral("sav"))->menu();
         QVERIFY(sav);
         QCOMPARE(sav->actions().size(), 2);
