@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace tv {
 
@@ -306,15 +307,18 @@ void Form1::Form_Load()
 
 void Form1::applyZOrder(bool topmost)
 {
-    const bool current = windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    if (current == topmost)
+    Qt::WindowFlags flags = windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) == topmost)
         return;
-    const QRect geometry = this->geometry();
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
-    setGeometry(geometry);
-    if (wasVisible)
-        show();
+    flags.setFlag(Qt::WindowStaysOnTopHint, topmost);
+    if (QWindow *window = windowHandle()) {
+        // Changing the flags of the shown window keeps it where it is, unlike
+        // QWidget::setWindowFlags, which hides and re-creates it.
+        overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
 }
 
 int Form1::showModal(QDialog *dialog)

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QDialog>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -189,6 +190,31 @@ private slots:
         QVERIFY(!f.mnuopappfilt->isChecked());
         QVERIFY(f.ontop);
         QCOMPARE(f.owaction, 0);
+    }
+
+    void modalDialogLeavesTheTopmostLayerWhileOpen()
+    {
+        Form1 &f = loadForm();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QDialog dialog;
+        bool topmostWhileOpen = true;
+        bool visibleWhileOpen = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            topmostWhileOpen = f.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            visibleWhileOpen = f.isVisible();
+            dialog.accept();
+        });
+        QCOMPARE(f.showModal(&dialog), int(QDialog::Accepted));
+        QVERIFY(!topmostWhileOpen);
+        QVERIFY(visibleWhileOpen);
+        QVERIFY(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(f.isVisible());
+        QCOMPARE(dialog.parentWidget(), &f);
+
+        f.ontop = false;
+        QTimer::singleShot(0, &dialog, &QDialog::reject);
+        f.showModal(&dialog);
+        QVERIFY(!f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     }
 
     void countDisplayAndClear()
