@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
-#include <QStandardPaths>
 
 #include <functional>
 
@@ -30,7 +29,7 @@ QString listFileFilter()
 QString lastUsedSaveFolder(const CRegSettings &settings)
 {
     return settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"),
-                               QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+                               defaultDocumentsFolder());
 }
 
 void storeLastUsedSaveFolder(CRegSettings &settings, const QString &path)

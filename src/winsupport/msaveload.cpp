@@ -119,7 +119,13 @@ void resolveInitialFolder(const QString &initialFolder, QString *directory, QStr
         *fileName = info.fileName();
         return;
     }
-    *directory = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    *directory = defaultDocumentsFolder();
+}
+
+QString defaultDocumentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 QString ShowOpenFileDialog(QWidget *owner, QString &filter, const QString &title, const QString &initialFolder)

@@ -48,9 +48,12 @@ using FileDialogHandler = std::function<QString(const FileDialogRequest &)>;
 // Returns the handler it replaces; an empty handler restores the real dialogs.
 FileDialogHandler setFileDialogHandler(FileDialogHandler handler);
 
+// The user's documents folder, or the home folder while there is none.
+QString defaultDocumentsFolder();
+
 // Where a dialog starts for an initial folder that may also name a file:
 // an existing folder as it is; otherwise the file's folder with its name
-// offered; the user's documents folder when neither exists.
+// offered; defaultDocumentsFolder() when neither exists.
 void resolveInitialFolder(const QString &initialFolder, QString *directory, QString *fileName);
 
 } // namespace tv

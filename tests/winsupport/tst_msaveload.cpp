@@ -6,7 +6,6 @@
 
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -81,6 +80,7 @@ private slots:
     void convertFilter();
     void nameFilters_data();
     void nameFilters();
+    void documentsFolderOrHome();
     void initialFolder_data();
     void initialFolder();
     void requestAndCallerFilter();
@@ -142,6 +142,19 @@ void TestSaveLoad::nameFilters()
     QCOMPARE(tv::nameFiltersFromConverted(filter), nameFilters);
 }
 
+void TestSaveLoad::documentsFolderOrHome()
+{
+    const QByteArray savedHome = qgetenv("HOME");
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    const QString withoutDocuments = tv::defaultDocumentsFolder();
+    QDir(home.path()).mkpath(QStringLiteral("Documents"));
+    const QString withDocuments = tv::defaultDocumentsFolder();
+    qputenv("HOME", savedHome);
+    QCOMPARE(withoutDocuments, home.path());
+    QCOMPARE(withDocuments, home.filePath(QStringLiteral("Documents")));
+}
+
 void TestSaveLoad::initialFolder_data()
 {
     QTest::addColumn<QString>("initial");
@@ -159,7 +172,7 @@ void TestSaveLoad::initialFolder()
     QFETCH(QString, initial);
     QFETCH(QString, directory);
     QFETCH(QString, fileName);
-    const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString docs = tv::defaultDocumentsFolder();
     auto expand = [&](QString s) { return s.replace(QStringLiteral("<tmp>"), m_dir.path()).replace(QStringLiteral("<docs>"), docs); };
     QString dir, name;
     tv::resolveInitialFolder(expand(initial), &dir, &name);
