@@ -5,6 +5,7 @@
 #include "app/form9.h"
 #include "app/linklist.h"
 #include "app/listsearch.h"
+#include "mainwindowfixture.h"
 #include "modalresponder.h"
 #include "platform/commoncontrols.h"
 #include "support/fakebrowser.h"
@@ -79,48 +80,25 @@ private slots:
     void exportFromToolbarMenu();
 
 private:
-    QString countText() const;
 
-    std::unique_ptr<tvtest::FakeBrowserComponent> m_browser;
-    std::unique_ptr<tv::Form1> m_form;
-    std::unique_ptr<tvtest::MessageBoxScript> m_boxes;
-    QList<tv::FileDialogRequest> m_requests;
-    QString m_answerPath;
+    std::unique_ptr<tvtest::MainWindowFixture> m_fx;
     QTemporaryDir m_dir;
 };
 
 void TestListDialogs::init()
 {
-    m_boxes = std::make_unique<tvtest::MessageBoxScript>();
-    m_browser = std::make_unique<tvtest::FakeBrowserComponent>();
-    m_form = std::make_unique<tv::Form1>(m_browser.get());
-    m_form->Form_Load();
-    m_form->settings().DeleteSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"));
-    m_requests.clear();
-    m_answerPath.clear();
-    tv::setFileDialogHandler([this](const tv::FileDialogRequest &request) {
-        m_requests.append(request);
-        return std::exchange(m_answerPath, QString());
-    });
+    m_fx = std::make_unique<tvtest::MainWindowFixture>();
 }
 
 void TestListDialogs::cleanup()
 {
-    tv::setFileDialogHandler({});
-    m_form.reset();
-    m_browser.reset();
-    m_boxes.reset();
+    m_fx.reset();
     QVERIFY(!QApplication::overrideCursor());
-}
-
-QString TestListDialogs::countText() const
-{
-    return m_form->sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text();
 }
 
 void TestListDialogs::searchDialogLooks()
 {
-    tv::Form9 dialog(m_form.get());
+    tv::Form9 dialog(m_fx->form.get());
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Search List"));
     QCOMPARE(dialog.Label1->text(), QStringLiteral("Search text:"));
     QVERIFY(dialog.Text1->text().isEmpty());
@@ -181,58 +159,58 @@ void TestListDialogs::search()
     QFETCH(int, found);
     QFETCH(bool, notFound);
 
-    m_form->List1->AppendMany(kThree);
+    m_fx->form->List1->AppendMany(kThree);
     for (int i : preselected)
-        m_form->List1->setSelected(i, true);
-    m_form->lastFound = lastFound;
+        m_fx->form->List1->setSelected(i, true);
+    m_fx->form->lastFound = lastFound;
     auto responder = answerSearch(text, matchCase, addToSelection, button);
 
-    m_form->mnulstsrch->trigger();
+    m_fx->form->mnulstsrch->trigger();
 
     QCOMPARE(responder->count(), 1);
-    QCOMPARE(selectedRows(*m_form->List1), selected);
-    QCOMPARE(m_form->lastFound, found);
-    QCOMPARE(m_boxes->shown().size(), notFound ? 1 : 0);
+    QCOMPARE(selectedRows(*m_fx->form->List1), selected);
+    QCOMPARE(m_fx->form->lastFound, found);
+    QCOMPARE(m_fx->boxes.shown().size(), notFound ? 1 : 0);
     if (notFound) {
-        QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Not Found"));
-        QCOMPARE(m_boxes->shown().first().text, QStringLiteral("Search text not found"));
-        QCOMPARE(m_boxes->shown().first().icon, tv::MsgIcon::Information);
+        QCOMPARE(m_fx->boxes.shown().first().title, QStringLiteral("Not Found"));
+        QCOMPARE(m_fx->boxes.shown().first().text, QStringLiteral("Search text not found"));
+        QCOMPARE(m_fx->boxes.shown().first().icon, tv::MsgIcon::Information);
     }
     // The answers are left on the window.
     if (button == Find || button == FindNext) {
-        QCOMPARE(m_form->srchtxt, text);
-        QCOMPARE(m_form->mcase, matchCase);
-        QCOMPARE(m_form->add2sel, addToSelection);
-        QCOMPARE(m_form->fnext, button == FindNext);
+        QCOMPARE(m_fx->form->srchtxt, text);
+        QCOMPARE(m_fx->form->mcase, matchCase);
+        QCOMPARE(m_fx->form->add2sel, addToSelection);
+        QCOMPARE(m_fx->form->fnext, button == FindNext);
     } else {
-        QVERIFY(m_form->srchtxt.isEmpty());
-        QVERIFY(!m_form->fnext);
+        QVERIFY(m_fx->form->srchtxt.isEmpty());
+        QVERIFY(!m_fx->form->fnext);
     }
 }
 
 void TestListDialogs::findNextWithoutWrap()
 {
-    m_form->List1->AppendMany(kThree);
+    m_fx->form->List1->AppendMany(kThree);
     {
         auto responder = answerSearch(QStringLiteral("b"), false, false, Find);
-        m_form->mnulstsrch_Click();
+        m_fx->form->mnulstsrch_Click();
     }
-    QCOMPARE(m_form->lastFound, 1);
+    QCOMPARE(m_fx->form->lastFound, 1);
     {
         auto responder = answerSearch(QStringLiteral("b"), false, false, FindNext);
-        m_form->mnulstsrch_Click();
+        m_fx->form->mnulstsrch_Click();
     }
-    QCOMPARE(m_form->lastFound, 2);
-    QCOMPARE(selectedRows(*m_form->List1), (QList<int>{1, 2}));
-    QVERIFY(m_boxes->shown().isEmpty());
+    QCOMPARE(m_fx->form->lastFound, 2);
+    QCOMPARE(selectedRows(*m_fx->form->List1), (QList<int>{1, 2}));
+    QVERIFY(m_fx->boxes.shown().isEmpty());
     // Item 1 matches too, but the search does not go round.
     {
         auto responder = answerSearch(QStringLiteral("b"), false, false, FindNext);
-        m_form->mnulstsrch_Click();
+        m_fx->form->mnulstsrch_Click();
     }
-    QCOMPARE(m_boxes->shown().size(), 1);
-    QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Not Found"));
-    QCOMPARE(m_form->lastFound, 2);
+    QCOMPARE(m_fx->boxes.shown().size(), 1);
+    QCOMPARE(m_fx->boxes.shown().first().title, QStringLiteral("Not Found"));
+    QCOMPARE(m_fx->form->lastFound, 2);
 }
 
 void TestListDialogs::searchScrollsMatchToTop()
@@ -240,33 +218,33 @@ void TestListDialogs::searchScrollsMatchToTop()
     QStringList many;
     for (int i = 0; i < 400; ++i)
         many.append(QStringLiteral("http://host.example/page%1").arg(i, 3, 10, QLatin1Char('0')));
-    m_form->List1->AppendMany(many);
-    m_form->resize(500, 300);
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    QCOMPARE(m_form->List1->TopIndex(), 0);
+    m_fx->form->List1->AppendMany(many);
+    m_fx->form->resize(500, 300);
+    m_fx->form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_fx->form.get()));
+    QCOMPARE(m_fx->form->List1->TopIndex(), 0);
     auto responder = answerSearch(QStringLiteral("PAGE250"), false, true, Find);
-    m_form->mnulstsrch_Click();
-    QCOMPARE(m_form->lastFound, 250);
-    QTRY_COMPARE(m_form->List1->TopIndex(), 250);
+    m_fx->form->mnulstsrch_Click();
+    QCOMPARE(m_fx->form->lastFound, 250);
+    QTRY_COMPARE(m_fx->form->List1->TopIndex(), 250);
 }
 
 void TestListDialogs::searchKeepsLastFoundOnMiss()
 {
     // Straight on the search function: no dialog, a miss reports -1.
-    m_form->List1->AppendMany(kThree);
-    m_form->List1->SelectAll();
-    QCOMPARE(tv::SearchList(*m_form->List1, {QStringLiteral("nothing"), false, true, 0}), -1);
-    QCOMPARE(selectedRows(*m_form->List1), (QList<int>{0, 1, 2}));
-    QCOMPARE(tv::SearchList(*m_form->List1, {QStringLiteral("TWO"), false, false, 5}), -1);
-    QCOMPARE(tv::SearchList(*m_form->List1, {QStringLiteral("TWO"), true, false, 0}), -1);
-    QCOMPARE(selectedRows(*m_form->List1), QList<int>{});
-    QCOMPARE(tv::SearchList(*m_form->List1, {QStringLiteral("TWO"), false, false, 0}), 1);
+    m_fx->form->List1->AppendMany(kThree);
+    m_fx->form->List1->SelectAll();
+    QCOMPARE(tv::SearchList(*m_fx->form->List1, {QStringLiteral("nothing"), false, true, 0}), -1);
+    QCOMPARE(selectedRows(*m_fx->form->List1), (QList<int>{0, 1, 2}));
+    QCOMPARE(tv::SearchList(*m_fx->form->List1, {QStringLiteral("TWO"), false, false, 5}), -1);
+    QCOMPARE(tv::SearchList(*m_fx->form->List1, {QStringLiteral("TWO"), true, false, 0}), -1);
+    QCOMPARE(selectedRows(*m_fx->form->List1), QList<int>{});
+    QCOMPARE(tv::SearchList(*m_fx->form->List1, {QStringLiteral("TWO"), false, false, 0}), 1);
 }
 
 void TestListDialogs::singleLinkDialogLooks()
 {
-    tv::Form11 dialog(m_form.get());
+    tv::Form11 dialog(m_fx->form.get());
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Add Single Link"));
     QCOMPARE(dialog.Label1->text(), QStringLiteral("URL of link to add:"));
     QVERIFY(dialog.Text1->text().isEmpty());
@@ -300,24 +278,24 @@ void TestListDialogs::singleLink()
     QFETCH(bool, cancel);
     QFETCH(QStringList, expected);
 
-    m_form->List1->AppendMany({"http://old"});
-    m_form->ShowCount();
+    m_fx->form->List1->AppendMany({"http://old"});
+    m_fx->form->ShowCount();
     tvtest::ModalResponder responder(QStringLiteral("Form11"), [=](QDialog *d) {
         auto *form = static_cast<tv::Form11 *>(d);
         form->Text1->setText(text);
         form->Check1->setChecked(appendChecked);
         (cancel ? form->Command2 : form->Command1)->click();
     });
-    m_form->mnulstSingle->trigger();
+    m_fx->form->mnulstSingle->trigger();
     QCOMPARE(responder.count(), 1);
-    QCOMPARE(m_form->List1->Items(), expected);
-    QVERIFY(m_boxes->shown().isEmpty());
-    QCOMPARE(countText(), QStringLiteral("%1 links found").arg(expected.size()));
+    QCOMPARE(m_fx->form->List1->Items(), expected);
+    QVERIFY(m_fx->boxes.shown().isEmpty());
+    QCOMPARE(m_fx->countText(), QStringLiteral("%1 links found").arg(expected.size()));
 }
 
 void TestListDialogs::singleLinkBadFormatKeepsDialog()
 {
-    m_form->List1->AppendMany({"http://old", "http://older"});
+    m_fx->form->List1->AppendMany({"http://old", "http://older"});
     bool openAfterAdd = false;
     tvtest::ModalResponder responder(QStringLiteral("Form11"), [&](QDialog *d) {
         auto *form = static_cast<tv::Form11 *>(d);
@@ -327,91 +305,91 @@ void TestListDialogs::singleLinkBadFormatKeepsDialog()
         openAfterAdd = form->isVisible();
         form->Command2->click();
     });
-    m_form->mnulstSingle_Click();
+    m_fx->form->mnulstSingle_Click();
     QVERIFY(openAfterAdd);
     // The list was emptied before the address was looked at.
-    QCOMPARE(m_form->List1->ListCount(), 0);
-    QCOMPARE(m_boxes->shown().size(), 1);
-    QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Bad Format"));
-    QCOMPARE(m_boxes->shown().first().text,
+    QCOMPARE(m_fx->form->List1->ListCount(), 0);
+    QCOMPARE(m_fx->boxes.shown().size(), 1);
+    QCOMPARE(m_fx->boxes.shown().first().title, QStringLiteral("Bad Format"));
+    QCOMPARE(m_fx->boxes.shown().first().text,
              QStringLiteral("Please enter a valid URL in the format of \"ftp:// or http://...\". Operation aborted."));
-    QCOMPARE(m_boxes->shown().first().icon, tv::MsgIcon::Critical);
+    QCOMPARE(m_fx->boxes.shown().first().icon, tv::MsgIcon::Critical);
 }
 
 void TestListDialogs::exportList()
 {
-    m_form->List1->AppendMany({"http://a", "ftp://b"});
-    m_form->List1->setSelected(0, true);
+    m_fx->form->List1->AppendMany({"http://a", "ftp://b"});
+    m_fx->form->List1->setSelected(0, true);
     const QString path = m_dir.filePath(QStringLiteral("saved.txt"));
-    m_answerPath = path;
-    m_boxes->answer(tv::MsgResult::Yes);   // create the new file
-    m_form->mnufsavlst->trigger();
+    m_fx->answerPath = path;
+    m_fx->boxes.answer(tv::MsgResult::Yes);   // create the new file
+    m_fx->form->mnufsavlst->trigger();
 
-    QCOMPARE(m_requests.size(), 1);
-    QCOMPARE(m_requests.first().kind, tv::FileDialogKind::Save);
-    QCOMPARE(m_requests.first().title, QStringLiteral("Save file as..."));
-    QCOMPARE(m_requests.first().nameFilters, (QStringList{"Text Files (*.txt)", "All Files (*)"}));
-    QCOMPARE(m_boxes->shown().size(), 1);
+    QCOMPARE(m_fx->requests.size(), 1);
+    QCOMPARE(m_fx->requests.first().kind, tv::FileDialogKind::Save);
+    QCOMPARE(m_fx->requests.first().title, QStringLiteral("Save file as..."));
+    QCOMPARE(m_fx->requests.first().nameFilters, (QStringList{"Text Files (*.txt)", "All Files (*)"}));
+    QCOMPARE(m_fx->boxes.shown().size(), 1);
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("http://a\r\nftp://b\r\n"));
-    QCOMPARE(m_form->settings().GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder")), path);
-    QCOMPARE(m_form->List1->Items(), (QStringList{"http://a", "ftp://b"}));
+    QCOMPARE(m_fx->form->settings().GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder")), path);
+    QCOMPARE(m_fx->form->List1->Items(), (QStringList{"http://a", "ftp://b"}));
 }
 
 void TestListDialogs::exportRoundTrip()
 {
     const QStringList items{"http://a.example/1", "https://b.example/?q=1", "ftp://c.example/f", "http://a.example/1"};
-    m_form->List1->AppendMany(items);
+    m_fx->form->List1->AppendMany(items);
     const QString path = m_dir.filePath(QStringLiteral("round.txt"));
-    m_answerPath = path;
-    m_boxes->answer(tv::MsgResult::Yes);
-    m_form->mnufsavlst_Click();
-    m_form->mnulstclr_Click();
+    m_fx->answerPath = path;
+    m_fx->boxes.answer(tv::MsgResult::Yes);
+    m_fx->form->mnufsavlst_Click();
+    m_fx->form->mnulstclr_Click();
 
-    m_answerPath = path;
-    m_form->mnufFile_Click();
-    QCOMPARE(m_form->List1->Items(), items);
+    m_fx->answerPath = path;
+    m_fx->form->mnufFile_Click();
+    QCOMPARE(m_fx->form->List1->Items(), items);
     // The import dialog started at the saved file.
-    QCOMPARE(m_requests.last().selectedName, QStringLiteral("round.txt"));
+    QCOMPARE(m_fx->requests.last().selectedName, QStringLiteral("round.txt"));
 }
 
 void TestListDialogs::exportUnwritable()
 {
-    m_form->List1->AppendMany({"http://a"});
+    m_fx->form->List1->AppendMany({"http://a"});
     QFile blocker(m_dir.filePath(QStringLiteral("blocker")));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     const QString path = m_dir.filePath(QStringLiteral("blocker/list.txt"));
-    m_answerPath = path;
-    m_boxes->answer(tv::MsgResult::Yes);
-    m_form->mnufsavlst_Click();
-    QCOMPARE(m_boxes->shown().size(), 2);
-    const tv::MessageBoxRequest &box = m_boxes->shown().at(1);
+    m_fx->answerPath = path;
+    m_fx->boxes.answer(tv::MsgResult::Yes);
+    m_fx->form->mnufsavlst_Click();
+    QCOMPARE(m_fx->boxes.shown().size(), 2);
+    const tv::MessageBoxRequest &box = m_fx->boxes.shown().at(1);
     QCOMPARE(box.title, QStringLiteral("Save Error"));
     QCOMPARE(box.icon, tv::MsgIcon::Critical);
     QVERIFY2(box.text.contains(path), qPrintable(box.text));
-    QCOMPARE(m_form->List1->Items(), QStringList{"http://a"});
+    QCOMPARE(m_fx->form->List1->Items(), QStringList{"http://a"});
 }
 
 void TestListDialogs::exportCancel()
 {
-    m_form->List1->AppendMany({"http://a"});
-    m_form->mnufsavlst_Click();
-    QCOMPARE(m_requests.size(), 1);
-    QVERIFY(m_boxes->shown().isEmpty());
-    QCOMPARE(m_form->settings().GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"),
+    m_fx->form->List1->AppendMany({"http://a"});
+    m_fx->form->mnufsavlst_Click();
+    QCOMPARE(m_fx->requests.size(), 1);
+    QVERIFY(m_fx->boxes.shown().isEmpty());
+    QCOMPARE(m_fx->form->settings().GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"),
                                            QStringLiteral("<none>")),
              QStringLiteral("<none>"));
 }
 
 void TestListDialogs::exportFromToolbarMenu()
 {
-    m_form->List1->AppendMany({"http://a"});
+    m_fx->form->List1->AppendMany({"http://a"});
     const QString path = m_dir.filePath(QStringLiteral("toolbar.txt"));
-    m_answerPath = path;
-    m_boxes->answer(tv::MsgResult::Yes);
-    m_form->savelist->trigger();
+    m_fx->answerPath = path;
+    m_fx->boxes.answer(tv::MsgResult::Yes);
+    m_fx->form->savelist->trigger();
     QVERIFY(QFileInfo::exists(path));
     QCOMPARE(QFileInfo(path).size(), qint64(10));
 }

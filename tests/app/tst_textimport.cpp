@@ -3,6 +3,7 @@
 #include "app/form1.h"
 #include "app/linklist.h"
 #include "builders/form10.h"
+#include "mainwindowfixture.h"
 #include "modalresponder.h"
 #include "platform/commoncontrols.h"
 #include "support/fakebrowser.h"
@@ -67,39 +68,21 @@ private slots:
 
 private:
     QString writeFile(const QString &name, const QByteArray &bytes);
-    QString countText() const;
     void useFile(const QString &path);
 
-    std::unique_ptr<tvtest::FakeBrowserComponent> m_browser;
-    std::unique_ptr<tv::Form1> m_form;
-    std::unique_ptr<tvtest::MessageBoxScript> m_boxes;
-    QList<tv::FileDialogRequest> m_requests;
-    QString m_answerPath;
+    std::unique_ptr<tvtest::MainWindowFixture> m_fx;
     QTemporaryDir m_dir;
 };
 
 void TestTextImport::init()
 {
     QApplication::clipboard()->clear();
-    m_boxes = std::make_unique<tvtest::MessageBoxScript>();
-    m_browser = std::make_unique<tvtest::FakeBrowserComponent>();
-    m_form = std::make_unique<tv::Form1>(m_browser.get());
-    m_form->Form_Load();
-    m_form->settings().DeleteSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"));
-    m_requests.clear();
-    m_answerPath.clear();
-    tv::setFileDialogHandler([this](const tv::FileDialogRequest &request) {
-        m_requests.append(request);
-        return std::exchange(m_answerPath, QString());
-    });
+    m_fx = std::make_unique<tvtest::MainWindowFixture>();
 }
 
 void TestTextImport::cleanup()
 {
-    tv::setFileDialogHandler({});
-    m_form.reset();
-    m_browser.reset();
-    m_boxes.reset();
+    m_fx.reset();
     QVERIFY(!QApplication::overrideCursor());
 }
 
@@ -112,14 +95,9 @@ QString TestTextImport::writeFile(const QString &name, const QByteArray &bytes)
     return path;
 }
 
-QString TestTextImport::countText() const
-{
-    return m_form->sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text();
-}
-
 void TestTextImport::useFile(const QString &path)
 {
-    m_answerPath = path;
+    m_fx->answerPath = path;
 }
 
 void TestTextImport::clipboard_data()
@@ -171,31 +149,31 @@ void TestTextImport::clipboard()
     QFETCH(QStringList, expected);
     QFETCH(QString, message);
 
-    m_form->List1->AppendMany(initial);
-    m_form->append = presetAppend;
+    m_fx->form->List1->AppendMany(initial);
+    m_fx->form->append = presetAppend;
     if (!clip.isEmpty())
         QApplication::clipboard()->setText(clip);
-    const QString countBefore = countText();
+    const QString countBefore = m_fx->countText();
     auto responder = answerForm10(answer == NotAsked ? OkUnchanged : answer);
 
-    m_form->mnufClip->trigger();
+    m_fx->form->mnufClip->trigger();
 
-    QCOMPARE(m_form->List1->Items(), expected);
+    QCOMPARE(m_fx->form->List1->Items(), expected);
     QCOMPARE(responder->count(), answer == NotAsked ? 0 : 1);
     if (answer == AppendTo || answer == BuildNew || answer == OkUnchanged)
-        QCOMPARE(m_form->append, answer == AppendTo);
+        QCOMPARE(m_fx->form->append, answer == AppendTo);
     else
-        QCOMPARE(m_form->append, presetAppend);
+        QCOMPARE(m_fx->form->append, presetAppend);
     if (message.isEmpty()) {
-        QVERIFY(m_boxes->shown().isEmpty());
-        QCOMPARE(countText(), QStringLiteral("%1 links found").arg(expected.size()));
-        QVERIFY(m_form->List1->HorizontalExtent() > 0);
+        QVERIFY(m_fx->boxes.shown().isEmpty());
+        QCOMPARE(m_fx->countText(), QStringLiteral("%1 links found").arg(expected.size()));
+        QVERIFY(m_fx->form->List1->HorizontalExtent() > 0);
     } else {
-        QCOMPARE(m_boxes->shown().size(), 1);
-        QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Oops!"));
-        QCOMPARE(m_boxes->shown().first().text, message);
-        QCOMPARE(m_boxes->shown().first().icon, tv::MsgIcon::Critical);
-        QCOMPARE(countText(), countBefore);
+        QCOMPARE(m_fx->boxes.shown().size(), 1);
+        QCOMPARE(m_fx->boxes.shown().first().title, QStringLiteral("Oops!"));
+        QCOMPARE(m_fx->boxes.shown().first().text, message);
+        QCOMPARE(m_fx->boxes.shown().first().icon, tv::MsgIcon::Critical);
+        QCOMPARE(m_fx->countText(), countBefore);
     }
 }
 
@@ -244,65 +222,63 @@ void TestTextImport::file()
     QFETCH(QStringList, expected);
     QFETCH(bool, badFormat);
 
-    m_form->List1->AppendMany(initial);
+    m_fx->form->List1->AppendMany(initial);
     useFile(writeFile(QStringLiteral("import.txt"), bytes));
     auto responder = answerForm10(answer == NotAsked ? OkUnchanged : answer);
-    m_form->setStatus(QStringLiteral("busy"));
+    m_fx->form->setStatus(QStringLiteral("busy"));
 
-    m_form->mnufFile->trigger();
+    m_fx->form->mnufFile->trigger();
 
-    QCOMPARE(m_form->List1->Items(), expected);
+    QCOMPARE(m_fx->form->List1->Items(), expected);
     QCOMPARE(responder->count(), answer == NotAsked ? 0 : 1);
     QVERIFY(!g_waitCursorDuringQuestion);
-    QCOMPARE(m_boxes->shown().size(), badFormat ? 1 : 0);
+    QCOMPARE(m_fx->boxes.shown().size(), badFormat ? 1 : 0);
     if (badFormat) {
-        QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Bad Format"));
-        QCOMPARE(m_boxes->shown().first().text, kBadFormat);
-        QCOMPARE(m_boxes->shown().first().icon, tv::MsgIcon::Critical);
+        QCOMPARE(m_fx->boxes.shown().first().title, QStringLiteral("Bad Format"));
+        QCOMPARE(m_fx->boxes.shown().first().text, kBadFormat);
+        QCOMPARE(m_fx->boxes.shown().first().icon, tv::MsgIcon::Critical);
     }
-    QCOMPARE(countText(), QStringLiteral("%1 links found").arg(expected.size()));
-    QCOMPARE(m_form->Status(), tv::idleBanner());
-    QVERIFY(m_form->FormEnabled());
-    QCOMPARE(m_requests.size(), 1);
-    QCOMPARE(m_requests.first().title, QStringLiteral("Select file to import..."));
-    QCOMPARE(m_requests.first().kind, tv::FileDialogKind::Open);
-    QCOMPARE(m_requests.first().owner, m_form.get());
+    QCOMPARE(m_fx->countText(), QStringLiteral("%1 links found").arg(expected.size()));
+    QCOMPARE(m_fx->form->Status(), tv::idleBanner());
+    QVERIFY(m_fx->form->FormEnabled());
+    QCOMPARE(m_fx->requests.size(), 1);
+    QCOMPARE(m_fx->requests.first().title, QStringLiteral("Select file to import..."));
+    QCOMPARE(m_fx->requests.first().kind, tv::FileDialogKind::Open);
+    QCOMPARE(m_fx->requests.first().owner, m_fx->form.get());
 }
 
 void TestTextImport::fileRemembersPath()
 {
     // Never used: the documents folder is where the first dialog starts.
     useFile(QString());
-    m_form->mnufFile_Click();
-    QCOMPARE(m_requests.last().directory, tv::defaultDocumentsFolder());
+    m_fx->form->mnufFile_Click();
+    QCOMPARE(m_fx->requests.last().directory, tv::defaultDocumentsFolder());
 
     const QString path = writeFile(QStringLiteral("remember.txt"), "http://a\r\n");
     useFile(path);
-    m_form->mnufFile_Click();
-    QCOMPARE(m_form->settings().GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder")), path);
+    m_fx->form->mnufFile_Click();
+    QCOMPARE(m_fx->form->settings().GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder")), path);
 
     // A new window reads it back: the next dialogs start there.
-    m_form.reset();
-    m_form = std::make_unique<tv::Form1>(m_browser.get());
-    m_form->Form_Load();
-    m_form->mnufFile_Click();
-    QCOMPARE(m_requests.last().directory, m_dir.path());
-    QCOMPARE(m_requests.last().selectedName, QStringLiteral("remember.txt"));
-    m_form->mnufsavlst_Click();
-    QCOMPARE(m_requests.last().kind, tv::FileDialogKind::Save);
-    QCOMPARE(m_requests.last().directory, m_dir.path());
+    m_fx->reopen();
+    m_fx->form->mnufFile_Click();
+    QCOMPARE(m_fx->requests.last().directory, m_dir.path());
+    QCOMPARE(m_fx->requests.last().selectedName, QStringLiteral("remember.txt"));
+    m_fx->form->mnufsavlst_Click();
+    QCOMPARE(m_fx->requests.last().kind, tv::FileDialogKind::Save);
+    QCOMPARE(m_fx->requests.last().directory, m_dir.path());
 }
 
 void TestTextImport::fileCancelChangesNothing()
 {
-    m_form->List1->AppendMany({"http://x"});
-    m_form->setStatus(QStringLiteral("busy"));
-    m_form->mnufFile_Click();
-    QCOMPARE(m_requests.size(), 1);
-    QCOMPARE(m_form->List1->Items(), QStringList{"http://x"});
-    QVERIFY(m_boxes->shown().isEmpty());
-    QCOMPARE(m_form->Status(), QStringLiteral("busy"));
-    QCOMPARE(m_form->settings().GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"),
+    m_fx->form->List1->AppendMany({"http://x"});
+    m_fx->form->setStatus(QStringLiteral("busy"));
+    m_fx->form->mnufFile_Click();
+    QCOMPARE(m_fx->requests.size(), 1);
+    QCOMPARE(m_fx->form->List1->Items(), QStringList{"http://x"});
+    QVERIFY(m_fx->boxes.shown().isEmpty());
+    QCOMPARE(m_fx->form->Status(), QStringLiteral("busy"));
+    QCOMPARE(m_fx->form->settings().GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"),
                                            QStringLiteral("<none>")),
              QStringLiteral("<none>"));
 }
@@ -310,15 +286,15 @@ void TestTextImport::fileCancelChangesNothing()
 void TestTextImport::unreadableFile()
 {
     // Opens, but every read fails.
-    m_form->List1->AppendMany({"http://x"});
+    m_fx->form->List1->AppendMany({"http://x"});
     useFile(QStringLiteral("/proc/self/mem"));
-    m_form->mnufFile_Click();
-    QCOMPARE(m_boxes->shown().size(), 1);
-    QCOMPARE(m_boxes->shown().first().title, QStringLiteral("File Error"));
-    QCOMPARE(m_boxes->shown().first().icon, tv::MsgIcon::Critical);
-    QVERIFY(m_boxes->shown().first().text.contains(QStringLiteral("/proc/self/mem")));
-    QCOMPARE(m_form->List1->Items(), QStringList{"http://x"});
-    QVERIFY(m_form->FormEnabled());
+    m_fx->form->mnufFile_Click();
+    QCOMPARE(m_fx->boxes.shown().size(), 1);
+    QCOMPARE(m_fx->boxes.shown().first().title, QStringLiteral("File Error"));
+    QCOMPARE(m_fx->boxes.shown().first().icon, tv::MsgIcon::Critical);
+    QVERIFY(m_fx->boxes.shown().first().text.contains(QStringLiteral("/proc/self/mem")));
+    QCOMPARE(m_fx->form->List1->Items(), QStringList{"http://x"});
+    QVERIFY(m_fx->form->FormEnabled());
 }
 
 void TestTextImport::importTwiceDoubles()
@@ -326,12 +302,12 @@ void TestTextImport::importTwiceDoubles()
     const QString path = writeFile(QStringLiteral("twice.txt"), "http://a\r\nhttp://b\r\n");
     auto responder = answerForm10(AppendTo);
     useFile(path);
-    m_form->mnufFile_Click();
+    m_fx->form->mnufFile_Click();
     useFile(path);
-    m_form->mnufFile_Click();
-    QCOMPARE(m_form->List1->Items(), (QStringList{"http://a", "http://b", "http://a", "http://b"}));
+    m_fx->form->mnufFile_Click();
+    QCOMPARE(m_fx->form->List1->Items(), (QStringList{"http://a", "http://b", "http://a", "http://b"}));
     QCOMPARE(responder->count(), 1);
-    QCOMPARE(countText(), QStringLiteral("4 links found"));
+    QCOMPARE(m_fx->countText(), QStringLiteral("4 links found"));
 }
 
 void TestTextImport::limitReported_data()
@@ -347,36 +323,36 @@ void TestTextImport::limitReported()
     QStringList many;
     for (int i = 0; i < tv::LinkList::MaxItems - 5; ++i)
         many.append(QStringLiteral("http://old.example/%1").arg(i));
-    m_form->List1->AppendMany(many);
+    m_fx->form->List1->AppendMany(many);
     QByteArray text;
     for (int i = 0; i < 12; ++i)
         text += "http://new.example/" + QByteArray::number(i) + "\r\n";
     auto responder = answerForm10(AppendTo);
     if (fromFile) {
         useFile(writeFile(QStringLiteral("limit.txt"), text));
-        m_form->mnufFile_Click();
+        m_fx->form->mnufFile_Click();
     } else {
         QApplication::clipboard()->setText(QString::fromLatin1(text));
-        m_form->mnufClip_Click();
+        m_fx->form->mnufClip_Click();
     }
-    QCOMPARE(m_form->List1->ListCount(), tv::LinkList::MaxItems);
-    QCOMPARE(m_form->List1->List(tv::LinkList::MaxItems - 1), QStringLiteral("http://new.example/4"));
-    QCOMPARE(m_boxes->shown().size(), 1);
-    QCOMPARE(m_boxes->shown().first().title, QStringLiteral("List Full"));
-    QVERIFY2(m_boxes->shown().first().text.contains(QStringLiteral(" 7 ")), qPrintable(m_boxes->shown().first().text));
+    QCOMPARE(m_fx->form->List1->ListCount(), tv::LinkList::MaxItems);
+    QCOMPARE(m_fx->form->List1->List(tv::LinkList::MaxItems - 1), QStringLiteral("http://new.example/4"));
+    QCOMPARE(m_fx->boxes.shown().size(), 1);
+    QCOMPARE(m_fx->boxes.shown().first().title, QStringLiteral("List Full"));
+    QVERIFY2(m_fx->boxes.shown().first().text.contains(QStringLiteral(" 7 ")), qPrintable(m_fx->boxes.shown().first().text));
 }
 
 void TestTextImport::toolbarRunsImports()
 {
     QApplication::clipboard()->setText(QStringLiteral("http://clip"));
-    m_form->Buttons(QStringLiteral("list_clp"))->click();
-    QCOMPARE(m_form->List1->Items(), QStringList{"http://clip"});
+    m_fx->form->Buttons(QStringLiteral("list_clp"))->click();
+    QCOMPARE(m_fx->form->List1->Items(), QStringList{"http://clip"});
 
     auto responder = answerForm10(AppendTo);
     useFile(writeFile(QStringLiteral("bar.txt"), "http://file\r\n"));
-    m_form->Buttons(QStringLiteral("list_file"))->click();
-    QCOMPARE(m_form->List1->Items(), (QStringList{"http://clip", "http://file"}));
-    QCOMPARE(m_requests.size(), 1);
+    m_fx->form->Buttons(QStringLiteral("list_file"))->click();
+    QCOMPARE(m_fx->form->List1->Items(), (QStringList{"http://clip", "http://file"}));
+    QCOMPARE(m_fx->requests.size(), 1);
 }
 
 TV_TEST_MAIN(TestTextImport)
