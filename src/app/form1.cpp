@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace tv {
 
@@ -61,7 +62,7 @@ Form1::Form1(BrowserComponent *browser, QWidget *parent) : QMainWindow(parent), 
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tallyvane"));
-    setWindowIcon(QIcon(QStringLiteral(":/tallyvane.svg")));
+    setWindowIcon(applicationIcon());
     resize(640, 420);
 
     auto *central = new QWidget(this);
@@ -89,7 +90,7 @@ Form1::Form1(BrowserComponent *browser, QWidget *parent) : QMainWindow(parent), 
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer3->setInterval(15);
-    connect(Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
+    connect(Timer3, &QTimer::timeout, this, &Form1::onTimer3);
 
     connect(List1, &LinkList::mouseReleased, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
         List1_MouseUp(b, m, p.x(), p.y());
@@ -306,15 +307,18 @@ void Form1::Form_Load()
 
 void Form1::applyZOrder(bool topmost)
 {
-    const bool current = windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    if (current == topmost)
+    Qt::WindowFlags flags = windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) == topmost)
         return;
-    const QRect geometry = this->geometry();
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
-    setGeometry(geometry);
-    if (wasVisible)
-        show();
+    flags.setFlag(Qt::WindowStaysOnTopHint, topmost);
+    if (QWindow *window = windowHandle()) {
+        // Changing the flags of the shown window keeps it where it is, unlike
+        // QWidget::setWindowFlags, which hides and re-creates it.
+        overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
 }
 
 int Form1::showModal(QDialog *dialog)
@@ -483,8 +487,23 @@ void Form1::receiveHandOver(const QString &address)
         showNormal();
     raise();
     activateWindow();
-    if (!address.isEmpty()) {
-        nurl = address;
+    emit handOverReceived(address);
+    if (address.isEmpty())
+        return;
+    // Several starts in a row must not overwrite an address not yet harvested.
+    if (Timer3->isActive()) {
+        m_pendingHandOvers.append(address);
+        return;
+    }
+    nurl = address;
+    Timer3->start();
+}
+
+void Form1::onTimer3()
+{
+    Timer3_Timer();
+    if (!Timer3->isActive() && !m_pendingHandOvers.isEmpty()) {
+        nurl = m_pendingHandOvers.takeFirst();
         Timer3->start();
     }
 }

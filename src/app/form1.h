@@ -164,6 +164,8 @@ public slots:
 signals:
     // The window has gone through its close request and unloaded.
     void unloaded();
+    // A second start handed this address over (empty: only bring forward).
+    void handOverReceived(const QString &address);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -179,6 +181,7 @@ private:
     void Form_Activate();
     // Shown by commands that this version does not offer yet.
     void notAvailable(const QString &caption);
+    void onTimer3();
     bool slideshowPressed() const;
 
     BrowserComponent *m_browser;
@@ -190,6 +193,8 @@ private:
     bool m_openRequest = false;
     bool m_formEnabled = true;
     bool m_unloaded = false;
+    // Addresses handed over while an earlier one still waits for Timer3.
+    QStringList m_pendingHandOvers;
 };
 
 } // namespace tv

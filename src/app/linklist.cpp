@@ -6,6 +6,9 @@
 #include <QScrollBar>
 #include <QStyle>
 
+#include <algorithm>
+#include <vector>
+
 namespace tv {
 
 int LinkListModel::rowCount(const QModelIndex &parent) const
@@ -165,9 +168,38 @@ void LinkList::RefreshExtent()
 {
     const QFontMetrics fm(font());
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const QStringList &items = m_model->items();
+    if (items.isEmpty()) {
+        m_extent = 0;
+        updateGeometries();
+        return;
+    }
+
+    // Shaping every entry of a full list costs a third of a second, so rank the
+    // entries by the sum of their characters' advances and shape only the widest
+    // few exactly: kerning moves a width by a few pixels, never past that many.
+    if (m_advances.size() != 65536 || m_advanceFont != font()) {
+        m_advanceFont = font();
+        m_advances.fill(-1, 65536);
+    }
+    std::vector<std::pair<int, int>> estimates;  // (estimated width, row)
+    estimates.reserve(items.size());
+    for (int row = 0; row < items.size(); ++row) {
+        int width = 0;
+        for (const QChar c : items.at(row)) {
+            int &advance = m_advances[c.unicode()];
+            if (advance < 0)
+                advance = fm.horizontalAdvance(c);
+            width += advance;
+        }
+        estimates.emplace_back(width, row);
+    }
+    const size_t candidates = std::min<size_t>(estimates.size(), 64);
+    std::partial_sort(estimates.begin(), estimates.begin() + qsizetype(candidates), estimates.end(),
+                      [](const auto &a, const auto &b) { return a.first > b.first; });
     int widest = 0;
-    for (const QString &item : m_model->items()) {
-        const int width = fm.horizontalAdvance(item) + scrollBar + 10;
+    for (size_t i = 0; i < candidates; ++i) {
+        const int width = fm.horizontalAdvance(items.at(estimates[i].second)) + scrollBar + 10;
         if (width >= widest)
             widest = width;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QFont>
 #include <QListView>
 #include <QStringList>
 
@@ -79,6 +80,8 @@ private:
 
     LinkListModel *m_model;
     int m_extent = 0;
+    QFont m_advanceFont;
+    QList<int> m_advances;  // per UTF-16 unit, -1 until measured
     mutable int m_selCount = 0;
     mutable bool m_selCountValid = true;
 };

@@ -33,7 +33,7 @@ BrowserWindowPtr browserInFront(BrowserComponent &browser)
 
 } // namespace
 
-int runTallyvane(int argc, char **argv)
+int runTallyvane(int argc, char **argv, const StartupOptions &options)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallyvane"));
@@ -41,7 +41,7 @@ int runTallyvane(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tallyvane"));
 
-    std::unique_ptr<BrowserComponent> browser = createSystemBrowser();
+    std::unique_ptr<BrowserComponent> browser = options.makeBrowser ? options.makeBrowser() : createSystemBrowser();
 
     SingleInstance instance(QStringLiteral("tallyvane"));
     if (!instance.tryBecomeFirst()) {
@@ -61,6 +61,8 @@ int runTallyvane(int argc, char **argv)
     QObject::connect(&instance, &SingleInstance::handedOver, &form, &Form1::receiveHandOver);
     form.setWb2(browserInFront(*browser));
     form.Form_Load();
+    if (options.onMainWindow)
+        options.onMainWindow(form);
     const int code = app.exec();
     browser->shutdown();
     return code;

@@ -1,9 +1,24 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+
 namespace tv {
+
+class BrowserComponent;
+class Form1;
+
+// What the start-up can be given instead of the real thing (tests use it to
+// run real processes against a scripted browser).
+struct StartupOptions
+{
+    std::function<std::unique_ptr<BrowserComponent>()> makeBrowser;
+    // Called once the main window has loaded, before the event loop runs.
+    std::function<void(Form1 &)> onMainWindow;
+};
 
 // The program's entry point: hands over to a running copy, or shows the main
 // window and runs until it closes. Returns the process exit code.
-int runTallyvane(int argc, char **argv);
+int runTallyvane(int argc, char **argv, const StartupOptions &options = {});
 
 } // namespace tv

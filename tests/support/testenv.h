@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QList>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <deque>
