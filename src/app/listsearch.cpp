@@ -10,6 +10,9 @@ int SearchList(LinkList &list, const SearchRequest &request)
     const QStringList &items = list.Items();
     const int count = list.ListCount();
     int found = -1;
+    // One repaint at the end instead of one per deselected item.
+    const bool updates = list.updatesEnabled();
+    list.setUpdatesEnabled(false);
     for (int i = std::max(0, request.start); i < count; ++i) {
         if (!request.addToSelection && list.Selected(i))
             list.setSelected(i, false);
@@ -22,6 +25,7 @@ int SearchList(LinkList &list, const SearchRequest &request)
             list.setTopIndex(i);
         }
     }
+    list.setUpdatesEnabled(updates);
     return found;
 }
 
