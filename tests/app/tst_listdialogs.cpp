@@ -73,6 +73,7 @@ private slots:
     void singleLink_data();
     void singleLink();
     void singleLinkBadFormatKeepsDialog();
+    void singleLinkIntoFullList();
     void exportList();
     void exportRoundTrip();
     void exportUnwritable();
@@ -314,6 +315,27 @@ void TestListDialogs::singleLinkBadFormatKeepsDialog()
     QCOMPARE(m_fx->boxes.shown().first().text,
              QStringLiteral("Please enter a valid URL in the format of \"ftp:// or http://...\". Operation aborted."));
     QCOMPARE(m_fx->boxes.shown().first().icon, tv::MsgIcon::Critical);
+}
+
+void TestListDialogs::singleLinkIntoFullList()
+{
+    QStringList full;
+    for (int i = 0; i < tv::LinkList::MaxItems; ++i)
+        full.append(QStringLiteral("http://a/%1").arg(i));
+    m_fx->form->List1->AppendMany(full);
+    bool openAfterAdd = false;
+    tvtest::ModalResponder responder(QStringLiteral("Form11"), [&](QDialog *d) {
+        auto *form = static_cast<tv::Form11 *>(d);
+        form->Text1->setText(QStringLiteral("http://one-more"));
+        form->Command1->click();
+        openAfterAdd = form->isVisible();
+        form->Command2->click();
+    });
+    m_fx->form->mnulstSingle_Click();
+    QVERIFY(openAfterAdd);
+    QCOMPARE(m_fx->form->List1->ListCount(), tv::LinkList::MaxItems);
+    QCOMPARE(m_fx->boxes.shown().size(), 1);
+    QCOMPARE(m_fx->boxes.shown().first().title, QStringLiteral("List Full"));
 }
 
 void TestListDialogs::exportList()
