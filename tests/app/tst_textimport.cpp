@@ -115,6 +115,8 @@ void TestTextImport::clipboard_data()
         << QStringList{"http://a.example/1", "FTP://files.example/2"} << "";
     QTest::newRow("lf-only-lines-are-separate-links")
         << none << false << "http://a\nhttp://b\n" << int(NotAsked) << QStringList{"http://a", "http://b"} << "";
+    QTest::newRow("lines-not-trimmed")
+        << none << false << " http://a\r\nhttp://b " << int(NotAsked) << QStringList{"http://b "} << "";
     QTest::newRow("lone-cr-stays-in-line")
         << none << false << "http://a\rb" << int(NotAsked) << QStringList{"http://a\rb"} << "";
     QTest::newRow("empty-clipboard-upper-case-URLs")

@@ -22,8 +22,6 @@ private slots:
     void decoding();
     void clipboardLines_data();
     void clipboardLines();
-    void clipboardLinks_data();
-    void clipboardLinks();
     void form10Answers_data();
     void form10Answers();
 };
@@ -163,26 +161,6 @@ void TestLinkFileReader::clipboardLines()
     QFETCH(QString, text);
     QFETCH(QStringList, lines);
     QCOMPARE(tv::splitClipboardLines(text), lines);
-}
-
-void TestLinkFileReader::clipboardLinks_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("links");
-    QTest::newRow("four-lines")
-        << "http://a.example/one\r\nnot a link\r\n\r\nFTP://files.example/x\r\n"
-        << QStringList{"http://a.example/one", "FTP://files.example/x"};
-    QTest::newRow("lf-only-lines-are-separate") << "http://a\nhttp://b" << QStringList{"http://a", "http://b"};
-    QTest::newRow("lines-not-trimmed") << " http://a\nhttp://b " << QStringList{"http://b "};
-    QTest::newRow("duplicates-kept") << "http://a\r\nhttp://a" << QStringList{"http://a", "http://a"};
-    QTest::newRow("no-links") << "hello\r\nworld" << QStringList{};
-}
-
-void TestLinkFileReader::clipboardLinks()
-{
-    QFETCH(QString, text);
-    QFETCH(QStringList, links);
-    QCOMPARE(tv::clipboardLinks(text), links);
 }
 
 void TestLinkFileReader::form10Answers_data()
