@@ -10,22 +10,20 @@ int SearchList(LinkList &list, const SearchRequest &request)
     const QStringList &items = list.Items();
     const int count = list.ListCount();
     int found = -1;
-    // One repaint at the end instead of one per deselected item.
-    const bool updates = list.updatesEnabled();
-    list.setUpdatesEnabled(false);
-    for (int i = std::max(0, request.start); i < count; ++i) {
-        if (!request.addToSelection && list.Selected(i))
-            list.setSelected(i, false);
-        if (found >= 0)
-            continue;
+    const int start = std::max(0, request.start);
+    // Every item from the start on ends up deselected but the match: one
+    // range operation instead of one per item.
+    if (!request.addToSelection && start < count)
+        list.setSelectedRange(start, count - 1, false);
+    for (int i = start; i < count; ++i) {
         const QString &item = items.at(i);
         if (request.matchCase ? item.contains(needle) : item.toLower().contains(needle)) {
             found = i;
             list.setSelected(i, true);
             list.setTopIndex(i);
+            break;
         }
     }
-    list.setUpdatesEnabled(updates);
     return found;
 }
 
