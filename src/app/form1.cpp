@@ -571,7 +571,9 @@ void Form1::Timer1_Timer()
     enable(mnusavpopopen, selected == 1);
     enable(mnusavepoptrgt, selected >= 1);
 
-    const bool overToolbar = Toolbar1->isVisible() && Toolbar1->rect().contains(Toolbar1->mapFromGlobal(QCursor::pos()));
+    // Hover state comes from enter and leave events: asking the display server
+    // where the pointer is on every tick would keep the program busy.
+    const bool overToolbar = Toolbar1->isVisible() && Toolbar1->underMouse();
     if (!overToolbar && m_status != u"Slideshow in progress." && m_status != u"Loading link...")
         sbStatusBar->Panels(QStringLiteral("pnlStatus"))->setPanelText(idleBanner());
 }
