@@ -55,13 +55,33 @@ void refill(QComboBox *box, const QString &pattern)
 
 } // namespace
 
+SelectionKeepingEdit::SelectionKeepingEdit(QWidget *parent) : QLineEdit(parent)
+{
+    connect(this, &QLineEdit::selectionChanged, this, &SelectionKeepingEdit::selectionMoved);
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        m_start = 0;
+        m_length = 0;
+    });
+}
+
+void SelectionKeepingEdit::selectionMoved()
+{
+    if (hasSelectedText()) {
+        m_start = selectionStart();
+        m_length = selectionLength();
+    } else if (hasFocus()) {
+        m_start = 0;
+        m_length = 0;
+    }
+    // Deselected while the focus is elsewhere (the line edit does that on
+    // its own): the marked part stays.
+}
+
 void SelectionKeepingEdit::focusOutEvent(QFocusEvent *event)
 {
-    const int start = selectionStart();
-    const int length = selectionLength();
     QLineEdit::focusOutEvent(event);
-    if (start >= 0 && length > 0)
-        setSelection(start, length);
+    if (m_length > 0)
+        setSelection(m_start, m_length);
     // Switching windows or opening a popup is no move to another control.
     if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
         emit lostFocus();
@@ -158,9 +178,9 @@ void Form2::Form_Load()
 
 void Form2::Text1_LostFocus()
 {
-    if (Text1->selectedText().isEmpty())
+    if (Text1->keptText().isEmpty())
         return;
-    const QString pattern = SequenceList::Pattern(Text1->selectedText().size());
+    const QString pattern = SequenceList::Pattern(Text1->keptLength());
     refill(text3, pattern);
     refill(text4, pattern);
 }
@@ -209,8 +229,8 @@ void Form2::Command1_Click()
 {
     SequenceList run;
     run.url = Text1->text();
-    run.selStart = Text1->selectionStart();
-    run.selLength = Text1->selectionLength();
+    run.selStart = Text1->keptStart();
+    run.selLength = Text1->keptLength();
     run.startText = text3->currentText();
     run.endText = text4->currentText();
     // Refused input leaves the list as it was, so it is checked before clearing.

@@ -19,7 +19,13 @@ class SelectionKeepingEdit final : public QLineEdit
 {
     Q_OBJECT
 public:
-    using QLineEdit::QLineEdit;
+    explicit SelectionKeepingEdit(QWidget *parent = nullptr);
+
+    // The part the user marked last: kept while the focus is elsewhere,
+    // forgotten when the text changes or the user deselects in the box.
+    int keptStart() const { return m_start; }
+    int keptLength() const { return m_length; }
+    QString keptText() const { return text().mid(m_start, m_length); }
 
 signals:
     // Focus went to another control of the same window.
@@ -27,6 +33,12 @@ signals:
 
 protected:
     void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    void selectionMoved();
+
+    int m_start = 0;
+    int m_length = 0;
 };
 
 // "Build Sequential List": one URL with a marked number becomes a run of
