@@ -5,7 +5,7 @@
 
 #include <QDate>
 #include <QHBoxLayout>
-#include <QIcon>
+#include <QPainter>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -19,6 +19,32 @@ ShellOpener &currentOpener()
 {
     static ShellOpener opener;
     return opener;
+}
+
+// The product logo: a list of links under a weather vane. Painted, so it
+// needs no image plugin.
+QPixmap logo(int size)
+{
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x2a, 0x5d, 0xa8));
+    p.drawRoundedRect(QRectF(2, 2, 60, 60), 10, 10);
+    p.setBrush(Qt::white);
+    for (int row = 0; row < 3; ++row) {
+        p.drawEllipse(QRectF(12, 32 + row * 9, 5, 5));
+        p.drawRoundedRect(QRectF(21, 33 + row * 9, 31 - row * 6, 3), 1.5, 1.5);
+    }
+    p.setPen(QPen(QColor(0xf2, 0xb1, 0x34), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(14, 20), QPointF(48, 12));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xf2, 0xb1, 0x34));
+    p.drawPolygon(QPolygonF({QPointF(52, 11), QPointF(42, 8), QPointF(45, 17)}));
+    p.drawPolygon(QPolygonF({QPointF(13, 20), QPointF(8, 14), QPointF(10, 24)}));
+    return pixmap;
 }
 
 long shellOpen(QWidget *owner, const QString &target)
@@ -102,7 +128,7 @@ FrmAbt::FrmAbt(QWidget *parent) : QDialog(parent)
 
     Picture1 = new QLabel(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setPixmap(QIcon(QStringLiteral(":/tallyvane.svg")).pixmap(64, 64));
+    Picture1->setPixmap(logo(64));
     Label7 = new QLabel(QStringLiteral("Version 1.0"), this);
     Label7->setObjectName(QStringLiteral("Label7"));
     Label2 = new QLabel(this);

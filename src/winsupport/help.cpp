@@ -40,7 +40,6 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Tallyvane Help"));
-    setWindowIcon(QIcon(QStringLiteral(":/tallyvane.svg")));
     // Help left open must not keep the program running after its main window.
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(720, 560);
