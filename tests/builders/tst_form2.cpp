@@ -2,6 +2,7 @@
 // and its refusals, and the run from the main window.
 #include "app/form1.h"
 #include "app/linklist.h"
+#include "platform/commoncontrols.h"
 #include "builders/form2.h"
 #include "support/fakebrowser.h"
 #include "support/modalhelper.h"
@@ -379,7 +380,19 @@ private slots:
         QCOMPARE(boxes.shown().first().title, QStringLiteral("List Full"));
         // 2147483648 numbers, 32766 of them fitted.
         QVERIFY(boxes.shown().first().text.contains(QStringLiteral("2147450882")));
-        form.setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+
+    void menuCancelStillShowsCount()
+    {
+        auto browser = std::make_unique<tvtest::FakeBrowserComponent>();
+        tv::Form1 form(browser.get());
+        form.Form_Load();
+        form.List1->Append(QStringLiteral("http://a/"));
+        tvtest::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+        form.mnufSeq_Click();
+        QCOMPARE(form.List1->ListCount(), 1);
+        QCOMPARE(form.sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text(), QStringLiteral("1 links found"));
+        QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     }
 
     void menuShowsCountAfterBuild()
@@ -400,7 +413,8 @@ private slots:
         form.mnufSeq_Click();
         QCOMPARE(form.List1->ListCount(), 5);
         QVERIFY(boxes.shown().isEmpty());
-        QCOMPARE(form.sbStatusBar->findChildren<QLabel *>().isEmpty(), false);
+        QCOMPARE(form.sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text(), QStringLiteral("5 links found"));
+        QVERIFY(form.List1->HorizontalExtent() > 0);
     }
 };
 
