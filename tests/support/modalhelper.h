@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -21,7 +22,11 @@ struct ModalAnswer
 inline void tryAnswer(const std::shared_ptr<ModalAnswer> &answer)
 {
     if (QWidget *modal = QApplication::activeModalWidget()) {
+        QPointer<QWidget> guard(modal);
         answer->act(modal);
+        // A failed check inside `act` must not leave the test waiting.
+        if (guard && guard->isVisible())
+            guard->close();
         return;
     }
     if (!answer->deadline.hasExpired())
@@ -31,7 +36,8 @@ inline void tryAnswer(const std::shared_ptr<ModalAnswer> &answer)
 } // namespace detail
 
 // Answers the next modal dialog: once there is an active modal widget, `act`
-// runs with it (and should close it). Gives up after `timeoutMs`.
+// runs with it; a dialog still open afterwards is closed. Gives up looking
+// after `timeoutMs`.
 inline void whenModal(std::function<void(QWidget *)> act, int timeoutMs = 5000)
 {
     auto answer = std::make_shared<detail::ModalAnswer>(detail::ModalAnswer{std::move(act), QDeadlineTimer(timeoutMs)});

@@ -196,6 +196,17 @@ private slots:
         QVERIFY(m_opened.isEmpty());
     }
 
+    void brokenLinkIsReported()
+    {
+        tvtest::MessageBoxScript boxes;
+        HelpWindow *help = tv::ShowHelp(nullptr, tv::HelpContents);
+        emit help->browser->anchorClicked(QUrl(QStringLiteral("nothere.html")));
+        QCOMPARE(help->source().fileName(), QStringLiteral("index.html"));
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(boxes.shown().first().title, QStringLiteral("Help"));
+        QVERIFY(boxes.shown().first().text.contains(QStringLiteral("nothere.html")));
+    }
+
     void outsideLinksGoToTheDesktop_data()
     {
         QTest::addColumn<QString>("link");
