@@ -80,8 +80,15 @@ void SelectionKeepingEdit::selectionMoved()
 void SelectionKeepingEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
-    if (m_length > 0)
+    if (m_length > 0) {
         setSelection(m_start, m_length);
+        // The line edit drops a selection it no longer owns a moment later;
+        // show the marked part again after that.
+        QTimer::singleShot(0, this, [this] {
+            if (!hasFocus() && m_length > 0 && !hasSelectedText())
+                setSelection(m_start, m_length);
+        });
+    }
     // Switching windows or opening a popup is no move to another control.
     if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
         emit lostFocus();

@@ -141,6 +141,10 @@ private slots:
         QCOMPARE(f->text4->currentText(), QStringLiteral("0001"));
         // The selection survives the focus change: Build reads it later.
         QCOMPARE(f->Text1->keptText(), QStringLiteral("1234"));
+        // Let the line edit finish its focus change.
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+        QCOMPARE(f->Text1->selectedText(), QStringLiteral("1234"));
 
         // Again with two characters: refilled, not added to.
         markAndLeave(f, QStringLiteral("http://h/pic1234.jpg"), 12, 2);
