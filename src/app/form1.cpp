@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace tv {
 
@@ -61,7 +62,7 @@ Form1::Form1(BrowserComponent *browser, QWidget *parent) : QMainWindow(parent), 
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tallyvane"));
-    setWindowIcon(QIcon(QStringLiteral(":/tallyvane.svg")));
+    setWindowIcon(applicationIcon());
     resize(640, 420);
 
     auto *central = new QWidget(this);
@@ -306,15 +307,18 @@ void Form1::Form_Load()
 
 void Form1::applyZOrder(bool topmost)
 {
-    const bool current = windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    if (current == topmost)
+    Qt::WindowFlags flags = windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) == topmost)
         return;
-    const QRect geometry = this->geometry();
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
-    setGeometry(geometry);
-    if (wasVisible)
-        show();
+    flags.setFlag(Qt::WindowStaysOnTopHint, topmost);
+    if (QWindow *window = windowHandle()) {
+        // Changing the flags of the shown window keeps it where it is, unlike
+        // QWidget::setWindowFlags, which hides and re-creates it.
+        overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
 }
 
 int Form1::showModal(QDialog *dialog)
@@ -567,7 +571,9 @@ void Form1::Timer1_Timer()
     enable(mnusavpopopen, selected == 1);
     enable(mnusavepoptrgt, selected >= 1);
 
-    const bool overToolbar = Toolbar1->isVisible() && Toolbar1->rect().contains(Toolbar1->mapFromGlobal(QCursor::pos()));
+    // Hover state comes from enter and leave events: asking the display server
+    // where the pointer is on every tick would keep the program busy.
+    const bool overToolbar = Toolbar1->isVisible() && Toolbar1->underMouse();
     if (!overToolbar && m_status != u"Slideshow in progress." && m_status != u"Loading link...")
         sbStatusBar->Panels(QStringLiteral("pnlStatus"))->setPanelText(idleBanner());
 }

@@ -111,6 +111,16 @@ void LinkList::setSelected(int i, bool selected)
     selectionModel()->select(idx, selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
 }
 
+void LinkList::setSelectedRange(int first, int last, bool selected)
+{
+    const QModelIndex top = m_model->index(first);
+    const QModelIndex bottom = m_model->index(last);
+    if (!top.isValid() || !bottom.isValid())
+        return;
+    selectionModel()->select(QItemSelection(top, bottom),
+                             selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+}
+
 int LinkList::SelCount() const
 {
     // Queried on every availability tick: recount only after a change.

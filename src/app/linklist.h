@@ -48,6 +48,7 @@ public:
     const QStringList &Items() const { return m_model->items(); }
     bool Selected(int i) const;
     void setSelected(int i, bool selected);
+    void setSelectedRange(int first, int last, bool selected);
     int SelCount() const;
     int ListIndex() const;
     void setListIndex(int i);

@@ -2,6 +2,16 @@
 
 #include <QPainter>
 
+// Resources of a static library must be registered by name before first use.
+static void registerBundledResources()
+{
+    static const bool done = [] {
+        Q_INIT_RESOURCE(resources);
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
 namespace tv {
 
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
@@ -123,6 +133,7 @@ void ToolButton::setImage(int index)
 
 QIcon toolbarIcon(int imageIndex)
 {
+    registerBundledResources();
     // Picture indices of the toolbar and the desktop theme names that show the
     // same thing; the bundled pictures stand in where the theme has none.
     struct Entry { int index; const char *theme; const char *bundled; };
@@ -137,11 +148,21 @@ QIcon toolbarIcon(int imageIndex)
     };
     for (const Entry &e : entries) {
         if (e.index == imageIndex) {
-            const QIcon fallback(QStringLiteral(":/toolbar/%1.svg").arg(QLatin1String(e.bundled)));
+            const QIcon fallback(QStringLiteral(":/toolbar/%1.png").arg(QLatin1String(e.bundled)));
             return QIcon::fromTheme(QLatin1String(e.theme), fallback);
         }
     }
     return {};
+}
+
+} // namespace tv
+
+namespace tv {
+
+QIcon applicationIcon()
+{
+    registerBundledResources();
+    return QIcon::fromTheme(QStringLiteral("tallyvane"), QIcon(QStringLiteral(":/tallyvane.png")));
 }
 
 } // namespace tv

@@ -94,5 +94,6 @@ private:
 
 // Icon for a toolbar picture index: the desktop theme's, else the bundled one.
 QIcon toolbarIcon(int imageIndex);
+QIcon applicationIcon();
 
 } // namespace tv

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QDialog>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
@@ -130,7 +131,10 @@ private slots:
         QVERIFY(f.Buttons(QStringLiteral("slideshow"))->isCheckable());
         QCOMPARE(f.Buttons(QStringLiteral("hide_br"))->Image(), 8);
         QCOMPARE(f.Buttons(QStringLiteral("resize"))->Image(), 12);
-        QVERIFY(!f.Buttons(QStringLiteral("list_url"))->icon().isNull());
+        for (QWidget *w : f.toolbarItems()) {
+            if (auto *b = qobject_cast<tv::ToolButton *>(w))
+                QVERIFY2(!b->icon().pixmap(24, 24).isNull(), qPrintable(b->Key()));
+        }
         QMenu *sav = f.Buttons(QStringLiteral("sav"))->menu();
         QVERIFY(sav);
         QCOMPARE(sav->actions().size(), 2);
@@ -186,6 +190,31 @@ private slots:
         QVERIFY(!f.mnuopappfilt->isChecked());
         QVERIFY(f.ontop);
         QCOMPARE(f.owaction, 0);
+    }
+
+    void modalDialogLeavesTheTopmostLayerWhileOpen()
+    {
+        Form1 &f = loadForm();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QDialog dialog;
+        bool topmostWhileOpen = true;
+        bool visibleWhileOpen = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            topmostWhileOpen = f.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            visibleWhileOpen = f.isVisible();
+            dialog.accept();
+        });
+        QCOMPARE(f.showModal(&dialog), int(QDialog::Accepted));
+        QVERIFY(!topmostWhileOpen);
+        QVERIFY(visibleWhileOpen);
+        QVERIFY(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(f.isVisible());
+        QCOMPARE(dialog.parentWidget(), &f);
+
+        f.ontop = false;
+        QTimer::singleShot(0, &dialog, &QDialog::reject);
+        f.showModal(&dialog);
+        QVERIFY(!f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     }
 
     void countDisplayAndClear()

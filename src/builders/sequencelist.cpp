@@ -1,0 +1,98 @@
+#include "builders/sequencelist.h"
+
+namespace tv {
+
+QString SequenceList::Pattern(qsizetype width)
+{
+    return QString(width, u'0');
+}
+
+QString SequenceList::Format(qint64 n, const QString &pattern)
+{
+    return QString::number(n).rightJustified(pattern.size(), u'0');
+}
+
+QStringList SequenceList::NumberList(const QString &pattern)
+{
+    QStringList list;
+    list.reserve(NumberListSize);
+    for (int n = 1; n <= NumberListSize; ++n)
+        list.append(Format(n, pattern));
+    return list;
+}
+
+int SequenceList::OnlyNum(int keyAscii)
+{
+    if (keyAscii == 8 || (keyAscii >= '0' && keyAscii <= '9'))
+        return keyAscii;
+    return 0;
+}
+
+std::optional<qint32> SequenceList::ParseNumber(const QString &text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    qint64 value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+        if (value > MaxNumber)
+            return std::nullopt;
+    }
+    return qint32(value);
+}
+
+QString SequenceList::message(Check check)
+{
+    switch (check) {
+    case Check::Ok:
+        break;
+    case Check::NoSelection:
+        return QStringLiteral("Please select a portion of the URL in place of which to insert the sequential digits.");
+    case Check::BadStart:
+        return QStringLiteral("The Start # must be a whole number from 0 to %1, written with digits only.").arg(MaxNumber);
+    case Check::BadEnd:
+        return QStringLiteral("The End # must be a whole number from 0 to %1, written with digits only.").arg(MaxNumber);
+    }
+    return {};
+}
+
+SequenceList::Check SequenceList::check() const
+{
+    if (selLength <= 0 || selStart < 0 || selStart + selLength > url.size())
+        return Check::NoSelection;
+    if (!ParseNumber(startText))
+        return Check::BadStart;
+    if (!ParseNumber(endText))
+        return Check::BadEnd;
+    return Check::Ok;
+}
+
+qint64 SequenceList::count() const
+{
+    const auto first = ParseNumber(startText);
+    const auto last = ParseNumber(endText);
+    if (!first || !last || *first > *last)
+        return 0;
+    // 64-bit, so a run up to the largest number neither overflows nor loops.
+    return qint64(*last) - qint64(*first) + 1;
+}
+
+QStringList SequenceList::links(qint64 limit) const
+{
+    QStringList result;
+    const auto first = ParseNumber(startText);
+    const qint64 n = std::min(count(), limit);
+    if (!first || n <= 0)
+        return result;
+    const QString pattern = Pattern(startText.size());
+    const QString prefix = url.left(selStart);
+    const QString suffix = url.mid(selStart + selLength);
+    result.reserve(n);
+    for (qint64 i = 0; i < n; ++i)
+        result.append(prefix + Format(qint64(*first) + i, pattern) + suffix);
+    return result;
+}
+
+} // namespace tv

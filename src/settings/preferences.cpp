@@ -1,0 +1,21 @@
+#include "settings/preferences.h"
+
+#include "settings/cregsettings.h"
+
+namespace tv {
+
+bool StorePreferences(CRegSettings &settings, const Preferences &preferences)
+{
+    const QString section = QStringLiteral("Options");
+    settings.setCompany(QStringLiteral("Quillmere"));
+    settings.setAppName(QStringLiteral("Tallyvane"));
+    bool ok = settings.SaveSetting(section, QStringLiteral("On Top"),
+                                   preferences.ontop ? QStringLiteral("True") : QStringLiteral("False"));
+    ok = settings.SaveSetting(section, QStringLiteral("New Window"),
+                              preferences.newwin ? QStringLiteral("1") : QStringLiteral("0")) && ok;
+    if (preferences.owaction >= 0 && preferences.owaction < Preferences::OverwriteActions)
+        ok = settings.SaveSetting(section, QStringLiteral("Overwrite Action"), QString::number(preferences.owaction)) && ok;
+    return ok;
+}
+
+} // namespace tv

@@ -1,0 +1,430 @@
+// "Build Sequential List": prefill, number lists, key filter, enabling, build
+// and its refusals, and the run from the main window.
+#include "app/form1.h"
+#include "app/linklist.h"
+#include "platform/commoncontrols.h"
+#include "builders/form2.h"
+#include "support/fakebrowser.h"
+#include "support/modalhelper.h"
+#include "support/testenv.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <memory>
+
+using tv::Form2;
+using tv::LinkList;
+
+namespace {
+
+const QString kPic = QStringLiteral("http://server/photos/pic007.jpg");
+
+QStringList items(const QComboBox *box)
+{
+    QStringList list;
+    for (int i = 0; i < box->count(); ++i)
+        list.append(box->itemText(i));
+    return list;
+}
+
+} // namespace
+
+class TestForm2 : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<LinkList> m_list;
+    std::unique_ptr<Form2> m_form;
+
+    // Opens the dialog (not modally) with the URL box focused.
+    Form2 *open(const QString &clipboard = QString())
+    {
+        QGuiApplication::clipboard()->setText(clipboard);
+        m_form = std::make_unique<Form2>(m_list.get());
+        m_form->show();
+        if (!QTest::qWaitForWindowActive(m_form.get()))
+            qWarning("dialog not active");
+        m_form->Text1->setFocus(Qt::OtherFocusReason);
+        return m_form.get();
+    }
+
+    // Marks part of the URL and moves on to Start #, as a user does.
+    void markAndLeave(Form2 *f, const QString &url, int start, int length)
+    {
+        f->Text1->setText(url);
+        f->Text1->setFocus(Qt::MouseFocusReason);
+        f->Text1->setSelection(start, length);
+        f->text3->setFocus(Qt::MouseFocusReason);
+    }
+
+    void typeInto(QComboBox *box, const QString &text)
+    {
+        box->setFocus(Qt::MouseFocusReason);
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(box, text);
+    }
+
+private slots:
+    void init()
+    {
+        m_list = std::make_unique<LinkList>();
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        m_list.reset();
+    }
+
+    void controls()
+    {
+        Form2 *f = open();
+        QCOMPARE(f->windowTitle(), QStringLiteral("Build Sequential List"));
+        QCOMPARE(f->Label4->text(), QStringLiteral("Enter a url below then select the portion you would like to increment."));
+        QCOMPARE(f->Label1->text(), QStringLiteral("URL:"));
+        QCOMPARE(f->Label2->text(), QStringLiteral("Start #:"));
+        QCOMPARE(f->Label3->text(), QStringLiteral("End #:"));
+        QCOMPARE(f->Check1->text(), QStringLiteral("Append to existing list"));
+        QVERIFY(!f->Check1->isChecked());
+        QCOMPARE(f->Command1->text(), QStringLiteral("Build"));
+        QVERIFY(f->Command1->isDefault());
+        QCOMPARE(f->Command2->text(), QStringLiteral("Help"));
+        QCOMPARE(f->Command3->text(), QStringLiteral("Cancel"));
+        QVERIFY(f->text3->isEditable() && f->text4->isEditable());
+        QCOMPARE(f->text3->count(), 0);
+        QCOMPARE(f->findChild<QLineEdit *>(QStringLiteral("Text1")), f->Text1);
+        QVERIFY(f->Timer1->isActive());
+        // Keyboard order: Build, Append, URL, Start #, End #, Help, Cancel.
+        const QList<QWidget *> order{f->Command1, f->Check1, f->Text1, f->text3, f->text4, f->Command2, f->Command3};
+        for (int i = 0; i + 1 < order.size(); ++i) {
+            // An editable combo's line edit sits in the chain as part of it.
+            QWidget *next = order[i]->nextInFocusChain();
+            while (next && (next->focusPolicy() == Qt::NoFocus || qobject_cast<QComboBox *>(next->parentWidget())))
+                next = next->nextInFocusChain();
+            QCOMPARE(next, order[i + 1]);
+        }
+    }
+
+    void prefill_data()
+    {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("upper-case-scheme") << "HTTP://host/a1.gif" << "HTTP://host/a1.gif";
+        QTest::newRow("no-scheme") << "host/a1.gif" << "";
+        QTest::newRow("ftp-with-further-lines") << "ftp://host/a1.gif\r\nsecond line\r\n" << "ftp://host/a1.gif\r\nsecond line\r\n";
+        QTest::newRow("empty-clipboard") << "" << "";
+        QTest::newRow("blank-before-link") << " http://host/" << "";
+    }
+    void prefill()
+    {
+        QFETCH(QString, clipboard);
+        QFETCH(QString, expected);
+        Form2 *f = open(clipboard);
+        QCOMPARE(f->Text1->text(), expected);
+    }
+
+    void leavingUrlFillsBothLists()
+    {
+        Form2 *f = open();
+        markAndLeave(f, QStringLiteral("http://h/pic1234.jpg"), 12, 4);
+        QCOMPARE(f->text3->count(), 500);
+        QCOMPARE(f->text4->count(), 500);
+        QCOMPARE(items(f->text3).first(), QStringLiteral("0001"));
+        QCOMPARE(items(f->text3).last(), QStringLiteral("0500"));
+        QCOMPARE(f->text3->currentText(), QStringLiteral("0001"));
+        QCOMPARE(f->text4->currentText(), QStringLiteral("0001"));
+        // The selection survives the focus change: Build reads it later.
+        QCOMPARE(f->Text1->keptText(), QStringLiteral("1234"));
+        // Let the line edit finish its focus change.
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+        QCOMPARE(f->Text1->selectedText(), QStringLiteral("1234"));
+
+        // Again with two characters: refilled, not added to.
+        markAndLeave(f, QStringLiteral("http://h/pic1234.jpg"), 12, 2);
+        QCOMPARE(f->text3->count(), 500);
+        QCOMPARE(f->text4->count(), 500);
+        QCOMPARE(f->text3->itemText(0), QStringLiteral("01"));
+        QCOMPARE(f->text4->itemText(499), QStringLiteral("500"));
+    }
+
+    void leavingUrlWithoutSelectionChangesNothing()
+    {
+        Form2 *f = open();
+        f->Text1->setText(kPic);
+        f->Text1->setFocus(Qt::MouseFocusReason);
+        f->Text1->deselect();
+        f->text3->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(f->text3->count(), 0);
+        QCOMPARE(f->text4->count(), 0);
+    }
+
+    void startChangeRefillsEnd_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("endFirst");
+        QTest::newRow("four-digits") << "0008" << "0001";
+        QTest::newRow("one-digit") << "8" << "1";
+        QTest::newRow("empty-start-plain") << "" << "1";
+    }
+    void startChangeRefillsEnd()
+    {
+        QFETCH(QString, start);
+        QFETCH(QString, endFirst);
+        Form2 *f = open();
+        markAndLeave(f, kPic, 24, 3);
+        f->text4->setCurrentIndex(7);
+        f->text3->setEditText(start);
+        QCOMPARE(f->text4->count(), 500);
+        QCOMPARE(f->text4->currentIndex(), 0);
+        QCOMPARE(f->text4->currentText(), endFirst);
+    }
+
+    void keyFilter_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("expected");
+        // The box holds "12" with the cursor at its end.
+        QTest::newRow("digit-typed") << int(Qt::Key_5) << int(Qt::NoModifier) << "125";
+        QTest::newRow("letter-swallowed") << int(Qt::Key_A) << int(Qt::NoModifier) << "12";
+        QTest::newRow("space-swallowed") << int(Qt::Key_Space) << int(Qt::NoModifier) << "12";
+        QTest::newRow("ctrl-v-swallowed") << int(Qt::Key_V) << int(Qt::ControlModifier) << "12";
+        QTest::newRow("backspace-works") << int(Qt::Key_Backspace) << int(Qt::NoModifier) << "1";
+        QTest::newRow("minus-swallowed") << int(Qt::Key_Minus) << int(Qt::NoModifier) << "12";
+    }
+    void keyFilter()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, expected);
+        Form2 *f = open();
+        QGuiApplication::clipboard()->setText(QStringLiteral("99"));
+        for (QComboBox *box : {f->text3, f->text4}) {
+            box->setEditText(QStringLiteral("12"));
+            box->setFocus(Qt::MouseFocusReason);
+            box->lineEdit()->end(false);
+            QTest::keyClick(box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            QCOMPARE(box->currentText(), expected);
+        }
+    }
+
+    void buildEnabling_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("all-filled") << kPic << "1" << "2" << true;
+        QTest::newRow("no-url") << "" << "1" << "2" << false;
+        QTest::newRow("no-start") << kPic << "" << "2" << false;
+        QTest::newRow("no-end") << kPic << "1" << "" << false;
+    }
+    void buildEnabling()
+    {
+        QFETCH(QString, url);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        QFETCH(bool, enabled);
+        Form2 *f = open();
+        f->Text1->setText(url);
+        f->text3->setEditText(start);
+        f->text4->setEditText(end);
+        QTRY_COMPARE(f->Command1->isEnabled(), enabled);
+    }
+
+    void workedExample_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("typed-008") << "008"
+            << QStringList{"http://server/photos/pic008.jpg", "http://server/photos/pic009.jpg",
+                           "http://server/photos/pic010.jpg", "http://server/photos/pic011.jpg",
+                           "http://server/photos/pic012.jpg"};
+        QTest::newRow("typed-8") << "8"
+            << QStringList{"http://server/photos/pic8.jpg", "http://server/photos/pic9.jpg",
+                           "http://server/photos/pic10.jpg", "http://server/photos/pic11.jpg",
+                           "http://server/photos/pic12.jpg"};
+    }
+    void workedExample()
+    {
+        QFETCH(QString, start);
+        QFETCH(QStringList, expected);
+        m_list->Append(QStringLiteral("http://old/"));
+        Form2 *f = open();
+        markAndLeave(f, kPic, 24, 3);
+        QCOMPARE(f->text3->currentText(), QStringLiteral("001"));
+        typeInto(f->text3, start);
+        QCOMPARE(f->text3->currentText(), start);
+        QCOMPARE(f->text4->currentText(), start.size() == 3 ? QStringLiteral("001") : QStringLiteral("1"));
+        typeInto(f->text4, start.size() == 3 ? QStringLiteral("012") : QStringLiteral("12"));
+        QTRY_VERIFY(f->Command1->isEnabled());
+        tvtest::MessageBoxScript boxes;
+        // Enter in End # presses the default button as a click does.
+        if (start.size() == 3)
+            QTest::mouseClick(f->Command1, Qt::LeftButton);
+        else
+            QTest::keyClick(f->text4, Qt::Key_Return);
+        QVERIFY(boxes.shown().isEmpty());
+        QCOMPARE(f->result(), int(QDialog::Accepted));
+        QVERIFY(!f->isVisible());
+        QCOMPARE(m_list->Items(), expected);
+        QCOMPARE(f->leftOut(), qint64(0));
+    }
+
+    void appendKeepsExistingLinks()
+    {
+        m_list->Append(QStringLiteral("http://a/"));
+        m_list->Append(QStringLiteral("http://b/"));
+        Form2 *f = open();
+        markAndLeave(f, QStringLiteral("http://h/1"), 9, 1);
+        f->Check1->setChecked(true);
+        f->text3->setEditText(QStringLiteral("1"));
+        f->text4->setEditText(QStringLiteral("2"));
+        f->Command1_Click();
+        QCOMPARE(m_list->Items(), (QStringList{"http://a/", "http://b/", "http://h/1", "http://h/2"}));
+    }
+
+    void startAboveEndEmptiesTheList()
+    {
+        m_list->Append(QStringLiteral("http://a/"));
+        Form2 *f = open();
+        markAndLeave(f, QStringLiteral("http://h/1"), 9, 1);
+        f->text3->setEditText(QStringLiteral("5"));
+        f->text4->setEditText(QStringLiteral("3"));
+        f->Command1_Click();
+        QCOMPARE(f->result(), int(QDialog::Accepted));
+        QCOMPARE(m_list->ListCount(), 0);
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<bool>("select");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no-selection") << false << "1" << "2"
+            << "Please select a portion of the URL in place of which to insert the sequential digits.";
+        QTest::newRow("pasted-letters-in-start") << true << "1a" << "2"
+            << "The Start # must be a whole number from 0 to 2147483647, written with digits only.";
+        QTest::newRow("start-above-largest") << true << "2147483648" << "2147483649"
+            << "The Start # must be a whole number from 0 to 2147483647, written with digits only.";
+        QTest::newRow("pasted-blank-in-end") << true << "1" << " 2"
+            << "The End # must be a whole number from 0 to 2147483647, written with digits only.";
+    }
+    void refusals()
+    {
+        QFETCH(bool, select);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
+        QFETCH(QString, text);
+        m_list->Append(QStringLiteral("http://keep/"));
+        tvtest::MessageBoxScript boxes;
+        Form2 *f = open();
+        if (select)
+            markAndLeave(f, QStringLiteral("http://h/1"), 9, 1);
+        else
+            f->Text1->setText(QStringLiteral("http://h/1"));
+        // As if pasted through the context menu, past the key filter.
+        f->text3->setEditText(start);
+        f->text4->setEditText(end);
+        f->Command1_Click();
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(boxes.shown().first().title, QStringLiteral("Error"));
+        QCOMPARE(boxes.shown().first().text, text);
+        QCOMPARE(boxes.shown().first().icon, tv::MsgIcon::Exclamation);
+        QVERIFY(f->isVisible());
+        // Refused before anything is cleared.
+        QCOMPARE(m_list->Items(), QStringList{"http://keep/"});
+    }
+
+    void cancelChangesNothing()
+    {
+        m_list->Append(QStringLiteral("http://keep/"));
+        Form2 *f = open();
+        markAndLeave(f, QStringLiteral("http://h/1"), 9, 1);
+        QTest::keyClick(f, Qt::Key_Escape);
+        QCOMPARE(f->result(), int(QDialog::Rejected));
+        QCOMPARE(m_list->Items(), QStringList{"http://keep/"});
+    }
+
+    void largestEndStopsAtTheListLimit()
+    {
+        // From 0 to the largest number: the run stops at the list's limit.
+        auto browser = std::make_unique<tvtest::FakeBrowserComponent>();
+        tv::Form1 form(browser.get());
+        form.Form_Load();
+        form.ontop = true;
+        form.List1->Append(QStringLiteral("http://keep/"));
+        tvtest::MessageBoxScript boxes;
+        bool wasTopmost = true;
+        tvtest::whenModal([&](QWidget *modal) {
+            wasTopmost = form.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            auto *f = qobject_cast<Form2 *>(modal);
+            QVERIFY(f);
+            f->Text1->setText(QStringLiteral("http://h/1.jpg"));
+            f->Text1->setSelection(9, 1);
+            f->Check1->setChecked(true);
+            f->text3->setEditText(QStringLiteral("0"));
+            f->text4->setEditText(QStringLiteral("2147483647"));
+            f->Command1_Click();
+        });
+        QGuiApplication::clipboard()->clear();
+        form.mnufSeq_Click();
+        QVERIFY(!wasTopmost);
+        QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(form.List1->ListCount(), LinkList::MaxItems);
+        QCOMPARE(form.List1->List(0), QStringLiteral("http://keep/"));
+        QCOMPARE(form.List1->List(1), QStringLiteral("http://h/0.jpg"));
+        QCOMPARE(form.List1->List(LinkList::MaxItems - 1), QStringLiteral("http://h/32765.jpg"));
+        QVERIFY(form.List1->HorizontalExtent() > 0);
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(boxes.shown().first().title, QStringLiteral("List Full"));
+        // 2147483648 numbers, 32766 of them fitted.
+        QVERIFY(boxes.shown().first().text.contains(QStringLiteral("2147450882")));
+    }
+
+    void menuCancelStillShowsCount()
+    {
+        auto browser = std::make_unique<tvtest::FakeBrowserComponent>();
+        tv::Form1 form(browser.get());
+        form.Form_Load();
+        form.List1->Append(QStringLiteral("http://a/"));
+        tvtest::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+        form.mnufSeq_Click();
+        QCOMPARE(form.List1->ListCount(), 1);
+        QCOMPARE(form.sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text(), QStringLiteral("1 links found"));
+        QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    }
+
+    void menuShowsCountAfterBuild()
+    {
+        auto browser = std::make_unique<tvtest::FakeBrowserComponent>();
+        tv::Form1 form(browser.get());
+        form.Form_Load();
+        tvtest::MessageBoxScript boxes;
+        tvtest::whenModal([&](QWidget *modal) {
+            auto *f = qobject_cast<Form2 *>(modal);
+            QVERIFY(f);
+            f->Text1->setText(kPic);
+            f->Text1->setSelection(24, 3);
+            f->text3->setEditText(QStringLiteral("008"));
+            f->text4->setEditText(QStringLiteral("012"));
+            f->Command1_Click();
+        });
+        form.mnufSeq_Click();
+        QCOMPARE(form.List1->ListCount(), 5);
+        QVERIFY(boxes.shown().isEmpty());
+        QCOMPARE(form.sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text(), QStringLiteral("5 links found"));
+        QVERIFY(form.List1->HorizontalExtent() > 0);
+    }
+};
+
+TV_TEST_MAIN(TestForm2)
+#include "tst_form2.moc"

@@ -1,0 +1,272 @@
+// "Program Preferences": what it shows, what "Save" stores and sets, that
+// "Cancel" changes nothing, and that the on-top change shows at once.
+#include "app/form1.h"
+#include "settings/cregsettings.h"
+#include "settings/form12.h"
+#include "support/fakebrowser.h"
+#include "support/modalhelper.h"
+#include "support/testenv.h"
+#include "winsupport/help.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextBrowser>
+
+#include <functional>
+#include <memory>
+
+using tv::Form12;
+using tv::Preferences;
+
+namespace {
+
+tv::CRegSettings programSettings()
+{
+    tv::CRegSettings s;
+    s.setCompany(QStringLiteral("Quillmere"));
+    s.setAppName(QStringLiteral("Tallyvane"));
+    return s;
+}
+
+QString stored(const QString &key)
+{
+    return programSettings().GetSetting(QStringLiteral("Options"), key, QStringLiteral("<none>"));
+}
+
+bool topmost(const QWidget &w)
+{
+    return w.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+} // namespace
+
+class TestForm12 : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<tvtest::FakeBrowserComponent> m_browser;
+    std::unique_ptr<tv::Form1> m_form;
+
+    tv::Form1 &loadMainWindow()
+    {
+        m_form = std::make_unique<tv::Form1>(m_browser.get());
+        m_form->Form_Load();
+        return *m_form;
+    }
+
+    // Opens the preferences from the menu; `act` handles the dialog.
+    void runPreferences(const std::function<void(Form12 *)> &act)
+    {
+        bool seen = false;
+        tvtest::whenModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<Form12 *>(modal);
+            seen = dialog != nullptr;
+            if (!dialog) {
+                modal->close();
+                return;
+            }
+            act(dialog);
+        });
+        m_form->mnuopoptions_Click();
+        QVERIFY(seen);
+    }
+
+private slots:
+    void init()
+    {
+        programSettings().DeleteSetting(QStringLiteral("Options"));
+        m_browser = std::make_unique<tvtest::FakeBrowserComponent>();
+    }
+    void cleanup()
+    {
+        m_form.reset();
+        m_browser.reset();
+        delete tv::HelpWindow::instance();
+    }
+
+    void controls()
+    {
+        Form12 dialog(Preferences{});
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Program Preferences"));
+        QCOMPARE(dialog.Frame3->title(), QStringLiteral("Window Behavior:"));
+        QCOMPARE(dialog.chkontop->text(), QStringLiteral("Keep program window on top of all other windows."));
+        QCOMPARE(dialog.Frame2->title(), QStringLiteral("Opening Links:"));
+        QCOMPARE(dialog.Label2->text(), QStringLiteral("Default action to take when opening links from list:"));
+        QCOMPARE(dialog.oplnkopen[0]->text(), QStringLiteral("Open links in new window."));
+        QCOMPARE(dialog.oplnkopen[1]->text(), QStringLiteral("Open links in existing window (if any)."));
+        QCOMPARE(dialog.Frame1->title(), QStringLiteral("Saving Files:"));
+        QCOMPARE(dialog.Label1->text(),
+                 QStringLiteral("Default action to take if file being saved already exists in destination folder:"));
+        const QStringList actions{"Prompt.", "Overwrite.", "Skip file.", "Save with new auto generated unique name."};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(dialog.opowaction[i]->text(), actions[i]);
+            QCOMPARE(dialog.opowaction[i]->parentWidget(), dialog.Frame1);
+        }
+        QCOMPARE(dialog.chkontop->parentWidget(), dialog.Frame3);
+        QCOMPARE(dialog.oplnkopen[1]->parentWidget(), dialog.Frame2);
+        QCOMPARE(dialog.Command3->text(), QStringLiteral("Help"));
+        QCOMPARE(dialog.Command2->text(), QStringLiteral("Cancel"));
+        QCOMPARE(dialog.Command1->text(), QStringLiteral("Save"));
+        QVERIFY(dialog.Command1->isDefault());
+        QVERIFY(!dialog.Command2->isDefault() && !dialog.Command3->isDefault());
+        QCOMPARE(dialog.findChild<QCheckBox *>(QStringLiteral("chkontop")), dialog.chkontop);
+        QCOMPARE(dialog.findChild<QRadioButton *>(QStringLiteral("opowaction_3")), dialog.opowaction[3]);
+    }
+
+    void firstRunState()
+    {
+        tv::Form1 &form = loadMainWindow();
+        runPreferences([&](Form12 *dialog) {
+            QVERIFY(dialog->chkontop->isChecked());
+            QVERIFY(!dialog->oplnkopen[0]->isChecked());
+            QVERIFY(dialog->oplnkopen[1]->isChecked());
+            QVERIFY(dialog->opowaction[0]->isChecked());
+            QVERIFY(!topmost(form));
+            dialog->Command2_Click();
+        });
+        QVERIFY(topmost(form));
+    }
+
+    void loadShowsMembers_data()
+    {
+        QTest::addColumn<bool>("ontop");
+        QTest::addColumn<bool>("newwin");
+        QTest::addColumn<int>("owaction");
+        QTest::newRow("off-new-overwrite") << false << true << 1;
+        QTest::newRow("on-existing-skip") << true << false << 2;
+        QTest::newRow("unique-name") << false << false << 3;
+    }
+    void loadShowsMembers()
+    {
+        QFETCH(bool, ontop);
+        QFETCH(bool, newwin);
+        QFETCH(int, owaction);
+        // The members, not the stored settings, decide what the dialog shows.
+        programSettings().SaveSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("0"));
+        Form12 dialog(Preferences{ontop, newwin, owaction});
+        QCOMPARE(dialog.chkontop->isChecked(), ontop);
+        QCOMPARE(dialog.oplnkopen[0]->isChecked(), newwin);
+        QCOMPARE(dialog.oplnkopen[1]->isChecked(), !newwin);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(dialog.opowaction[i]->isChecked(), i == owaction);
+        QCOMPARE(dialog.chosen(), (Preferences{ontop, newwin, owaction}));
+    }
+
+    void saveStoresAndSets_data()
+    {
+        QTest::addColumn<bool>("ontop");
+        QTest::addColumn<bool>("newwin");
+        QTest::addColumn<int>("owaction");
+        QTest::addColumn<QString>("onTopText");
+        QTest::addColumn<QString>("newWindowText");
+        QTest::addColumn<QString>("actionText");
+        QTest::newRow("on-top-off") << false << false << 0 << "False" << "0" << "0";
+        QTest::newRow("on-top-on") << true << false << 0 << "True" << "0" << "0";
+        QTest::newRow("new-window") << true << true << 0 << "True" << "1" << "0";
+        QTest::newRow("overwrite") << true << false << 1 << "True" << "0" << "1";
+        QTest::newRow("skip-file") << true << false << 2 << "True" << "0" << "2";
+        QTest::newRow("unique-name") << false << true << 3 << "False" << "1" << "3";
+    }
+    void saveStoresAndSets()
+    {
+        QFETCH(bool, ontop);
+        QFETCH(bool, newwin);
+        QFETCH(int, owaction);
+        QFETCH(QString, onTopText);
+        QFETCH(QString, newWindowText);
+        QFETCH(QString, actionText);
+        tv::Form1 &form = loadMainWindow();
+        // Start from the opposite of every choice, so each one is a change.
+        form.ontop = !ontop;
+        form.newwin = !newwin;
+        form.owaction = (owaction + 1) % 4;
+        form.applyZOrder(form.ontop);
+        runPreferences([&](Form12 *dialog) {
+            dialog->chkontop->setChecked(ontop);
+            dialog->oplnkopen[newwin ? 0 : 1]->setChecked(true);
+            dialog->opowaction[owaction]->setChecked(true);
+            QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+        });
+        QCOMPARE(stored(QStringLiteral("On Top")), onTopText);
+        QCOMPARE(stored(QStringLiteral("New Window")), newWindowText);
+        QCOMPARE(stored(QStringLiteral("Overwrite Action")), actionText);
+        QCOMPARE(form.ontop, ontop);
+        QCOMPARE(form.newwin, newwin);
+        QCOMPARE(form.owaction, owaction);
+        // The new on-top state is in force as soon as the dialog has closed.
+        QCOMPARE(topmost(form), ontop);
+    }
+
+    void onTopOffHoldsForTheNextStart()
+    {
+        tv::Form1 &form = loadMainWindow();
+        QVERIFY(topmost(form));
+        runPreferences([&](Form12 *dialog) {
+            dialog->chkontop->setChecked(false);
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        QVERIFY(!topmost(form));
+        m_form.reset();
+        tv::Form1 &next = loadMainWindow();
+        QVERIFY(!next.ontop);
+        QVERIFY(!topmost(next));
+    }
+
+    void cancelAfterChangingEverything()
+    {
+        tv::Form1 &form = loadMainWindow();
+        form.newwin = false;
+        form.owaction = 1;
+        runPreferences([&](Form12 *dialog) {
+            dialog->chkontop->setChecked(false);
+            dialog->oplnkopen[0]->setChecked(true);
+            dialog->opowaction[3]->setChecked(true);
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        QCOMPARE(stored(QStringLiteral("On Top")), QStringLiteral("<none>"));
+        QCOMPARE(stored(QStringLiteral("New Window")), QStringLiteral("<none>"));
+        QCOMPARE(stored(QStringLiteral("Overwrite Action")), QStringLiteral("<none>"));
+        QVERIFY(form.ontop);
+        QVERIFY(!form.newwin);
+        QCOMPARE(form.owaction, 1);
+        // The z-order comes back from the unchanged member.
+        QVERIFY(topmost(form));
+    }
+
+    void actionOutsideTheOptions()
+    {
+        // A hand-edited "Overwrite Action" of 7: no option shows it, and
+        // "Save" neither stores nor changes it.
+        programSettings().SaveSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("7"));
+        tv::Form1 &form = loadMainWindow();
+        QCOMPARE(form.owaction, 7);
+        runPreferences([&](Form12 *dialog) {
+            for (QRadioButton *option : dialog->opowaction)
+                QVERIFY(!option->isChecked());
+            dialog->Command1_Click();
+        });
+        QCOMPARE(form.owaction, 7);
+        QCOMPARE(stored(QStringLiteral("Overwrite Action")), QStringLiteral("7"));
+        QCOMPARE(stored(QStringLiteral("On Top")), QStringLiteral("True"));
+    }
+
+    void helpOpensTopicSix()
+    {
+        Form12 dialog(Preferences{});
+        dialog.show();
+        QTest::mouseClick(dialog.Command3, Qt::LeftButton);
+        tv::HelpWindow *help = tv::HelpWindow::instance();
+        QVERIFY(help);
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->source().fileName(), QStringLiteral("topic6.html"));
+        QCOMPARE(help->pageTitle(), QStringLiteral("Program Preferences"));
+        // The dialog stays open.
+        QVERIFY(dialog.isVisible());
+    }
+};
+
+TV_TEST_MAIN(TestForm12)
+#include "tst_form12.moc"
