@@ -4,6 +4,7 @@
 #include "builders/form5.h"
 #include "platform/commoncontrols.h"
 #include "support/fakebrowser.h"
+#include "builders/mainwindowfixture.h"
 #include "support/testenv.h"
 
 #include <QAction>
@@ -66,26 +67,23 @@ private:
     QString countText() const { return m_form->sbStatusBar->Panels("pnlProgress")->Text(); }
     void verifyIdle();
 
-    std::unique_ptr<tvtest::MessageBoxScript> m_boxes;
-    std::unique_ptr<tvtest::FakeBrowserComponent> m_browser;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<tvtest::MainWindowFixture> m_fixture;
+    tvtest::MessageBoxScript *m_boxes = nullptr;
+    tvtest::FakeBrowserComponent *m_browser = nullptr;
+    Form1 *m_form = nullptr;
 };
 
 void TestUrlBuild::init()
 {
-    m_boxes = std::make_unique<tvtest::MessageBoxScript>();
-    m_browser = std::make_unique<tvtest::FakeBrowserComponent>();
-    m_form = std::make_unique<Form1>(m_browser.get());
-    m_form->settings().setCompany("Quillmere");
-    m_form->settings().setAppName("Tallyvane");
-    QFile::remove(m_form->settings().fileName());
+    m_fixture = std::make_unique<tvtest::MainWindowFixture>();
+    m_boxes = &m_fixture->boxes;
+    m_browser = &m_fixture->browser;
+    m_form = &m_fixture->form;
 }
 
 void TestUrlBuild::cleanup()
 {
-    m_form.reset();
-    m_browser.reset();
-    m_boxes.reset();
+    m_fixture.reset();
     QVERIFY(!QApplication::overrideCursor());
 }
 
@@ -323,7 +321,7 @@ void TestUrlBuild::dropBuildsWithoutDialog()
 void TestUrlBuild::realDropOnList()
 {
     m_form->Form_Load();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
     QMimeData data;
     data.setText(P + "dragged");
     QWidget *target = m_form->List1->viewport();

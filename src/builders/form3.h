@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+
+namespace tv {
+
+class Form1;
+
+// "Manage Filters": edits a working copy of the file-type filters; "Save"
+// writes the store and the main window's `ftypes`, "Cancel" changes nothing.
+class Form3 final : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit Form3(Form1 *owner);
+
+    QLabel *Label3 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QListWidget *List1 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QTimer *Timer1 = nullptr;
+
+    void Form_Load();
+    void Command1_Click();
+    void Command4_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Timer1_Timer();
+
+    QStringList entries() const;
+
+private:
+    Form1 *m_owner;
+};
+
+} // namespace tv
