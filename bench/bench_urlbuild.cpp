@@ -3,7 +3,7 @@
 // what scanning the list for every address would have cost instead.
 #include "app/form1.h"
 #include "app/linklist.h"
-#include "builders/answermodal.h"
+#include "support/modalhelper.h"
 #include "builders/form5.h"
 #include "builders/linkharvest.h"
 #include "platform/commoncontrols.h"
@@ -71,7 +71,7 @@ void BM_BuildFromUrl(benchmark::State &state)
         QCoreApplication::processEvents();
 
         QElapsedTimer clock;
-        tvtest::answerModal([&](QWidget *modal) {
+        tvtest::whenModal([&](QWidget *modal) {
             auto *dialog = qobject_cast<tv::Form5 *>(modal);
             dialog->Text1->setText(doc->url);
             dialog->Check2->setChecked(listed > 0);

@@ -1,6 +1,6 @@
 #include "app/form1.h"
 #include "app/linklist.h"
-#include "builders/answermodal.h"
+#include "support/modalhelper.h"
 #include "builders/form5.h"
 #include "platform/commoncontrols.h"
 #include "support/fakebrowser.h"
@@ -101,7 +101,7 @@ void TestUrlBuild::fill(const QStringList &entries)
 std::shared_ptr<FakeBrowserWindow> TestUrlBuild::buildFromDialog(const QString &address, bool append)
 {
     bool answered = false;
-    tvtest::answerModal([&](QWidget *modal) {
+    tvtest::whenModal([&](QWidget *modal) {
         auto *dialog = qobject_cast<Form5 *>(modal);
         if (!dialog)
             return;
@@ -416,7 +416,7 @@ void TestUrlBuild::dialogCancelledBuildsNothing()
     m_form->Form_Load();
     fill({P + "kept"});
     m_form->append = true;
-    tvtest::answerModal([](QWidget *modal) {
+    tvtest::whenModal([](QWidget *modal) {
         if (auto *dialog = qobject_cast<Form5 *>(modal))
             dialog->Command3->click();
     });

@@ -1,5 +1,5 @@
 #include "app/form1.h"
-#include "builders/answermodal.h"
+#include "support/modalhelper.h"
 #include "builders/filters.h"
 #include "builders/form3.h"
 #include "builders/form5.h"
@@ -239,7 +239,7 @@ void TestForm3::menuAfterDialog()
     m_form->Form_Load();
 
     bool answered = false;
-    tvtest::answerModal([&](QWidget *modal) {
+    tvtest::whenModal([&](QWidget *modal) {
         auto *dialog = qobject_cast<Form3 *>(modal);
         QVERIFY(dialog);
         answered = true;
@@ -287,7 +287,7 @@ void TestForm3::urlDialogTellsFilterState()
     for (const bool on : {false, true}) {
         m_form->mnuopappfilt->setChecked(on);
         QString label;
-        tvtest::answerModal([&](QWidget *modal) {
+        tvtest::whenModal([&](QWidget *modal) {
             auto *dialog = qobject_cast<Form5 *>(modal);
             QVERIFY(dialog);
             label = dialog->Label2->text();
