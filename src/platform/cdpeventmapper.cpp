@@ -1,0 +1,252 @@
+#include "platform/cdpeventmapper.h"
+
+#include "platform/cdpconnection.h"
+#include "platform/cdperrors.h"
+
+#include <QTimer>
+
+namespace tv {
+
+namespace {
+
+QString str(const QJsonObject &o, const char *key)
+{
+    return o.value(QLatin1String(key)).toString();
+}
+
+} // namespace
+
+CdpEventMapper::CdpEventMapper(const QString &targetId, bool armed, QObject *parent)
+    : QObject(parent), m_targetId(targetId), m_armed(armed), m_progressGrace(new QTimer(this))
+{
+    m_progressGrace->setSingleShot(true);
+    m_progressGrace->setInterval(3000);
+    connect(m_progressGrace, &QTimer::timeout, this, &CdpEventMapper::finishProgress);
+}
+
+void CdpEventMapper::setProgressGrace(int ms)
+{
+    m_progressGrace->setInterval(ms);
+}
+
+void CdpEventMapper::handle(const QString &method, const QJsonObject &p)
+{
+    if (method == QLatin1String("Page.frameStartedNavigating")) {
+        const QString type = str(p, "navigationType");
+        if (type == QLatin1String("sameDocument") || type == QLatin1String("historySameDocument"))
+            return;
+        const QString frameId = str(p, "frameId");
+        const QString loaderId = str(p, "loaderId");
+        m_frameNavigating.insert(frameId, loaderId);
+        if (isMain(frameId)) {
+            if (!m_armed && str(p, "url") != QLatin1String("about:blank"))
+                m_armed = true;
+            startMainNavigation(str(p, "url"), loaderId);
+        }
+        m_seenLoaders.insert(loaderId);
+    } else if (method == QLatin1String("Page.frameStartedLoading")) {
+        if (isMain(str(p, "frameId")))
+            m_busy = true;
+    } else if (method == QLatin1String("Page.frameStoppedLoading")) {
+        if (!isMain(str(p, "frameId")))
+            return;
+        m_busy = false;
+        if (m_navActive && !m_committed) {
+            // Stopped, aborted or turned into a download: no document will load.
+            completeWithoutCommit();
+        }
+    } else if (method == QLatin1String("Page.frameNavigated")) {
+        const QJsonObject frame = p.value(QLatin1String("frame")).toObject();
+        const QString frameId = str(frame, "id");
+        const QString loaderId = str(frame, "loaderId");
+        const QString unreachable = str(frame, "unreachableUrl");
+        m_frameLoader.insert(frameId, loaderId);
+        m_frameUrl.insert(frameId, unreachable.isEmpty() ? str(frame, "url") + str(frame, "urlFragment") : unreachable);
+        m_frameName.insert(frameId, str(frame, "name"));
+        if (isMain(frameId)) {
+            m_mimeType = str(frame, "mimeType");
+            m_committed = true;
+            m_programNavigation = false;
+            m_mainLoader = loaderId;
+        }
+    } else if (method == QLatin1String("Page.lifecycleEvent")) {
+        const QString frameId = str(p, "frameId");
+        const QString loaderId = str(p, "loaderId");
+        const QString name = str(p, "name");
+        if (name == QLatin1String("load")) {
+            // Replayed and stale lifecycles carry loaders that are not the
+            // frame's current one, or whose start this page never saw.
+            if (loaderId.isEmpty() || m_frameLoader.value(frameId) != loaderId || !m_seenLoaders.contains(loaderId)
+                || m_reportedLoads.contains(loaderId))
+                return;
+            m_reportedLoads.insert(loaderId);
+            if (!m_armed)
+                return;
+            const QString url = m_frameUrl.value(frameId);
+            if (isMain(frameId)) {
+                m_mainLoaded = true;
+                if (m_done.size() >= m_started.size())
+                    finishProgress();
+                else if (m_navActive)
+                    m_progressGrace->start();
+                emit statusTextChange(QString());
+            }
+            emit documentComplete(frameId, url);
+        } else if (name == QLatin1String("networkAlmostIdle")) {
+            if (isMain(frameId) && loaderId == m_mainLoader && m_mainLoaded)
+                finishProgress();
+        }
+    } else if (method == QLatin1String("Network.requestWillBeSent")) {
+        const QString requestId = str(p, "requestId");
+        if (str(p, "type") == QLatin1String("Document")) {
+            DocumentRequest &r = m_documentRequests[requestId];
+            r.frameId = str(p, "frameId");
+            r.loaderId = str(p, "loaderId");
+            r.url = str(p.value(QLatin1String("request")).toObject(), "url");
+            r.redirected = r.redirected || p.contains(QLatin1String("redirectResponse"));
+        }
+        if (m_navActive && !m_started.contains(requestId)) {
+            m_started.insert(requestId);
+            emitProgress();
+        }
+    } else if (method == QLatin1String("Network.responseReceived")) {
+        if (str(p, "type") != QLatin1String("Document"))
+            return;
+        const QString requestId = str(p, "requestId");
+        const QJsonObject response = p.value(QLatin1String("response")).toObject();
+        const int status = response.value(QLatin1String("status")).toInt();
+        if (status >= 400 && !m_errorRequests.contains(requestId)) {
+            m_errorRequests.insert(requestId);
+            const DocumentRequest r = m_documentRequests.value(requestId);
+            const QString frameId = r.frameId.isEmpty() ? str(p, "frameId") : r.frameId;
+            const QString loaderId = r.loaderId.isEmpty() ? str(p, "loaderId") : r.loaderId;
+            reportError(frameId, loaderId, str(response, "url"), status);
+        }
+    } else if (method == QLatin1String("Network.loadingFinished") || method == QLatin1String("Network.loadingFailed")) {
+        const QString requestId = str(p, "requestId");
+        if (m_started.contains(requestId) && !m_done.contains(requestId)) {
+            m_done.insert(requestId);
+            emitProgress();
+            if (m_mainLoaded && m_done.size() >= m_started.size())
+                finishProgress();
+        }
+        if (method == QLatin1String("Network.loadingFailed") && str(p, "type") == QLatin1String("Document")) {
+            const auto it = m_documentRequests.constFind(requestId);
+            if (it == m_documentRequests.constEnd() || m_errorRequests.contains(requestId))
+                return; // not ours, or reported by its status already
+            const DocumentRequest r = *it;
+            const QString errorText = str(p, "errorText");
+            if (errorText.endsWith(QLatin1String("ERR_ABORTED")) && !r.redirected)
+                return; // Stop, a newer navigation, or a download (its answer tells)
+            if (const auto code = cdp::navigationErrorCode(errorText, false, r.redirected))
+                reportError(r.frameId, r.loaderId, r.url, *code);
+        }
+    }
+}
+
+void CdpEventMapper::startMainNavigation(const QString &url, const QString &loaderId)
+{
+    m_navActive = true;
+    m_committed = false;
+    m_mainLoaded = false;
+    m_stopPending = false;
+    m_mainLoader = loaderId;
+    m_navigationUrl = url;
+    m_started.clear();
+    m_done.clear();
+    m_progressGrace->stop();
+    m_busy = true;
+    if (!m_armed)
+        return;
+    emit beforeNavigate(url);
+    emit statusTextChange(url);
+}
+
+void CdpEventMapper::navigationRequested(const QString &url)
+{
+    m_armed = true;
+    m_programNavigation = true;
+    m_stopPending = false;
+    m_navigationUrl = url;
+    m_busy = true;
+}
+
+void CdpEventMapper::navigationAnswered(const CdpReply &reply, const QString &url)
+{
+    const QString loaderId = str(reply.result, "loaderId");
+    const QString errorText = str(reply.result, "errorText");
+    const bool isDownload = reply.result.value(QLatin1String("isDownload")).toBool();
+    if (errorText.isEmpty() && !isDownload)
+        return;
+    if (!loaderId.isEmpty() && m_errorLoaders.contains(loaderId))
+        return;
+    if (m_stopPending || (!loaderId.isEmpty() && m_frameNavigating.value(m_targetId) != loaderId))
+        return; // stopped by the program, or overtaken by a newer navigation
+    bool redirected = false;
+    for (const DocumentRequest &r : std::as_const(m_documentRequests))
+        redirected = redirected || (r.loaderId == loaderId && r.redirected);
+    if (const auto code = cdp::navigationErrorCode(errorText.isEmpty() ? QStringLiteral("net::ERR_ABORTED") : errorText,
+                                                   isDownload, redirected))
+        reportError(m_targetId, loaderId, url, *code);
+    if (!m_committed && !m_busy && m_programNavigation && !m_stopPending) {
+        // The load had already ended when the answer came.
+        m_programNavigation = false;
+        finishProgress();
+        emit documentComplete(m_targetId, url);
+    }
+}
+
+void CdpEventMapper::navigationFailed(const QString &url, qint32 statusCode)
+{
+    m_armed = true;
+    startMainNavigation(url, QString());
+    emit navigateError(m_targetId, url, QString(), statusCode);
+    m_busy = false;
+    finishProgress();
+    emit documentComplete(m_targetId, url);
+}
+
+void CdpEventMapper::stopRequested()
+{
+    m_stopPending = true;
+    m_programNavigation = false;
+}
+
+void CdpEventMapper::reportError(const QString &frameId, const QString &loaderId, const QString &url, qint32 code)
+{
+    if (!loaderId.isEmpty())
+        m_errorLoaders.insert(loaderId);
+    if (m_armed)
+        emit navigateError(frameId, url, isMain(frameId) ? QString() : m_frameName.value(frameId), code);
+}
+
+void CdpEventMapper::emitProgress()
+{
+    if (m_armed && m_navActive)
+        emit progressChange(qint32(m_done.size()) + 1, qint32(m_started.size()) + 1);
+}
+
+void CdpEventMapper::finishProgress()
+{
+    m_progressGrace->stop();
+    if (!m_navActive)
+        return;
+    m_navActive = false;
+    if (m_armed)
+        emit progressChange(-1, qint32(m_started.size()) + 1);
+}
+
+void CdpEventMapper::completeWithoutCommit()
+{
+    // The program's own load that failed without a document still ends with
+    // a completion, so a caller waiting for it is not left hanging; a Stop
+    // ends it without one.
+    finishProgress();
+    if (m_programNavigation && !m_stopPending && m_errorLoaders.contains(m_mainLoader)) {
+        m_programNavigation = false;
+        if (m_armed)
+            emit documentComplete(m_targetId, m_navigationUrl);
+    }
+}
+
+} // namespace tv
