@@ -9,12 +9,15 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
+#include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <csignal>
+
+#include <sys/prctl.h>
 
 namespace tv {
 
@@ -29,7 +32,15 @@ QString str(const QJsonObject &o, const char *key)
 
 bool processRuns(qint64 pid)
 {
-    return pid > 0 && ::kill(pid_t(pid), 0) == 0;
+    if (pid <= 0 || ::kill(pid_t(pid), 0) != 0)
+        return false;
+    // A process that ended but was not yet reaped by its parent counts as gone.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const int close = line.lastIndexOf(')');
+    return close < 0 || line.mid(close + 2, 1) != "Z";
 }
 
 // Waits up to timeoutMs for `done`, checking every few milliseconds and
@@ -125,6 +136,8 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchSpec &spec, Ki
         browser->m_pid = pid;
     } else {
         browser->m_process = process;
+        // The harvest browser must not outlive the program, even one that crashed.
+        process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         process->start();
         if (!process->waitForStarted(timeoutMs))
             throw BrowserError(QStringLiteral("The web browser \"%1\" could not be started.").arg(spec.program));
@@ -267,7 +280,13 @@ QString CdpBrowser::createPage(bool newWindow, int timeoutMs)
     const QString targetId = str(call(QStringLiteral("Target.createTarget"), params, {}, timeoutMs), "targetId");
     if (targetId.isEmpty())
         throw BrowserError(QStringLiteral("The web browser did not open a window."));
-    if (!waitUntil([&] { return !m_alive || !sessionOf(targetId).isEmpty(); }, timeoutMs) || !m_alive)
+    auto ready = [&] {
+        for (const auto &p : std::as_const(m_pages))
+            if (p->targetId == targetId)
+                return p->ready;
+        return false;
+    };
+    if (!waitUntil([&] { return !m_alive || ready(); }, timeoutMs) || !m_alive)
         throw BrowserError(QStringLiteral("The web browser did not open a window in time."));
     return targetId;
 }
@@ -342,20 +361,38 @@ void CdpBrowser::removePage(const QString &targetId)
     }
 }
 
-void CdpBrowser::initSession(const QString &sessionId)
+void CdpBrowser::initSession(const QString &sessionId, const QString &pageId)
 {
     const QJsonObject none;
-    m_connection->send(QStringLiteral("Page.enable"), none, sessionId);
-    m_connection->send(QStringLiteral("Page.setLifecycleEventsEnabled"), {{QStringLiteral("enabled"), true}}, sessionId);
-    m_connection->send(QStringLiteral("Network.enable"), none, sessionId);
-    // Frames of other sites run in processes of their own; attach to them too.
-    m_connection->send(QStringLiteral("Target.setAutoAttach"),
-                       {{QStringLiteral("autoAttach"), true},
-                        {QStringLiteral("waitForDebuggerOnStart"), true},
-                        {QStringLiteral("flatten"), true},
-                        {QStringLiteral("filter"), QJsonArray{QJsonObject{{QStringLiteral("type"), QStringLiteral("iframe")}}}}},
-                       sessionId);
-    m_connection->send(QStringLiteral("Runtime.runIfWaitingForDebugger"), none, sessionId);
+    const QList<CdpConnection::Request> requests{
+        {QStringLiteral("Page.enable"), none, sessionId},
+        {QStringLiteral("Page.setLifecycleEventsEnabled"), {{QStringLiteral("enabled"), true}}, sessionId},
+        {QStringLiteral("Network.enable"), none, sessionId},
+        // Frames of other sites run in processes of their own; attach to them too.
+        {QStringLiteral("Target.setAutoAttach"),
+         {{QStringLiteral("autoAttach"), true},
+          {QStringLiteral("waitForDebuggerOnStart"), true},
+          {QStringLiteral("flatten"), true},
+          {QStringLiteral("filter"), QJsonArray{QJsonObject{{QStringLiteral("type"), QStringLiteral("iframe")}}}}},
+         sessionId},
+        {QStringLiteral("Runtime.runIfWaitingForDebugger"), none, sessionId},
+    };
+    // A page is ready for the program once all of these are answered: a
+    // navigation sent earlier could commit before the page reports events.
+    auto open = std::make_shared<int>(int(requests.size()));
+    const QPointer<CdpBrowser> self(this);
+    for (const CdpConnection::Request &r : requests) {
+        m_connection->send(r.method, r.params, r.sessionId, [self, open, pageId, sessionId](const CdpReply &) {
+            if (--*open > 0 || !self || pageId.isEmpty())
+                return;
+            for (const auto &p : std::as_const(self->m_pages)) {
+                if (p->targetId == pageId && p->sessionId == sessionId) {
+                    p->ready = true;
+                    emit self->pageAttached(pageId);
+                }
+            }
+        });
+    }
 }
 
 void CdpBrowser::onEvent(const QString &sessionId, const QString &method, const QJsonObject &params)
@@ -385,12 +422,11 @@ void CdpBrowser::onEvent(const QString &sessionId, const QString &method, const 
             if (!known)
                 return;
             m_sessionOwner.insert(child, targetId);
-            initSession(child);
-            emit pageAttached(targetId);
+            initSession(child, targetId);
         } else if (Page *owner = pageOfSession(sessionId)) {
             m_sessionOwner.insert(child, owner->targetId);
             m_frameSessions.insert(targetId, child);
-            initSession(child);
+            initSession(child, QString());
         } else {
             m_connection->send(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, child);
         }

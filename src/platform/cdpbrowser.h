@@ -88,6 +88,7 @@ private:
         QString targetId;
         QString sessionId;
         QString url;
+        bool ready = false; // attached and reporting events
         CdpEventMapper *mapper = nullptr;
         std::weak_ptr<CdpWindow> window;
         qint64 cancelPopupsUntil = 0;
@@ -101,7 +102,7 @@ private:
     void onClosed();
     void addPage(const QJsonObject &targetInfo);
     void removePage(const QString &targetId);
-    void initSession(const QString &sessionId);
+    void initSession(const QString &sessionId, const QString &pageId);
     void handlePopup(const QString &openerId, const QString &popupId);
     Page *pageOfSession(const QString &sessionId);
 

@@ -2,8 +2,11 @@
 
 #include <QEventLoop>
 #include <QJsonDocument>
+#include <QLoggingCategory>
 #include <QTimer>
 #include <QWebSocket>
+
+Q_LOGGING_CATEGORY(lcCdp, "tallyvane.cdp", QtWarningMsg)
 
 namespace tv {
 
@@ -92,7 +95,9 @@ int CdpConnection::send(const QString &method, const QJsonObject &params, const 
             finish(id, CdpReply{false, {}, 0, QStringLiteral("The web browser did not answer in time (%1).").arg(method)});
         });
     }
-    m_socket->sendTextMessage(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+    const QByteArray text = QJsonDocument(message).toJson(QJsonDocument::Compact);
+    qCDebug(lcCdp).noquote() << "->" << text.left(400);
+    m_socket->sendTextMessage(QString::fromUtf8(text));
     return id;
 }
 
@@ -172,6 +177,7 @@ void CdpConnection::dispatchQueued()
 
 void CdpConnection::dispatchOne(const QByteArray &message)
 {
+    qCDebug(lcCdp).noquote() << "<-" << message.left(400);
     QJsonParseError error;
     const QJsonObject m = QJsonDocument::fromJson(message, &error).object();
     if (error.error != QJsonParseError::NoError)

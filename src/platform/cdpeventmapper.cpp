@@ -76,13 +76,14 @@ void CdpEventMapper::handle(const QString &method, const QJsonObject &p)
         if (name == QLatin1String("load")) {
             // Replayed and stale lifecycles carry loaders that are not the
             // frame's current one, or whose start this page never saw.
-            if (loaderId.isEmpty() || m_frameLoader.value(frameId) != loaderId || !m_seenLoaders.contains(loaderId)
-                || m_reportedLoads.contains(loaderId))
+            const bool current = m_frameLoader.value(frameId) == loaderId
+                                 || (isMain(frameId) && m_navActive && loaderId == m_mainLoader); // commit not seen
+            if (loaderId.isEmpty() || !current || !m_seenLoaders.contains(loaderId) || m_reportedLoads.contains(loaderId))
                 return;
             m_reportedLoads.insert(loaderId);
             if (!m_armed)
                 return;
-            const QString url = m_frameUrl.value(frameId);
+            const QString url = m_frameUrl.value(frameId, m_navigationUrl);
             if (isMain(frameId)) {
                 m_mainLoaded = true;
                 if (m_done.size() >= m_started.size())
