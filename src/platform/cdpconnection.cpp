@@ -96,7 +96,7 @@ int CdpConnection::send(const QString &method, const QJsonObject &params, const 
         });
     }
     const QByteArray text = QJsonDocument(message).toJson(QJsonDocument::Compact);
-    qCDebug(lcCdp).noquote() << "->" << text.left(400);
+    qCDebug(lcCdp).noquote() << "->" << text.left(65536);
     m_socket->sendTextMessage(QString::fromUtf8(text));
     return id;
 }
@@ -177,7 +177,7 @@ void CdpConnection::dispatchQueued()
 
 void CdpConnection::dispatchOne(const QByteArray &message)
 {
-    qCDebug(lcCdp).noquote() << "<-" << message.left(400);
+    qCDebug(lcCdp).noquote() << "<-" << message.left(65536);
     QJsonParseError error;
     const QJsonObject m = QJsonDocument::fromJson(message, &error).object();
     if (error.error != QJsonParseError::NoError)
