@@ -62,10 +62,14 @@ private slots:
         if (tv::BrowserChoice::fromSettings(tv::CRegSettings()).program.isEmpty())
             QSKIP("No Chromium-family browser is installed.");
         tv::CRegSettings().SaveSetting(QStringLiteral("Browser"), QStringLiteral("Headless"), QStringLiteral("1"));
+        // Extra flags reach the browser: with the blocker off, pop-ups open and must be closed by Cancel.
+        tv::CRegSettings().SaveSetting(QStringLiteral("Browser"), QStringLiteral("Flags"), QStringLiteral("--disable-popup-blocking"));
         QVERIFY(m_site.listen());
         m_site.route("/page.html", {200, "text/html", "<title>p</title><a href='x.html'>x</a>"});
         m_site.route("/text.txt", {200, "text/plain", "http://example.invalid/not-a-link"});
         m_site.route("/doc.pdf", {200, "application/pdf", minimalPdf()});
+        m_site.route("/popup.html", {200, "text/html", "<script>window.open('/opened.html')</script>"});
+        m_site.route("/opened.html", {200, "text/html", "opened"});
         m_browser = std::make_unique<tv::CdpBrowserComponent>();
     }
 
@@ -163,6 +167,37 @@ private slots:
         w->showNoActivate();
         QVERIFY(w->visible());
         w->bringToForeground();
+    }
+
+    void popUpCancelledOrKept_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("cancel-closes-the-pop-up") << true;
+        QTest::newRow("pop-up-kept-without-cancel") << false;
+    }
+    void popUpCancelledOrKept()
+    {
+        QFETCH(bool, cancel);
+        tv::BrowserWindowPtr w = m_browser->createWindow();
+        BrowserEventLog log(w.get(), cancel);
+        const QStringList before = idsOf(m_browser->shellWindows());
+        auto newPages = [&] {
+            QStringList added = idsOf(m_browser->shellWindows());
+            for (const QString &id : before)
+                added.removeAll(id);
+            return added;
+        };
+        w->navigate(m_site.url("/popup.html"));
+        QTRY_VERIFY_WITH_TIMEOUT(log.topComplete(), 20000);
+        QCOMPARE(log.count(QStringLiteral("newwindow")), 1);
+        if (cancel) {
+            QTRY_VERIFY_WITH_TIMEOUT(newPages().isEmpty(), 10000);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(newPages().size(), 1, 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(m_browser->shellWindows().last()->locationUrl(), m_site.url("/opened.html"), 10000);
+            m_browser->shellWindows().last()->quit();
+        }
+        w->quit();
     }
 
     void killedBrowserEndsItsWindows()

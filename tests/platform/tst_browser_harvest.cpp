@@ -11,6 +11,8 @@
 #include <QJsonArray>
 #include <QSignalSpy>
 
+#include <signal.h>
+
 using tvtest::BrowserEventLog;
 using tvtest::HttpServer;
 
@@ -33,7 +35,8 @@ private:
         return w;
     }
 
-    QStringList pageTargets()
+    // Ids and addresses of the harvest browser's pages, as the browser lists them.
+    QStringList pageTargets(bool urls = false)
     {
         tv::CdpConnection raw;
         if (!raw.open(m_browser->harvestEndpoint(), 5000))
@@ -42,7 +45,7 @@ private:
         QStringList ids;
         for (const QJsonValue &t : r.result.value(QLatin1String("targetInfos")).toArray())
             if (t.toObject().value(QLatin1String("type")).toString() == QLatin1String("page"))
-                ids << t.toObject().value(QLatin1String("targetId")).toString();
+                ids << t.toObject().value(QLatin1String(urls ? "url" : "targetId")).toString();
         return ids;
     }
 
@@ -177,13 +180,12 @@ private slots:
 
     void popupOnLoadIsCancelled()
     {
-        const int before = int(pageTargets().size());
         std::unique_ptr<BrowserEventLog> log;
         auto w = loaded(m_site.url("/popup.html"), log);
         QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 20000);
         QCOMPARE(log->count(QStringLiteral("newwindow")), 1);
         QCOMPARE(m_site.hits(QStringLiteral("/opened.html")), 0);
-        QCOMPARE(int(pageTargets().size()), before);
+        QVERIFY(!pageTargets(true).contains(m_site.url("/opened.html")));
         QCOMPARE(w->document()->links, QStringList{m_site.url("/x")});
     }
 
@@ -256,6 +258,39 @@ private slots:
         QVERIFY(w->setFirstFrameInnerText(QStringLiteral("insttxt"), QStringLiteral("poop")));
         QVERIFY(!w->setFirstFrameInnerText(QStringLiteral("nothing-by-this-name"), QStringLiteral("x")));
         QTRY_COMPARE(w->document()->frames.at(0)->links, QStringList{frameRoot + "/changed-poop"});
+    }
+
+    void registeredWindowTakesPartInLookups()
+    {
+        std::unique_ptr<BrowserEventLog> log;
+        auto w = loaded(m_site.url("/plain.html"), log);
+        auto listed = [&] {
+            for (const auto &x : m_browser->shellWindows())
+                if (x->hwnd() == w->hwnd())
+                    return true;
+            return false;
+        };
+        QVERIFY(!listed());
+        w->setRegisterAsBrowser(true);
+        QVERIFY(listed());
+    }
+
+    // Ends the shared harvest browser; the cases after it get a new one.
+    void killedHarvestBrowserIsReplaced()
+    {
+        std::unique_ptr<BrowserEventLog> log;
+        auto w = loaded(m_site.url("/plain.html"), log);
+        QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 20000);
+        const qint64 pid = m_browser->harvestProcessId();
+        QVERIFY(pid > 0);
+        QCOMPARE(::kill(pid_t(pid), SIGKILL), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(log->count(QStringLiteral("quit")), 1, 10000);
+        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, w->document());
+        std::unique_ptr<BrowserEventLog> again;
+        auto next = loaded(m_site.url("/plain.html"), again);
+        QTRY_VERIFY_WITH_TIMEOUT(again->topComplete(), 20000);
+        QVERIFY(m_browser->harvestProcessId() != pid);
+        QCOMPARE(next->document()->links, QStringList{m_site.url("/p.html")});
     }
 
     void pageWithoutFramesHasNoFirstFrame()
