@@ -25,24 +25,6 @@ namespace {
 
 constexpr int PopupWindowMs = 3000;
 
-QString str(const QJsonObject &o, const char *key)
-{
-    return o.value(QLatin1String(key)).toString();
-}
-
-bool processRuns(qint64 pid)
-{
-    if (pid <= 0 || ::kill(pid_t(pid), 0) != 0)
-        return false;
-    // A process that ended but was not yet reaped by its parent counts as gone.
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray line = stat.readAll();
-    const int close = line.lastIndexOf(')');
-    return close < 0 || line.mid(close + 2, 1) != "Z";
-}
-
 // Waits up to timeoutMs for `done`, checking every few milliseconds and
 // letting events run meanwhile.
 template<typename Done>
@@ -61,6 +43,19 @@ bool waitUntil(Done done, int timeoutMs)
 }
 
 } // namespace
+
+bool processIsRunning(qint64 pid)
+{
+    if (pid <= 0 || ::kill(pid_t(pid), 0) != 0)
+        return false;
+    // A process that ended but was not yet reaped by its parent counts as gone.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const int close = line.lastIndexOf(')');
+    return close < 0 || line.mid(close + 2, 1) != "Z";
+}
 
 CdpBrowser::CdpBrowser(Kind kind) : m_kind(kind), m_connection(new CdpConnection(this))
 {
@@ -151,7 +146,7 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchSpec &spec, Ki
             if (endpoint)
                 return true;
             // Ended without opening its port: another copy owns the profile, or it failed.
-            return browser->m_process ? browser->m_process->state() == QProcess::NotRunning : !processRuns(browser->m_pid);
+            return browser->m_process ? browser->m_process->state() == QProcess::NotRunning : !processIsRunning(browser->m_pid);
         },
         timeoutMs);
     if (!found || !endpoint) {
@@ -277,7 +272,7 @@ QString CdpBrowser::createPage(bool newWindow, int timeoutMs)
         params.insert(QStringLiteral("newWindow"), true);
         params.insert(QStringLiteral("windowState"), QStringLiteral("minimized"));
     }
-    const QString targetId = str(call(QStringLiteral("Target.createTarget"), params, {}, timeoutMs), "targetId");
+    const QString targetId = jsonString(call(QStringLiteral("Target.createTarget"), params, {}, timeoutMs), "targetId");
     if (targetId.isEmpty())
         throw BrowserError(QStringLiteral("The web browser did not open a window."));
     auto ready = [&] {
@@ -328,19 +323,19 @@ CdpBrowser::Page *CdpBrowser::pageOfSession(const QString &sessionId)
 
 void CdpBrowser::addPage(const QJsonObject &info)
 {
-    if (str(info, "type") != QLatin1String("page"))
+    if (jsonString(info, "type") != QLatin1String("page"))
         return;
-    const QString targetId = str(info, "targetId");
+    const QString targetId = jsonString(info, "targetId");
     if (hasPage(targetId))
         return;
     auto page = std::make_shared<Page>();
     page->targetId = targetId;
-    page->url = str(info, "url");
+    page->url = jsonString(info, "url");
     // A blank new window stays silent until something is loaded into it.
     const bool blank = page->url.isEmpty() || page->url == QLatin1String("about:blank");
     page->mapper = new CdpEventMapper(targetId, !blank, this);
     m_pages.append(page);
-    const QString opener = str(info, "openerId");
+    const QString opener = jsonString(info, "openerId");
     if (!opener.isEmpty())
         handlePopup(opener, targetId);
 }
@@ -402,14 +397,14 @@ void CdpBrowser::onEvent(const QString &sessionId, const QString &method, const 
     } else if (method == QLatin1String("Target.targetInfoChanged")) {
         const QJsonObject info = params.value(QLatin1String("targetInfo")).toObject();
         for (const auto &p : std::as_const(m_pages))
-            if (p->targetId == str(info, "targetId"))
-                p->url = str(info, "url");
+            if (p->targetId == jsonString(info, "targetId"))
+                p->url = jsonString(info, "url");
     } else if (method == QLatin1String("Target.targetDestroyed")) {
-        removePage(str(params, "targetId"));
+        removePage(jsonString(params, "targetId"));
     } else if (method == QLatin1String("Target.attachedToTarget")) {
-        const QString child = str(params, "sessionId");
+        const QString child = jsonString(params, "sessionId");
         const QJsonObject info = params.value(QLatin1String("targetInfo")).toObject();
-        const QString targetId = str(info, "targetId");
+        const QString targetId = jsonString(info, "targetId");
         if (sessionId.isEmpty()) {
             addPage(info);
             bool known = false;
@@ -431,7 +426,7 @@ void CdpBrowser::onEvent(const QString &sessionId, const QString &method, const 
             m_connection->send(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, child);
         }
     } else if (method == QLatin1String("Target.detachedFromTarget")) {
-        const QString child = str(params, "sessionId");
+        const QString child = jsonString(params, "sessionId");
         m_sessionOwner.remove(child);
         for (auto it = m_frameSessions.begin(); it != m_frameSessions.end();)
             it = it.value() == child ? m_frameSessions.erase(it) : std::next(it);
@@ -441,14 +436,14 @@ void CdpBrowser::onEvent(const QString &sessionId, const QString &method, const 
             return;
         if (method == QLatin1String("Page.windowOpen")) {
             if (auto w = page->window.lock())
-                if (w->newWindowRequested(str(params, "url")))
+                if (w->newWindowRequested(jsonString(params, "url")))
                     cancelPopupsOf(page->targetId);
         } else if (method == QLatin1String("Page.javascriptDialogOpening")) {
             auto w = page->window.lock();
             // Nobody could answer a dialog of an invisible page.
             if (m_kind == Kind::Harvest || (w && w->silent())) {
                 m_connection->send(QStringLiteral("Page.handleJavaScriptDialog"),
-                                   {{QStringLiteral("accept"), str(params, "type") == QLatin1String("beforeunload")}},
+                                   {{QStringLiteral("accept"), jsonString(params, "type") == QLatin1String("beforeunload")}},
                                    sessionId);
             }
         } else {
@@ -489,7 +484,7 @@ void CdpBrowser::close(int timeoutMs)
                 m_process->waitForFinished(2000);
             }
         } else {
-            if (!waitUntil([&] { return !processRuns(m_pid); }, timeoutMs))
+            if (!waitUntil([&] { return !processIsRunning(m_pid); }, timeoutMs))
                 ::kill(pid_t(m_pid), SIGKILL);
         }
     }

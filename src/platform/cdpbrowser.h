@@ -19,6 +19,9 @@ namespace tv {
 class CdpEventMapper;
 class CdpWindow;
 
+// True while a process with this id exists and has not ended.
+bool processIsRunning(qint64 pid);
+
 // How to start a browser.
 struct BrowserLaunchSpec
 {

@@ -15,6 +15,12 @@ class QWebSocket;
 
 namespace tv {
 
+// A string member of a protocol object ("" when absent).
+inline QString jsonString(const QJsonObject &o, const char *key)
+{
+    return o.value(QLatin1String(key)).toString();
+}
+
 // The answer to one DevTools request: either a result object or an error.
 struct CdpReply
 {

@@ -9,10 +9,6 @@ namespace tv {
 
 namespace {
 
-QString str(const QJsonObject &o, const char *key)
-{
-    return o.value(QLatin1String(key)).toString();
-}
 
 } // namespace
 
@@ -32,23 +28,30 @@ void CdpEventMapper::setProgressGrace(int ms)
 void CdpEventMapper::handle(const QString &method, const QJsonObject &p)
 {
     if (method == QLatin1String("Page.frameStartedNavigating")) {
-        const QString type = str(p, "navigationType");
-        if (type == QLatin1String("sameDocument") || type == QLatin1String("historySameDocument"))
+        const QString type = jsonString(p, "navigationType");
+        const QString frameId = jsonString(p, "frameId");
+        if (type == QLatin1String("sameDocument") || type == QLatin1String("historySameDocument")) {
+            // A jump within the page: the program's own one still completes.
+            if (isMain(frameId) && m_programNavigation) {
+                m_programNavigation = false;
+                emit beforeNavigate(jsonString(p, "url"));
+                emit documentComplete(m_targetId, jsonString(p, "url"));
+            }
             return;
-        const QString frameId = str(p, "frameId");
-        const QString loaderId = str(p, "loaderId");
-        m_frameNavigating.insert(frameId, loaderId);
-        if (isMain(frameId)) {
-            if (!m_armed && str(p, "url") != QLatin1String("about:blank"))
-                m_armed = true;
-            startMainNavigation(str(p, "url"), loaderId);
         }
+        const QString loaderId = jsonString(p, "loaderId");
+        if (isMain(frameId)) {
+            if (!m_armed && jsonString(p, "url") != QLatin1String("about:blank"))
+                m_armed = true;
+            startMainNavigation(jsonString(p, "url"), loaderId);
+        }
+        m_frameNavigating.insert(frameId, loaderId);
         m_seenLoaders.insert(loaderId);
     } else if (method == QLatin1String("Page.frameStartedLoading")) {
-        if (isMain(str(p, "frameId")))
+        if (isMain(jsonString(p, "frameId")))
             m_busy = true;
     } else if (method == QLatin1String("Page.frameStoppedLoading")) {
-        if (!isMain(str(p, "frameId")))
+        if (!isMain(jsonString(p, "frameId")))
             return;
         m_busy = false;
         if (m_navActive && !m_committed) {
@@ -57,22 +60,22 @@ void CdpEventMapper::handle(const QString &method, const QJsonObject &p)
         }
     } else if (method == QLatin1String("Page.frameNavigated")) {
         const QJsonObject frame = p.value(QLatin1String("frame")).toObject();
-        const QString frameId = str(frame, "id");
-        const QString loaderId = str(frame, "loaderId");
-        const QString unreachable = str(frame, "unreachableUrl");
+        const QString frameId = jsonString(frame, "id");
+        const QString loaderId = jsonString(frame, "loaderId");
+        const QString unreachable = jsonString(frame, "unreachableUrl");
         m_frameLoader.insert(frameId, loaderId);
-        m_frameUrl.insert(frameId, unreachable.isEmpty() ? str(frame, "url") + str(frame, "urlFragment") : unreachable);
-        m_frameName.insert(frameId, str(frame, "name"));
+        m_frameUrl.insert(frameId, unreachable.isEmpty() ? jsonString(frame, "url") + jsonString(frame, "urlFragment") : unreachable);
+        m_frameName.insert(frameId, jsonString(frame, "name"));
         if (isMain(frameId)) {
-            m_mimeType = str(frame, "mimeType");
+            m_mimeType = jsonString(frame, "mimeType");
             m_committed = true;
             m_programNavigation = false;
             m_mainLoader = loaderId;
         }
     } else if (method == QLatin1String("Page.lifecycleEvent")) {
-        const QString frameId = str(p, "frameId");
-        const QString loaderId = str(p, "loaderId");
-        const QString name = str(p, "name");
+        const QString frameId = jsonString(p, "frameId");
+        const QString loaderId = jsonString(p, "loaderId");
+        const QString name = jsonString(p, "name");
         if (name == QLatin1String("load")) {
             // Replayed and stale lifecycles carry loaders that are not the
             // frame's current one, or whose start this page never saw.
@@ -98,12 +101,12 @@ void CdpEventMapper::handle(const QString &method, const QJsonObject &p)
                 finishProgress();
         }
     } else if (method == QLatin1String("Network.requestWillBeSent")) {
-        const QString requestId = str(p, "requestId");
-        if (str(p, "type") == QLatin1String("Document")) {
+        const QString requestId = jsonString(p, "requestId");
+        if (jsonString(p, "type") == QLatin1String("Document")) {
             DocumentRequest &r = m_documentRequests[requestId];
-            r.frameId = str(p, "frameId");
-            r.loaderId = str(p, "loaderId");
-            r.url = str(p.value(QLatin1String("request")).toObject(), "url");
+            r.frameId = jsonString(p, "frameId");
+            r.loaderId = jsonString(p, "loaderId");
+            r.url = jsonString(p.value(QLatin1String("request")).toObject(), "url");
             r.redirected = r.redirected || p.contains(QLatin1String("redirectResponse"));
         }
         if (m_navActive && !m_started.contains(requestId)) {
@@ -111,32 +114,32 @@ void CdpEventMapper::handle(const QString &method, const QJsonObject &p)
             emitProgress();
         }
     } else if (method == QLatin1String("Network.responseReceived")) {
-        if (str(p, "type") != QLatin1String("Document"))
+        if (jsonString(p, "type") != QLatin1String("Document"))
             return;
-        const QString requestId = str(p, "requestId");
+        const QString requestId = jsonString(p, "requestId");
         const QJsonObject response = p.value(QLatin1String("response")).toObject();
         const int status = response.value(QLatin1String("status")).toInt();
         if (status >= 400 && !m_errorRequests.contains(requestId)) {
             m_errorRequests.insert(requestId);
             const DocumentRequest r = m_documentRequests.value(requestId);
-            const QString frameId = r.frameId.isEmpty() ? str(p, "frameId") : r.frameId;
-            const QString loaderId = r.loaderId.isEmpty() ? str(p, "loaderId") : r.loaderId;
-            reportError(frameId, loaderId, str(response, "url"), status);
+            const QString frameId = r.frameId.isEmpty() ? jsonString(p, "frameId") : r.frameId;
+            const QString loaderId = r.loaderId.isEmpty() ? jsonString(p, "loaderId") : r.loaderId;
+            reportError(frameId, loaderId, jsonString(response, "url"), status);
         }
     } else if (method == QLatin1String("Network.loadingFinished") || method == QLatin1String("Network.loadingFailed")) {
-        const QString requestId = str(p, "requestId");
+        const QString requestId = jsonString(p, "requestId");
         if (m_started.contains(requestId) && !m_done.contains(requestId)) {
             m_done.insert(requestId);
             emitProgress();
             if (m_mainLoaded && m_done.size() >= m_started.size())
                 finishProgress();
         }
-        if (method == QLatin1String("Network.loadingFailed") && str(p, "type") == QLatin1String("Document")) {
+        if (method == QLatin1String("Network.loadingFailed") && jsonString(p, "type") == QLatin1String("Document")) {
             const auto it = m_documentRequests.constFind(requestId);
             if (it == m_documentRequests.constEnd() || m_errorRequests.contains(requestId))
                 return; // not ours, or reported by its status already
             const DocumentRequest r = *it;
-            const QString errorText = str(p, "errorText");
+            const QString errorText = jsonString(p, "errorText");
             if (errorText.endsWith(QLatin1String("ERR_ABORTED")) && !r.redirected)
                 return; // Stop, a newer navigation, or a download (its answer tells)
             if (const auto code = cdp::navigationErrorCode(errorText, false, r.redirected))
@@ -155,6 +158,17 @@ void CdpEventMapper::startMainNavigation(const QString &url, const QString &load
     m_navigationUrl = url;
     m_started.clear();
     m_done.clear();
+    // The documents of the page that is left behind are gone, and so are
+    // whatever their loads had left to report.
+    m_seenLoaders.clear();
+    m_reportedLoads.clear();
+    m_errorLoaders.clear();
+    m_errorRequests.clear();
+    m_documentRequests.clear();
+    m_frameNavigating.clear();
+    m_frameLoader.clear();
+    m_frameUrl.clear();
+    m_frameName.clear();
     m_progressGrace->stop();
     m_busy = true;
     if (!m_armed)
@@ -174,8 +188,8 @@ void CdpEventMapper::navigationRequested(const QString &url)
 
 void CdpEventMapper::navigationAnswered(const CdpReply &reply, const QString &url)
 {
-    const QString loaderId = str(reply.result, "loaderId");
-    const QString errorText = str(reply.result, "errorText");
+    const QString loaderId = jsonString(reply.result, "loaderId");
+    const QString errorText = jsonString(reply.result, "errorText");
     const bool isDownload = reply.result.value(QLatin1String("isDownload")).toBool();
     if (errorText.isEmpty() && !isDownload)
         return;

@@ -16,10 +16,6 @@ namespace {
 constexpr int NavigateAnswerTimeout = 120000;
 constexpr int MaxFrameDepth = 16;
 
-QString str(const QJsonObject &o, const char *key)
-{
-    return o.value(QLatin1String(key)).toString();
-}
 
 // Walks a document and the frames it can reach: link addresses in document
 // order, then the frames in order, depth first. A frame it may not read keeps
@@ -166,9 +162,9 @@ bool CdpWindow::isHtmlDocument()
     const auto keep = keepAlive();
     const QJsonObject tree = m_browser->call(QStringLiteral("Page.getFrameTree"), {}, session());
     const QJsonObject frame = tree.value(QLatin1String("frameTree")).toObject().value(QLatin1String("frame")).toObject();
-    const QString scheme = QUrl(str(frame, "url")).scheme();
+    const QString scheme = QUrl(jsonString(frame, "url")).scheme();
     // about:, chrome: and error pages are no web pages, whatever their type.
-    return isHtmlType(str(frame, "mimeType"))
+    return isHtmlType(jsonString(frame, "mimeType"))
            && (scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("file"));
 }
 
@@ -200,20 +196,20 @@ QString CdpWindow::slotFrameId(const QString &sessionId, int contextId, int slot
                                           {{QStringLiteral("expression"), QStringLiteral("globalThis.__tallyvaneKept[%1]").arg(slot)},
                                            {QStringLiteral("contextId"), contextId}},
                                           sessionId);
-    const QString objectId = str(r.value(QLatin1String("result")).toObject(), "objectId");
+    const QString objectId = jsonString(r.value(QLatin1String("result")).toObject(), "objectId");
     if (objectId.isEmpty())
         return {};
     const QJsonObject node = m_browser->call(QStringLiteral("DOM.describeNode"), {{QStringLiteral("objectId"), objectId}}, sessionId)
                                  .value(QLatin1String("node"))
                                  .toObject();
     m_browser->connection()->send(QStringLiteral("Runtime.releaseObject"), {{QStringLiteral("objectId"), objectId}}, sessionId);
-    return str(node, "frameId");
+    return jsonString(node, "frameId");
 }
 
 HtmlDocumentPtr CdpWindow::buildDocument(const QJsonObject &node, const QString &sessionId, int contextId, int depth)
 {
     auto doc = std::make_shared<HtmlDocument>();
-    doc->url = str(node, "url");
+    doc->url = jsonString(node, "url");
     const QJsonArray links = node.value(QLatin1String("links")).toArray();
     doc->links.reserve(links.size());
     for (const QJsonValue &l : links)
@@ -247,7 +243,7 @@ HtmlDocumentPtr CdpWindow::snapshotFrame(const QString &sessionId, const QString
     const QJsonObject root = evaluate(sessionId, context, QString::fromLatin1(SnapshotScript)).value(QLatin1String("value")).toObject();
     if (root.isEmpty())
         throw BrowserError(QStringLiteral("The document could not be read."));
-    if (topLevel && !isHtmlType(str(root, "type")))
+    if (topLevel && !isHtmlType(jsonString(root, "type")))
         throw BrowserError(QStringLiteral("The document is not an HTML document."));
     return buildDocument(root, sessionId, context, depth);
 }
@@ -271,7 +267,7 @@ bool CdpWindow::setFirstFrameInnerText(const QString &elementName, const QString
                                                        QJsonObject{{QStringLiteral("value"), inFirstFrame}}}},
              {QStringLiteral("returnByValue"), true}},
             sessionId);
-        return str(r.value(QLatin1String("result")).toObject(), "value");
+        return jsonString(r.value(QLatin1String("result")).toObject(), "value");
     };
     const QString main = session();
     const int context = isolatedWorld(main, m_targetId);
@@ -291,7 +287,7 @@ bool CdpWindow::visible()
     const auto keep = keepAlive();
     session();
     const QJsonObject r = m_browser->call(QStringLiteral("Browser.getWindowForTarget"), {{QStringLiteral("targetId"), m_targetId}});
-    return str(r.value(QLatin1String("bounds")).toObject(), "windowState") != QLatin1String("minimized");
+    return jsonString(r.value(QLatin1String("bounds")).toObject(), "windowState") != QLatin1String("minimized");
 }
 
 void CdpWindow::setWindowState(const QString &state)
@@ -300,7 +296,7 @@ void CdpWindow::setWindowState(const QString &state)
     session();
     const QJsonObject r = m_browser->call(QStringLiteral("Browser.getWindowForTarget"), {{QStringLiteral("targetId"), m_targetId}});
     const int windowId = r.value(QLatin1String("windowId")).toInt();
-    const QString current = str(r.value(QLatin1String("bounds")).toObject(), "windowState");
+    const QString current = jsonString(r.value(QLatin1String("bounds")).toObject(), "windowState");
     if (current == state || (state == QLatin1String("normal") && current != QLatin1String("minimized")))
         return; // shown already (maximized or full screen stays so)
     if (current != QLatin1String("normal") && state != QLatin1String("normal")) {

@@ -278,6 +278,24 @@ private slots:
         QCOMPARE(run.events, QStringList({"before http://h.test/a", "complete frame http://h.test/f2"}));
     }
 
+    void programJumpWithinThePageCompletes()
+    {
+        tv::CdpEventMapper mapper(QStringLiteral("P"), true);
+        Run run;
+        connectLog(mapper, run);
+        feed(mapper, started("P", "L1", "http://h.test/a"));
+        feed(mapper, committed("P", "L1", "http://h.test/a"));
+        feed(mapper, lifecycle("P", "L1", "load"));
+        run.events.clear();
+        QJsonObject jump = started("P", "L1", "http://h.test/a#part");
+        jump["params"] = QJsonObject{{"frameId", "P"}, {"loaderId", "L1"}, {"url", "http://h.test/a#part"}, {"navigationType", "sameDocument"}};
+        feed(mapper, jump); // the user's own jump: nothing to report
+        QVERIFY(run.events.isEmpty());
+        feed(mapper, QJsonObject{{"navigate", "http://h.test/a#part"}});
+        feed(mapper, jump);
+        QCOMPARE(run.events, QStringList({"before http://h.test/a#part", "complete top http://h.test/a#part"}));
+    }
+
     void programFailureGivesTheEventsOfAFailedLoad_data()
     {
         QTest::addColumn<qint32>("code");

@@ -1,8 +1,6 @@
 #include "support/browserprobe.h"
 
-#include <QFile>
-
-#include <signal.h>
+#include "platform/cdpbrowser.h"
 
 namespace tvtest {
 
@@ -49,15 +47,7 @@ int BrowserEventLog::lastProgress() const
 
 bool processRuns(qint64 pid)
 {
-    if (pid <= 0 || ::kill(pid_t(pid), 0) != 0)
-        return false;
-    // A process that ended but was not yet reaped by its parent counts as gone.
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray line = stat.readAll();
-    const int close = line.lastIndexOf(')');
-    return close < 0 || line.mid(close + 2, 1) != "Z";
+    return tv::processIsRunning(pid);
 }
 
 } // namespace tvtest
