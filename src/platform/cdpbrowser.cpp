@@ -86,7 +86,7 @@ std::shared_ptr<CdpBrowser> CdpBrowser::attach(const QString &profileDir, Kind k
         QFile::remove(devToolsActivePortFile(profileDir)); // left by a browser that has ended
         return nullptr;
     }
-    std::shared_ptr<CdpBrowser> browser(new CdpBrowser(kind));
+    std::shared_ptr<CdpBrowser> browser(new CdpBrowser(kind), &CdpBrowser::release);
     if (!browser->connectTo(endpoint->webSocketUrl(), timeoutMs))
         return nullptr;
     try {
@@ -99,7 +99,7 @@ std::shared_ptr<CdpBrowser> CdpBrowser::attach(const QString &profileDir, Kind k
 
 std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchSpec &spec, Kind kind, int timeoutMs)
 {
-    std::shared_ptr<CdpBrowser> browser(new CdpBrowser(kind));
+    std::shared_ptr<CdpBrowser> browser(new CdpBrowser(kind), &CdpBrowser::release);
     QString profile = spec.profileDir;
     if (profile.isEmpty()) {
         browser->m_tempProfile = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tallyvane-harvest-XXXXXX"));
@@ -150,17 +150,38 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchSpec &spec, Ki
         },
         timeoutMs);
     if (!found || !endpoint) {
-        if (browser->m_process)
-            browser->m_process->kill();
+        browser->killProcess();
         throw BrowserError(found ? QStringLiteral("The web browser ended at once. Another copy of it may be using the "
                                                   "profile folder %1; close it and try again.")
                                        .arg(profile)
                                  : QStringLiteral("The web browser did not open its control port in time."));
     }
-    if (!browser->connectTo(endpoint->webSocketUrl(), timeoutMs))
-        throw BrowserError(QStringLiteral("Tallyvane could not connect to the web browser."));
-    browser->setUp(false);
+    try {
+        if (!browser->connectTo(endpoint->webSocketUrl(), timeoutMs))
+            throw BrowserError(QStringLiteral("Tallyvane could not connect to the web browser."));
+        browser->setUp(false);
+    } catch (const BrowserError &) {
+        browser->killProcess(); // started, but of no use
+        throw;
+    }
     return browser;
+}
+
+void CdpBrowser::release(CdpBrowser *browser)
+{
+    // Its own events or waits may still be running further up the stack.
+    browser->deleteLater();
+}
+
+void CdpBrowser::killProcess()
+{
+    if (m_process) {
+        m_process->kill();
+        m_process->waitForFinished(2000);
+    } else if (processIsRunning(m_pid)) {
+        ::kill(pid_t(m_pid), SIGKILL);
+    }
+    m_tempProfile.reset();
 }
 
 bool CdpBrowser::connectTo(const QUrl &endpoint, int timeoutMs)
@@ -490,6 +511,7 @@ void CdpBrowser::close(int timeoutMs)
     }
     m_connection->close();
     onClosed();
+    m_tempProfile.reset(); // the browser has ended; its throwaway profile goes too
 }
 
 void CdpBrowser::disconnectFromBrowser()

@@ -99,6 +99,8 @@ private:
     };
 
     explicit CdpBrowser(Kind kind);
+    static void release(CdpBrowser *browser);
+    void killProcess();
     bool connectTo(const QUrl &endpoint, int timeoutMs);
     void setUp(bool seedOrderByWindow);
     void onEvent(const QString &sessionId, const QString &method, const QJsonObject &params);

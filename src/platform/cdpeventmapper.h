@@ -30,6 +30,8 @@ public:
     bool busy() const { return m_busy; }
     // Mime type of the committed top-level document, when one was seen.
     QString mimeType() const { return m_mimeType; }
+    // The loader of a frame's current document, "" when none was seen.
+    QString loaderOf(const QString &frameId) const { return m_frameLoader.value(frameId); }
 
     // One protocol event of this page.
     void handle(const QString &method, const QJsonObject &params);

@@ -181,13 +181,23 @@ QJsonObject CdpWindow::evaluate(const QString &sessionId, int contextId, const Q
     return r.value(QLatin1String("result")).toObject();
 }
 
-int CdpWindow::isolatedWorld(const QString &sessionId, const QString &frameId)
+int CdpWindow::isolatedWorld(const QString &sessionId, const QString &frameId, bool fresh)
 {
+    // A world lives as long as its document; reusing it keeps the DOM
+    // wrappers it made, which makes a second snapshot of a big page cheaper.
+    const CdpEventMapper *mapper = m_browser->mapperOf(m_targetId);
+    const QString loader = mapper ? mapper->loaderOf(frameId) : QString();
+    const auto cached = m_worlds.constFind(frameId);
+    if (!fresh && !loader.isEmpty() && cached != m_worlds.constEnd() && cached->first == loader)
+        return cached->second;
     const QJsonObject r = m_browser->call(QStringLiteral("Page.createIsolatedWorld"),
                                           {{QStringLiteral("frameId"), frameId},
                                            {QStringLiteral("worldName"), QStringLiteral("tallyvane")}},
                                           sessionId);
-    return r.value(QLatin1String("executionContextId")).toInt();
+    const int context = r.value(QLatin1String("executionContextId")).toInt();
+    if (!loader.isEmpty())
+        m_worlds.insert(frameId, {loader, context});
+    return context;
 }
 
 QString CdpWindow::slotFrameId(const QString &sessionId, int contextId, int slot)
@@ -239,8 +249,16 @@ HtmlDocumentPtr CdpWindow::buildDocument(const QJsonObject &node, const QString 
 
 HtmlDocumentPtr CdpWindow::snapshotFrame(const QString &sessionId, const QString &frameId, int depth, bool topLevel)
 {
-    const int context = isolatedWorld(sessionId, frameId);
-    const QJsonObject root = evaluate(sessionId, context, QString::fromLatin1(SnapshotScript)).value(QLatin1String("value")).toObject();
+    const QString script = QString::fromLatin1(SnapshotScript);
+    int context = isolatedWorld(sessionId, frameId, false);
+    QJsonObject root;
+    try {
+        root = evaluate(sessionId, context, script).value(QLatin1String("value")).toObject();
+    } catch (const BrowserError &) {
+        // The kept world may have gone with its document; one more try in a new one.
+        context = isolatedWorld(sessionId, frameId, true);
+        root = evaluate(sessionId, context, script).value(QLatin1String("value")).toObject();
+    }
     if (root.isEmpty())
         throw BrowserError(QStringLiteral("The document could not be read."));
     if (topLevel && !isHtmlType(jsonString(root, "type")))
@@ -270,7 +288,7 @@ bool CdpWindow::setFirstFrameInnerText(const QString &elementName, const QString
         return jsonString(r.value(QLatin1String("result")).toObject(), "value");
     };
     const QString main = session();
-    const int context = isolatedWorld(main, m_targetId);
+    const int context = isolatedWorld(main, m_targetId, true);
     const QString outcome = callSet(main, context, true);
     if (outcome != QLatin1String("remote"))
         return outcome == QLatin1String("set");
@@ -279,7 +297,7 @@ bool CdpWindow::setFirstFrameInnerText(const QString &elementName, const QString
         return false;
     const QString own = m_browser->frameSession(frameId);
     const QString frameSession = own.isEmpty() ? main : own;
-    return callSet(frameSession, isolatedWorld(frameSession, frameId), false) == QLatin1String("set");
+    return callSet(frameSession, isolatedWorld(frameSession, frameId, true), false) == QLatin1String("set");
 }
 
 bool CdpWindow::visible()

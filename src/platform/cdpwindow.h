@@ -2,7 +2,9 @@
 
 #include "platform/browser.h"
 
+#include <QHash>
 #include <QJsonObject>
+#include <QPair>
 
 #include <memory>
 
@@ -64,7 +66,8 @@ private:
     // can read.
     HtmlDocumentPtr snapshotFrame(const QString &sessionId, const QString &frameId, int depth, bool topLevel);
     HtmlDocumentPtr buildDocument(const QJsonObject &node, const QString &sessionId, int contextId, int depth);
-    int isolatedWorld(const QString &sessionId, const QString &frameId);
+    // An isolated world of the frame; `fresh` makes a new one.
+    int isolatedWorld(const QString &sessionId, const QString &frameId, bool fresh);
     // The frame id of a frame element the walk kept at `slot` in its world.
     QString slotFrameId(const QString &sessionId, int contextId, int slot);
     QJsonObject evaluate(const QString &sessionId, int contextId, const QString &expression);
@@ -76,6 +79,7 @@ private:
     bool m_gone = false;
     bool m_silent = false;
     bool m_registered = false;
+    QHash<QString, QPair<QString, int>> m_worlds; // frame id -> (loader, context)
 };
 
 } // namespace tv
