@@ -89,6 +89,7 @@ void CdpEventMapper::handle(const QString &method, const QJsonObject &p)
             const QString url = m_frameUrl.value(frameId, m_navigationUrl);
             if (isMain(frameId)) {
                 m_mainLoaded = true;
+                m_busy = false; // complete; Chromium says so a moment later
                 if (m_done.size() >= m_started.size())
                     finishProgress();
                 else if (m_navActive)
