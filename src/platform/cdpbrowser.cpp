@@ -1,0 +1,523 @@
+#include "platform/cdpbrowser.h"
+
+#include "platform/browser.h"
+#include "platform/cdpeventmapper.h"
+#include "platform/cdpwindow.h"
+#include "platform/devtoolsport.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonArray>
+#include <QPointer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <csignal>
+
+#include <sys/prctl.h>
+
+namespace tv {
+
+namespace {
+
+constexpr int PopupWindowMs = 3000;
+
+// Waits up to timeoutMs for `done`, checking every few milliseconds and
+// letting events run meanwhile.
+template<typename Done>
+bool waitUntil(Done done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() >= timeoutMs)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
+}
+
+} // namespace
+
+bool processIsRunning(qint64 pid)
+{
+    if (pid <= 0 || ::kill(pid_t(pid), 0) != 0)
+        return false;
+    // A process that ended but was not yet reaped by its parent counts as gone.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const int close = line.lastIndexOf(')');
+    return close < 0 || line.mid(close + 2, 1) != "Z";
+}
+
+CdpBrowser::CdpBrowser(Kind kind) : m_kind(kind), m_connection(new CdpConnection(this))
+{
+    m_clock.start();
+    connect(m_connection, &CdpConnection::event, this, &CdpBrowser::onEvent);
+    connect(m_connection, &CdpConnection::closed, this, &CdpBrowser::onClosed);
+}
+
+CdpBrowser::~CdpBrowser()
+{
+    m_connection->disconnect(this);
+    if (m_process) {
+        // Only a harvest browser is a child process; it never outlives us.
+        m_process->disconnect(this);
+        if (m_process->state() != QProcess::NotRunning) {
+            m_process->kill();
+            m_process->waitForFinished(2000);
+        }
+    }
+}
+
+std::shared_ptr<CdpBrowser> CdpBrowser::attach(const QString &profileDir, Kind kind, int timeoutMs)
+{
+    const auto endpoint = readDevToolsActivePort(profileDir);
+    if (!endpoint)
+        return nullptr;
+    if (!probeDevToolsEndpoint(*endpoint, timeoutMs)) {
+        QFile::remove(devToolsActivePortFile(profileDir)); // left by a browser that has ended
+        return nullptr;
+    }
+    std::shared_ptr<CdpBrowser> browser(new CdpBrowser(kind), &CdpBrowser::release);
+    if (!browser->connectTo(endpoint->webSocketUrl(), timeoutMs))
+        return nullptr;
+    try {
+        browser->setUp(true);
+    } catch (const BrowserError &) {
+        return nullptr;
+    }
+    return browser;
+}
+
+std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchSpec &spec, Kind kind, int timeoutMs)
+{
+    std::shared_ptr<CdpBrowser> browser(new CdpBrowser(kind), &CdpBrowser::release);
+    QString profile = spec.profileDir;
+    if (profile.isEmpty()) {
+        browser->m_tempProfile = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tallyvane-harvest-XXXXXX"));
+        if (!browser->m_tempProfile->isValid())
+            throw BrowserError(QStringLiteral("No folder could be made for the web browser's profile."));
+        profile = browser->m_tempProfile->path();
+    } else {
+        QDir().mkpath(profile);
+        QFile::setPermissions(profile, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    // A file left by an earlier run would point at a dead port.
+    QFile::remove(devToolsActivePortFile(profile));
+
+    QStringList args = spec.arguments;
+    args << QStringLiteral("--user-data-dir=%1").arg(profile) << QStringLiteral("about:blank");
+
+    QProcess *process = new QProcess(browser.get());
+    process->setProgram(spec.program);
+    process->setArguments(args);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    if (spec.detached) {
+        qint64 pid = 0;
+        const bool started = process->startDetached(&pid);
+        delete process;
+        if (!started)
+            throw BrowserError(QStringLiteral("The web browser \"%1\" could not be started.").arg(spec.program));
+        browser->m_pid = pid;
+    } else {
+        browser->m_process = process;
+        // The harvest browser must not outlive the program, even one that crashed.
+        process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        process->start();
+        if (!process->waitForStarted(timeoutMs))
+            throw BrowserError(QStringLiteral("The web browser \"%1\" could not be started.").arg(spec.program));
+        browser->m_pid = process->processId();
+    }
+
+    std::optional<DevToolsEndpoint> endpoint;
+    const bool found = waitUntil(
+        [&] {
+            endpoint = readDevToolsActivePort(profile);
+            if (endpoint)
+                return true;
+            // Ended without opening its port: another copy owns the profile, or it failed.
+            return browser->m_process ? browser->m_process->state() == QProcess::NotRunning : !processIsRunning(browser->m_pid);
+        },
+        timeoutMs);
+    if (!found || !endpoint) {
+        browser->killProcess();
+        throw BrowserError(found ? QStringLiteral("The web browser ended at once. Another copy of it may be using the "
+                                                  "profile folder %1; close it and try again.")
+                                       .arg(profile)
+                                 : QStringLiteral("The web browser did not open its control port in time."));
+    }
+    try {
+        if (!browser->connectTo(endpoint->webSocketUrl(), timeoutMs))
+            throw BrowserError(QStringLiteral("Tallyvane could not connect to the web browser."));
+        browser->setUp(false);
+    } catch (const BrowserError &) {
+        browser->killProcess(); // started, but of no use
+        throw;
+    }
+    return browser;
+}
+
+void CdpBrowser::release(CdpBrowser *browser)
+{
+    // Its own events or waits may still be running further up the stack.
+    browser->deleteLater();
+}
+
+void CdpBrowser::killProcess()
+{
+    if (m_process) {
+        m_process->kill();
+        m_process->waitForFinished(2000);
+    } else if (processIsRunning(m_pid)) {
+        ::kill(pid_t(m_pid), SIGKILL);
+    }
+    m_tempProfile.reset();
+}
+
+bool CdpBrowser::connectTo(const QUrl &endpoint, int timeoutMs)
+{
+    m_endpoint = endpoint;
+    m_alive = m_connection->open(endpoint, timeoutMs);
+    return m_alive;
+}
+
+void CdpBrowser::setUp(bool seedOrderByWindow)
+{
+    const QJsonArray pageFilter{QJsonObject{{QStringLiteral("type"), QStringLiteral("page")}}};
+    call(QStringLiteral("Target.setDiscoverTargets"),
+         {{QStringLiteral("discover"), true}, {QStringLiteral("filter"), pageFilter}});
+    if (seedOrderByWindow && m_pages.size() > 1) {
+        // The protocol lists targets in no useful order; window ids grow with
+        // each new window, which comes closest to the order they were opened.
+        QList<CdpConnection::Request> requests;
+        for (const auto &p : std::as_const(m_pages))
+            requests.append({QStringLiteral("Browser.getWindowForTarget"), {{QStringLiteral("targetId"), p->targetId}}, {}});
+        const QList<CdpReply> replies = m_connection->callAll(requests, DefaultTimeout);
+        QHash<QString, int> windowOf;
+        for (qsizetype i = 0; i < replies.size(); ++i)
+            windowOf.insert(m_pages.at(i)->targetId, replies.at(i).result.value(QLatin1String("windowId")).toInt(INT_MAX));
+        std::stable_sort(m_pages.begin(), m_pages.end(), [&](const auto &a, const auto &b) {
+            return windowOf.value(a->targetId) < windowOf.value(b->targetId);
+        });
+    }
+    call(QStringLiteral("Target.setAutoAttach"), {{QStringLiteral("autoAttach"), true},
+                                                  {QStringLiteral("waitForDebuggerOnStart"), true},
+                                                  {QStringLiteral("flatten"), true},
+                                                  {QStringLiteral("filter"), pageFilter}});
+    if (m_kind == Kind::Harvest) {
+        // Pages are only read here; a link to a file must not fill the disk.
+        m_connection->send(QStringLiteral("Browser.setDownloadBehavior"), {{QStringLiteral("behavior"), QStringLiteral("deny")}});
+    }
+}
+
+QJsonObject CdpBrowser::call(const QString &method, const QJsonObject &params, const QString &sessionId, int timeoutMs)
+{
+    if (!m_alive)
+        throw BrowserError(QStringLiteral("The web browser is no longer running."));
+    const CdpReply reply = m_connection->call(method, params, sessionId, timeoutMs);
+    if (!reply.ok)
+        throw BrowserError(reply.errorMessage.isEmpty() ? QStringLiteral("The web browser reported an error.") : reply.errorMessage);
+    return reply.result;
+}
+
+QStringList CdpBrowser::pages() const
+{
+    QStringList ids;
+    for (const auto &p : m_pages)
+        ids.append(p->targetId);
+    return ids;
+}
+
+bool CdpBrowser::hasPage(const QString &targetId) const
+{
+    return std::any_of(m_pages.begin(), m_pages.end(), [&](const auto &p) { return p->targetId == targetId; });
+}
+
+QString CdpBrowser::pageUrl(const QString &targetId) const
+{
+    for (const auto &p : m_pages)
+        if (p->targetId == targetId)
+            return p->url;
+    return {};
+}
+
+QString CdpBrowser::sessionOf(const QString &targetId) const
+{
+    for (const auto &p : m_pages)
+        if (p->targetId == targetId)
+            return p->sessionId;
+    return {};
+}
+
+QString CdpBrowser::frameSession(const QString &frameId) const
+{
+    return m_frameSessions.value(frameId);
+}
+
+CdpEventMapper *CdpBrowser::mapperOf(const QString &targetId) const
+{
+    for (const auto &p : m_pages)
+        if (p->targetId == targetId)
+            return p->mapper;
+    return nullptr;
+}
+
+std::shared_ptr<CdpWindow> CdpBrowser::window(const QString &targetId, bool closeOnRelease)
+{
+    for (const auto &p : std::as_const(m_pages)) {
+        if (p->targetId != targetId)
+            continue;
+        if (auto w = p->window.lock())
+            return w;
+        auto w = CdpWindow::create(shared_from_this(), targetId, closeOnRelease);
+        p->window = w;
+        return w;
+    }
+    throw BrowserError(QStringLiteral("The browser window has been closed."));
+}
+
+QString CdpBrowser::createPage(bool newWindow, int timeoutMs)
+{
+    QJsonObject params{{QStringLiteral("url"), QStringLiteral("about:blank")}};
+    if (newWindow) {
+        params.insert(QStringLiteral("newWindow"), true);
+        params.insert(QStringLiteral("windowState"), QStringLiteral("minimized"));
+    }
+    const QString targetId = jsonString(call(QStringLiteral("Target.createTarget"), params, {}, timeoutMs), "targetId");
+    if (targetId.isEmpty())
+        throw BrowserError(QStringLiteral("The web browser did not open a window."));
+    auto ready = [&] {
+        for (const auto &p : std::as_const(m_pages))
+            if (p->targetId == targetId)
+                return p->ready;
+        return false;
+    };
+    if (!waitUntil([&] { return !m_alive || ready(); }, timeoutMs) || !m_alive)
+        throw BrowserError(QStringLiteral("The web browser did not open a window in time."));
+    return targetId;
+}
+
+void CdpBrowser::cancelPopupsOf(const QString &openerId)
+{
+    for (const auto &p : std::as_const(m_pages)) {
+        if (p->targetId != openerId)
+            continue;
+        p->cancelPopupsUntil = m_clock.elapsed() + PopupWindowMs;
+        // A pop-up that appeared before its opener was asked about it.
+        for (const auto &[popupId, at] : std::as_const(p->recentPopups))
+            if (m_clock.elapsed() - at < PopupWindowMs)
+                m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), popupId}});
+        p->recentPopups.clear();
+    }
+}
+
+void CdpBrowser::handlePopup(const QString &openerId, const QString &popupId)
+{
+    for (const auto &p : std::as_const(m_pages)) {
+        if (p->targetId != openerId)
+            continue;
+        if (m_clock.elapsed() < p->cancelPopupsUntil)
+            m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), popupId}});
+        else
+            p->recentPopups.append({popupId, m_clock.elapsed()});
+    }
+}
+
+CdpBrowser::Page *CdpBrowser::pageOfSession(const QString &sessionId)
+{
+    const QString owner = m_sessionOwner.value(sessionId);
+    for (const auto &p : std::as_const(m_pages))
+        if (p->targetId == owner)
+            return p.get();
+    return nullptr;
+}
+
+void CdpBrowser::addPage(const QJsonObject &info)
+{
+    if (jsonString(info, "type") != QLatin1String("page"))
+        return;
+    const QString targetId = jsonString(info, "targetId");
+    if (hasPage(targetId))
+        return;
+    auto page = std::make_shared<Page>();
+    page->targetId = targetId;
+    page->url = jsonString(info, "url");
+    // A blank new window stays silent until something is loaded into it.
+    const bool blank = page->url.isEmpty() || page->url == QLatin1String("about:blank");
+    page->mapper = new CdpEventMapper(targetId, !blank, this);
+    m_pages.append(page);
+    const QString opener = jsonString(info, "openerId");
+    if (!opener.isEmpty())
+        handlePopup(opener, targetId);
+}
+
+void CdpBrowser::removePage(const QString &targetId)
+{
+    for (qsizetype i = 0; i < m_pages.size(); ++i) {
+        const std::shared_ptr<Page> page = m_pages.at(i);
+        if (page->targetId != targetId)
+            continue;
+        m_pages.removeAt(i);
+        page->mapper->deleteLater();
+        for (auto it = m_sessionOwner.begin(); it != m_sessionOwner.end();)
+            it = it.value() == targetId ? m_sessionOwner.erase(it) : std::next(it);
+        if (auto w = page->window.lock())
+            w->targetGone();
+        return;
+    }
+}
+
+void CdpBrowser::initSession(const QString &sessionId, const QString &pageId)
+{
+    const QJsonObject none;
+    const QList<CdpConnection::Request> requests{
+        {QStringLiteral("Page.enable"), none, sessionId},
+        {QStringLiteral("Page.setLifecycleEventsEnabled"), {{QStringLiteral("enabled"), true}}, sessionId},
+        {QStringLiteral("Network.enable"), none, sessionId},
+        // Frames of other sites run in processes of their own; attach to them too.
+        {QStringLiteral("Target.setAutoAttach"),
+         {{QStringLiteral("autoAttach"), true},
+          {QStringLiteral("waitForDebuggerOnStart"), true},
+          {QStringLiteral("flatten"), true},
+          {QStringLiteral("filter"), QJsonArray{QJsonObject{{QStringLiteral("type"), QStringLiteral("iframe")}}}}},
+         sessionId},
+        {QStringLiteral("Runtime.runIfWaitingForDebugger"), none, sessionId},
+    };
+    // A page is ready for the program once all of these are answered: a
+    // navigation sent earlier could commit before the page reports events.
+    auto open = std::make_shared<int>(int(requests.size()));
+    const QPointer<CdpBrowser> self(this);
+    for (const CdpConnection::Request &r : requests) {
+        m_connection->send(r.method, r.params, r.sessionId, [self, open, pageId, sessionId](const CdpReply &) {
+            if (--*open > 0 || !self || pageId.isEmpty())
+                return;
+            for (const auto &p : std::as_const(self->m_pages)) {
+                if (p->targetId == pageId && p->sessionId == sessionId) {
+                    p->ready = true;
+                    emit self->pageAttached(pageId);
+                }
+            }
+        });
+    }
+}
+
+void CdpBrowser::onEvent(const QString &sessionId, const QString &method, const QJsonObject &params)
+{
+    if (method == QLatin1String("Target.targetCreated")) {
+        addPage(params.value(QLatin1String("targetInfo")).toObject());
+    } else if (method == QLatin1String("Target.targetInfoChanged")) {
+        const QJsonObject info = params.value(QLatin1String("targetInfo")).toObject();
+        for (const auto &p : std::as_const(m_pages))
+            if (p->targetId == jsonString(info, "targetId"))
+                p->url = jsonString(info, "url");
+    } else if (method == QLatin1String("Target.targetDestroyed")) {
+        removePage(jsonString(params, "targetId"));
+    } else if (method == QLatin1String("Target.attachedToTarget")) {
+        const QString child = jsonString(params, "sessionId");
+        const QJsonObject info = params.value(QLatin1String("targetInfo")).toObject();
+        const QString targetId = jsonString(info, "targetId");
+        if (sessionId.isEmpty()) {
+            addPage(info);
+            bool known = false;
+            for (const auto &p : std::as_const(m_pages)) {
+                if (p->targetId == targetId) {
+                    p->sessionId = child;
+                    known = true;
+                }
+            }
+            if (!known)
+                return;
+            m_sessionOwner.insert(child, targetId);
+            initSession(child, targetId);
+        } else if (Page *owner = pageOfSession(sessionId)) {
+            m_sessionOwner.insert(child, owner->targetId);
+            m_frameSessions.insert(targetId, child);
+            initSession(child, QString());
+        } else {
+            m_connection->send(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, child);
+        }
+    } else if (method == QLatin1String("Target.detachedFromTarget")) {
+        const QString child = jsonString(params, "sessionId");
+        m_sessionOwner.remove(child);
+        for (auto it = m_frameSessions.begin(); it != m_frameSessions.end();)
+            it = it.value() == child ? m_frameSessions.erase(it) : std::next(it);
+    } else if (!sessionId.isEmpty()) {
+        Page *page = pageOfSession(sessionId);
+        if (!page)
+            return;
+        if (method == QLatin1String("Page.windowOpen")) {
+            if (auto w = page->window.lock())
+                if (w->newWindowRequested(jsonString(params, "url")))
+                    cancelPopupsOf(page->targetId);
+        } else if (method == QLatin1String("Page.javascriptDialogOpening")) {
+            auto w = page->window.lock();
+            // Nobody could answer a dialog of an invisible page.
+            if (m_kind == Kind::Harvest || (w && w->silent())) {
+                m_connection->send(QStringLiteral("Page.handleJavaScriptDialog"),
+                                   {{QStringLiteral("accept"), jsonString(params, "type") == QLatin1String("beforeunload")}},
+                                   sessionId);
+            }
+        } else {
+            // The mapper may be deleted by a receiver; keep the page alive.
+            const std::shared_ptr<Page> keep = [&] {
+                for (const auto &p : std::as_const(m_pages))
+                    if (p.get() == page)
+                        return p;
+                return std::shared_ptr<Page>();
+            }();
+            keep->mapper->handle(method, params);
+        }
+    }
+}
+
+void CdpBrowser::onClosed()
+{
+    if (!m_alive)
+        return;
+    m_alive = false;
+    // Every window of a browser that has gone ends.
+    const QStringList ids = pages();
+    for (const QString &id : ids)
+        removePage(id);
+    emit ended();
+}
+
+void CdpBrowser::close(int timeoutMs)
+{
+    if (m_alive && (m_process || m_pid > 0)) {
+        m_connection->send(QStringLiteral("Browser.close"));
+        if (m_process) {
+            waitUntil([&] { return m_process->state() == QProcess::NotRunning; }, timeoutMs);
+            if (m_process->state() != QProcess::NotRunning) {
+                m_process->terminate();
+                if (!waitUntil([&] { return m_process->state() == QProcess::NotRunning; }, 2000))
+                    m_process->kill();
+                m_process->waitForFinished(2000);
+            }
+        } else {
+            if (!waitUntil([&] { return !processIsRunning(m_pid); }, timeoutMs))
+                ::kill(pid_t(m_pid), SIGKILL);
+        }
+    }
+    m_connection->close();
+    onClosed();
+    m_tempProfile.reset(); // the browser has ended; its throwaway profile goes too
+}
+
+void CdpBrowser::disconnectFromBrowser()
+{
+    m_connection->close();
+    onClosed();
+}
+
+} // namespace tv

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "platform/cdpconnection.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QProcess;
+class QTemporaryDir;
+
+namespace tv {
+
+class CdpEventMapper;
+class CdpWindow;
+
+// True while a process with this id exists and has not ended.
+bool processIsRunning(qint64 pid);
+
+// How to start a browser.
+struct BrowserLaunchSpec
+{
+    QString program;
+    QStringList arguments;   // everything but the profile folder and the start page
+    QString profileDir;      // empty: a fresh temporary folder, removed at the end
+    bool detached = false;   // the browser outlives the program
+};
+
+// One running Chromium-family browser driven over its DevTools endpoint: its
+// process (when this program started it), the connection, and the registry of
+// its page targets in the order they were first seen.
+class CdpBrowser final : public QObject, public std::enable_shared_from_this<CdpBrowser>
+{
+    Q_OBJECT
+public:
+    enum class Kind { Desktop, Harvest };
+
+    // Connects to the browser that owns `profileDir`, if one runs and answers.
+    static std::shared_ptr<CdpBrowser> attach(const QString &profileDir, Kind kind, int timeoutMs);
+    // Starts a browser and connects to it; throws BrowserError on failure.
+    static std::shared_ptr<CdpBrowser> launch(const BrowserLaunchSpec &spec, Kind kind, int timeoutMs);
+
+    ~CdpBrowser() override;
+
+    Kind kind() const { return m_kind; }
+    bool isAlive() const { return m_alive; }
+    qint64 processId() const { return m_pid; }
+    QUrl endpoint() const { return m_endpoint; }
+    CdpConnection *connection() const { return m_connection; }
+
+    // Sends and waits; throws BrowserError when the browser is gone, does not
+    // answer within timeoutMs, or answers with an error.
+    QJsonObject call(const QString &method, const QJsonObject &params = {}, const QString &sessionId = {},
+                     int timeoutMs = DefaultTimeout);
+    static constexpr int DefaultTimeout = 10000;
+
+    // Page targets, oldest first.
+    QStringList pages() const;
+    bool hasPage(const QString &targetId) const;
+    QString pageUrl(const QString &targetId) const;
+    QString sessionOf(const QString &targetId) const;
+    // The session that holds a frame running in its own process, or "".
+    QString frameSession(const QString &frameId) const;
+    CdpEventMapper *mapperOf(const QString &targetId) const;
+
+    // The window object of a page target; one object per target while any
+    // reference to it is held.
+    std::shared_ptr<CdpWindow> window(const QString &targetId, bool closeOnRelease);
+    // Opens a page target, waits until it is attached, returns its id.
+    QString createPage(bool newWindow, int timeoutMs = DefaultTimeout);
+    // Pop-ups of `openerId` that open in the next moments are closed.
+    void cancelPopupsOf(const QString &openerId);
+
+    // Ends the browser (when this program started it) and waits a bounded time.
+    void close(int timeoutMs = 5000);
+    // Drops the connection and leaves the browser running.
+    void disconnectFromBrowser();
+
+signals:
+    void pageAttached(const QString &targetId);
+    void ended();
+
+private:
+    struct Page
+    {
+        QString targetId;
+        QString sessionId;
+        QString url;
+        bool ready = false; // attached and reporting events
+        CdpEventMapper *mapper = nullptr;
+        std::weak_ptr<CdpWindow> window;
+        qint64 cancelPopupsUntil = 0;
+        QList<QPair<QString, qint64>> recentPopups;
+    };
+
+    explicit CdpBrowser(Kind kind);
+    static void release(CdpBrowser *browser);
+    void killProcess();
+    bool connectTo(const QUrl &endpoint, int timeoutMs);
+    void setUp(bool seedOrderByWindow);
+    void onEvent(const QString &sessionId, const QString &method, const QJsonObject &params);
+    void onClosed();
+    void addPage(const QJsonObject &targetInfo);
+    void removePage(const QString &targetId);
+    void initSession(const QString &sessionId, const QString &pageId);
+    void handlePopup(const QString &openerId, const QString &popupId);
+    Page *pageOfSession(const QString &sessionId);
+
+    Kind m_kind;
+    bool m_alive = false;
+    qint64 m_pid = 0;
+    QUrl m_endpoint;
+    CdpConnection *m_connection;
+    QProcess *m_process = nullptr;
+    std::unique_ptr<QTemporaryDir> m_tempProfile;
+    QElapsedTimer m_clock;
+    QList<std::shared_ptr<Page>> m_pages;
+    QHash<QString, QString> m_sessionOwner;   // session -> page target id
+    QHash<QString, QString> m_frameSessions;  // out-of-process frame id -> session
+};
+
+} // namespace tv

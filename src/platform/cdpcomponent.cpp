@@ -1,0 +1,209 @@
+#include "platform/cdpcomponent.h"
+
+#include "platform/cdpwindow.h"
+#include "settings/cregsettings.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <unistd.h>
+
+namespace tv {
+
+BrowserChoice BrowserChoice::fromSettings(const CRegSettings &settings)
+{
+    BrowserChoice c;
+    const QString section = QStringLiteral("Browser");
+    c.program = settings.GetSetting(section, QStringLiteral("Command")).trimmed();
+    c.flags = QProcess::splitCommand(settings.GetSetting(section, QStringLiteral("Flags")));
+    c.headless = settings.GetSetting(section, QStringLiteral("Headless")).trimmed() == QLatin1String("1");
+    if (!c.program.isEmpty()) {
+        const QString found = QStandardPaths::findExecutable(c.program);
+        if (!found.isEmpty())
+            c.program = found;
+        return c;
+    }
+    for (const char *name : {"chromium", "chromium-browser", "google-chrome", "google-chrome-stable", "microsoft-edge",
+                             "brave-browser"}) {
+        const QString found = QStandardPaths::findExecutable(QLatin1String(name));
+        if (!found.isEmpty()) {
+            c.program = found;
+            break;
+        }
+    }
+    return c;
+}
+
+QStringList BrowserChoice::launchArguments(bool headlessInstance) const
+{
+    QStringList args{QStringLiteral("--remote-debugging-port=0"),
+                     QStringLiteral("--no-first-run"),
+                     QStringLiteral("--no-default-browser-check"),
+                     QStringLiteral("--disable-background-networking"),
+                     QStringLiteral("--disable-component-update"),
+                     QStringLiteral("--disable-sync"),
+                     // an error page must stay an error page, not load again by itself
+                     QStringLiteral("--disable-auto-reload")};
+    if (headlessInstance)
+        args << QStringLiteral("--headless=new");
+    if (::geteuid() == 0)
+        args << QStringLiteral("--no-sandbox"); // Chromium refuses to start as root otherwise
+    args << flags;
+    return args;
+}
+
+CdpBrowserComponent::CdpBrowserComponent(QObject *parent) : BrowserComponent(parent) {}
+
+CdpBrowserComponent::~CdpBrowserComponent()
+{
+    shutdown();
+}
+
+QString CdpBrowserComponent::desktopProfileDir()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Tallyvane/browser");
+}
+
+std::shared_ptr<CdpBrowser> CdpBrowserComponent::runningDesktop()
+{
+    if (m_desktop && m_desktop->isAlive())
+        return m_desktop;
+    m_desktop = CdpBrowser::attach(desktopProfileDir(), CdpBrowser::Kind::Desktop, AttachTimeout);
+    return m_desktop;
+}
+
+std::shared_ptr<CdpBrowser> CdpBrowserComponent::desktop()
+{
+    if (auto running = runningDesktop())
+        return running;
+    const BrowserChoice choice = BrowserChoice::fromSettings(CRegSettings());
+    if (choice.program.isEmpty())
+        throw BrowserError(QStringLiteral("No Chromium-family web browser was found. Install Chromium, or name the browser "
+                                          "in the setting \"Command\" of section \"Browser\"."));
+    BrowserLaunchSpec spec;
+    spec.program = choice.program;
+    spec.arguments = choice.launchArguments(choice.headless);
+    spec.profileDir = desktopProfileDir();
+    spec.detached = true; // the user's browser windows stay open after Tallyvane ends
+    m_desktop = CdpBrowser::launch(spec, CdpBrowser::Kind::Desktop, LaunchTimeout);
+    return m_desktop;
+}
+
+std::shared_ptr<CdpBrowser> CdpBrowserComponent::harvest()
+{
+    if (m_harvest && m_harvest->isAlive())
+        return m_harvest;
+    const BrowserChoice choice = BrowserChoice::fromSettings(CRegSettings());
+    if (choice.program.isEmpty())
+        throw BrowserError(QStringLiteral("No Chromium-family web browser was found. Install Chromium, or name the browser "
+                                          "in the setting \"Command\" of section \"Browser\"."));
+    BrowserLaunchSpec spec;
+    spec.program = choice.program;
+    spec.arguments = choice.launchArguments(true);
+    m_harvest = CdpBrowser::launch(spec, CdpBrowser::Kind::Harvest, LaunchTimeout);
+    return m_harvest;
+}
+
+QList<BrowserWindowPtr> CdpBrowserComponent::shellWindows()
+{
+    QList<BrowserWindowPtr> windows;
+    if (auto browser = runningDesktop()) {
+        const QStringList pages = browser->pages();
+        for (const QString &id : pages) {
+            try {
+                windows.append(browser->window(id, false));
+            } catch (const BrowserError &) {
+                // closed while we looked
+            }
+        }
+    }
+    // Invisible pages that asked to take part in browser lookups.
+    for (const auto &weak : std::as_const(m_harvestWindows))
+        if (auto w = weak.lock(); w && w->isOpen() && w->registeredAsBrowser())
+            windows.append(w);
+    return windows;
+}
+
+QString CdpBrowserComponent::foregroundWindow()
+{
+    auto browser = runningDesktop();
+    if (!browser)
+        return {};
+    const QStringList pages = browser->pages();
+    QList<CdpConnection::Request> requests;
+    QStringList asked;
+    for (const QString &id : pages) {
+        const QString session = browser->sessionOf(id);
+        if (session.isEmpty())
+            continue;
+        asked.append(id);
+        requests.append({QStringLiteral("Runtime.evaluate"),
+                         {{QStringLiteral("expression"), QStringLiteral("document.hasFocus()")},
+                          {QStringLiteral("returnByValue"), true}},
+                         session});
+    }
+    // Only the page in front of the active browser window has the focus.
+    const QList<CdpReply> replies = browser->connection()->callAll(requests, AttachTimeout);
+    for (qsizetype i = 0; i < replies.size(); ++i) {
+        const QJsonObject result = replies.at(i).result.value(QLatin1String("result")).toObject();
+        if (replies.at(i).ok && result.value(QLatin1String("value")).toBool())
+            return asked.at(i);
+    }
+    return {};
+}
+
+BrowserWindowPtr CdpBrowserComponent::createWindow()
+{
+    auto browser = desktop();
+    const QString id = browser->createPage(true);
+    return browser->window(id, false);
+}
+
+BrowserWindowPtr CdpBrowserComponent::createHarvestWindow()
+{
+    auto browser = harvest();
+    const QString id = browser->createPage(false);
+    auto w = browser->window(id, true);
+    m_harvestWindows.removeIf([](const std::weak_ptr<CdpWindow> &x) { return x.expired(); });
+    m_harvestWindows.append(w);
+    return w;
+}
+
+void CdpBrowserComponent::shutdown()
+{
+    if (m_harvest) {
+        m_harvest->close();
+        m_harvest.reset();
+    }
+    if (m_desktop) {
+        m_desktop->disconnectFromBrowser();
+        m_desktop.reset();
+    }
+}
+
+qint64 CdpBrowserComponent::desktopProcessId() const
+{
+    return m_desktop && m_desktop->isAlive() ? m_desktop->processId() : 0;
+}
+
+qint64 CdpBrowserComponent::harvestProcessId() const
+{
+    return m_harvest && m_harvest->isAlive() ? m_harvest->processId() : 0;
+}
+
+QUrl CdpBrowserComponent::harvestEndpoint() const
+{
+    return m_harvest && m_harvest->isAlive() ? m_harvest->endpoint() : QUrl();
+}
+
+void CdpBrowserComponent::closeDesktopBrowser()
+{
+    if (m_desktop) {
+        m_desktop->close();
+        m_desktop.reset();
+    }
+}
+
+} // namespace tv

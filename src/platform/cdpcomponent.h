@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/browser.h"
+#include "platform/cdpbrowser.h"
+
+#include <QList>
+
+#include <memory>
+
+namespace tv {
+
+class CdpWindow;
+class CRegSettings;
+
+// Which browser to run: settings section "Browser" ("Command", "Flags",
+// "Headless"), otherwise the first Chromium-family browser on PATH.
+struct BrowserChoice
+{
+    QString program;        // empty: none found
+    QStringList flags;
+    bool headless = false;
+
+    static BrowserChoice fromSettings(const CRegSettings &settings);
+    // Arguments every launch gets (without profile and start page).
+    QStringList launchArguments(bool headlessInstance) const;
+};
+
+// The system web browser over the DevTools protocol: the desktop browser
+// (the user's visible windows, kept running after the program ends) and the
+// headless harvest browser (started on first need, ended by shutdown()).
+class CdpBrowserComponent final : public BrowserComponent
+{
+    Q_OBJECT
+public:
+    explicit CdpBrowserComponent(QObject *parent = nullptr);
+    ~CdpBrowserComponent() override;
+
+    QList<BrowserWindowPtr> shellWindows() override;
+    QString foregroundWindow() override;
+    BrowserWindowPtr createWindow() override;
+    BrowserWindowPtr createHarvestWindow() override;
+    void shutdown() override;
+
+    // The desktop browser's own profile: $XDG_DATA_HOME/Tallyvane/browser.
+    static QString desktopProfileDir();
+
+    // For tests and measurements: the running browsers, if any.
+    qint64 desktopProcessId() const;
+    qint64 harvestProcessId() const;
+    QUrl harvestEndpoint() const;
+    // Ends the desktop browser if this component started it (tests only).
+    void closeDesktopBrowser();
+
+    // Time bounds.
+    static constexpr int AttachTimeout = 1500;
+    static constexpr int LaunchTimeout = 20000;
+
+private:
+    std::shared_ptr<CdpBrowser> runningDesktop();
+    std::shared_ptr<CdpBrowser> desktop();
+    std::shared_ptr<CdpBrowser> harvest();
+
+    std::shared_ptr<CdpBrowser> m_desktop;
+    std::shared_ptr<CdpBrowser> m_harvest;
+    QList<std::weak_ptr<CdpWindow>> m_harvestWindows;
+};
+
+} // namespace tv

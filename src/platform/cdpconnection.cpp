@@ -1,0 +1,222 @@
+#include "platform/cdpconnection.h"
+
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QLoggingCategory>
+#include <QTimer>
+#include <QWebSocket>
+
+Q_LOGGING_CATEGORY(lcCdp, "tallyvane.cdp", QtWarningMsg)
+
+namespace tv {
+
+CdpConnection::CdpConnection(QObject *parent) : QObject(parent) {}
+
+CdpConnection::~CdpConnection()
+{
+    // Waiting callers must learn that no answer will come.
+    failAll(QStringLiteral("The connection to the web browser was closed."));
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->abort();
+    }
+}
+
+bool CdpConnection::open(const QUrl &endpoint, int timeoutMs)
+{
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->abort();
+        m_socket->deleteLater();
+    }
+    m_socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
+    m_socket->setMaxAllowedIncomingMessageSize(MaxIncomingMessage);
+    m_socket->setMaxAllowedIncomingFrameSize(MaxIncomingMessage);
+    m_closedSignalled = false;
+
+    QEventLoop loop;
+    bool failed = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, [&] { failed = true; loop.quit(); });
+    connect(m_socket, &QWebSocket::connected, &loop, &QEventLoop::quit);
+    connect(m_socket, &QWebSocket::disconnected, &loop, [&] { failed = true; loop.quit(); });
+    connect(m_socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), &loop,
+            [&](QAbstractSocket::SocketError) { failed = true; loop.quit(); });
+    m_socket->open(endpoint);
+    timer.start(timeoutMs);
+    loop.exec();
+    if (failed || m_socket->state() != QAbstractSocket::ConnectedState) {
+        m_socket->abort();
+        return false;
+    }
+    connect(m_socket, &QWebSocket::textMessageReceived, this, [this](const QString &m) { receive(m.toUtf8()); });
+    connect(m_socket, &QWebSocket::binaryMessageReceived, this, &CdpConnection::receive);
+    connect(m_socket, &QWebSocket::disconnected, this, [this] {
+        m_inbox.push_back(QByteArray()); // marks the end of the stream
+        scheduleDispatch();
+    });
+    return true;
+}
+
+bool CdpConnection::isOpen() const
+{
+    return m_socket && m_socket->state() == QAbstractSocket::ConnectedState && !m_closedSignalled;
+}
+
+void CdpConnection::close()
+{
+    if (m_socket && m_socket->state() != QAbstractSocket::UnconnectedState)
+        m_socket->close();
+    else if (!m_closedSignalled) {
+        m_inbox.push_back(QByteArray());
+        scheduleDispatch();
+    }
+}
+
+int CdpConnection::send(const QString &method, const QJsonObject &params, const QString &sessionId,
+                        ReplyHandler handler, int timeoutMs)
+{
+    const int id = m_nextId++;
+    QJsonObject message{{QStringLiteral("id"), id}, {QStringLiteral("method"), method}};
+    if (!params.isEmpty())
+        message.insert(QStringLiteral("params"), params);
+    if (!sessionId.isEmpty())
+        message.insert(QStringLiteral("sessionId"), sessionId);
+    m_pending.insert(id, Pending{std::move(handler)});
+    if (!isOpen()) {
+        QTimer::singleShot(0, this, [this, id] {
+            finish(id, CdpReply{false, {}, 0, QStringLiteral("The web browser is not connected.")});
+        });
+        return id;
+    }
+    if (timeoutMs > 0) {
+        QTimer::singleShot(timeoutMs, this, [this, id, method] {
+            finish(id, CdpReply{false, {}, 0, QStringLiteral("The web browser did not answer in time (%1).").arg(method)});
+        });
+    }
+    const QByteArray text = QJsonDocument(message).toJson(QJsonDocument::Compact);
+    qCDebug(lcCdp).noquote() << "->" << text.left(65536);
+    m_socket->sendTextMessage(QString::fromUtf8(text));
+    return id;
+}
+
+CdpReply CdpConnection::call(const QString &method, const QJsonObject &params, const QString &sessionId,
+                             int timeoutMs)
+{
+    // Everything the handler touches lives on this stack frame, so the wait
+    // is safe even if the connection is deleted while it runs.
+    CdpReply out;
+    bool done = false;
+    QEventLoop loop;
+    send(method, params, sessionId,
+         [&](const CdpReply &r) {
+             out = r;
+             done = true;
+             loop.quit();
+         },
+         timeoutMs);
+    if (!done)
+        loop.exec();
+    return out;
+}
+
+QList<CdpReply> CdpConnection::callAll(const QList<Request> &requests, int timeoutMs)
+{
+    QList<CdpReply> out(requests.size());
+    qsizetype open = requests.size();
+    QEventLoop loop;
+    for (qsizetype i = 0; i < requests.size(); ++i) {
+        const Request &r = requests.at(i);
+        send(r.method, r.params, r.sessionId,
+             [&, i](const CdpReply &reply) {
+                 out[i] = reply;
+                 if (--open == 0)
+                     loop.quit();
+             },
+             timeoutMs);
+    }
+    if (open > 0)
+        loop.exec();
+    return out;
+}
+
+void CdpConnection::receive(const QByteArray &message)
+{
+    m_inbox.push_back(message.isEmpty() ? QByteArray("{}") : message);
+    scheduleDispatch();
+}
+
+void CdpConnection::scheduleDispatch()
+{
+    if (m_dispatchScheduled)
+        return;
+    m_dispatchScheduled = true;
+    QMetaObject::invokeMethod(this, &CdpConnection::dispatchQueued, Qt::QueuedConnection);
+}
+
+void CdpConnection::dispatchQueued()
+{
+    m_dispatchScheduled = false;
+    QPointer<CdpConnection> self(this);
+    while (self && !m_inbox.empty()) {
+        const QByteArray message = std::move(m_inbox.front());
+        m_inbox.pop_front();
+        if (message.isEmpty()) {
+            if (!m_closedSignalled) {
+                m_closedSignalled = true;
+                failAll(QStringLiteral("The connection to the web browser was closed."));
+                if (self)
+                    emit closed();
+            }
+            continue;
+        }
+        dispatchOne(message);
+    }
+}
+
+void CdpConnection::dispatchOne(const QByteArray &message)
+{
+    qCDebug(lcCdp).noquote() << "<-" << message.left(65536);
+    QJsonParseError error;
+    const QJsonObject m = QJsonDocument::fromJson(message, &error).object();
+    if (error.error != QJsonParseError::NoError)
+        return;
+    const auto idValue = m.value(QStringLiteral("id"));
+    if (!idValue.isUndefined()) {
+        CdpReply reply;
+        const QJsonObject err = m.value(QStringLiteral("error")).toObject();
+        if (m.contains(QStringLiteral("error"))) {
+            reply.errorCode = err.value(QStringLiteral("code")).toInt();
+            reply.errorMessage = err.value(QStringLiteral("message")).toString();
+        } else {
+            reply.ok = true;
+            reply.result = m.value(QStringLiteral("result")).toObject();
+        }
+        finish(idValue.toInt(), reply);
+        return;
+    }
+    const QString method = m.value(QStringLiteral("method")).toString();
+    if (!method.isEmpty())
+        emit event(m.value(QStringLiteral("sessionId")).toString(), method, m.value(QStringLiteral("params")).toObject());
+}
+
+void CdpConnection::finish(int id, const CdpReply &reply)
+{
+    auto it = m_pending.find(id);
+    if (it == m_pending.end())
+        return; // answered already, or timed out
+    ReplyHandler handler = std::move(it->handler);
+    m_pending.erase(it);
+    if (handler)
+        handler(reply);
+}
+
+void CdpConnection::failAll(const QString &why)
+{
+    const QList<int> ids = m_pending.keys();
+    for (int id : ids)
+        finish(id, CdpReply{false, {}, 0, why});
+}
+
+} // namespace tv

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "platform/browser.h"
+
+#include <QHash>
+#include <QJsonObject>
+#include <QPair>
+
+#include <memory>
+
+namespace tv {
+
+class CdpBrowser;
+class CdpEventMapper;
+
+// One page target of a Chromium-family browser, as a browser window.
+class CdpWindow final : public BrowserWindow
+{
+    Q_OBJECT
+public:
+    // Windows are always held by shared pointers (calls keep themselves alive
+    // while they wait). `closeOnRelease`: the page closes when the last
+    // reference goes (the invisible harvest pages).
+    static std::shared_ptr<CdpWindow> create(std::shared_ptr<CdpBrowser> browser, const QString &targetId,
+                                             bool closeOnRelease);
+    ~CdpWindow() override;
+
+    QString hwnd() const override { return m_targetId; }
+    QString name() const override { return m_targetId; }
+    QString locationUrl() override;
+    bool isHtmlDocument() override;
+    HtmlDocumentPtr document() override;
+    bool setFirstFrameInnerText(const QString &elementName, const QString &text) override;
+    bool visible() override;
+    void setVisible(bool visible) override;
+    void showNoActivate() override;
+    void showMaximized() override;
+    void bringToForeground() override;
+    void navigate(const QString &url) override;
+    bool busy() override;
+    void stop() override;
+    void quit() override;
+    void setSilent(bool silent) override { m_silent = silent; }
+    void setRegisterAsBrowser(bool registered) override { m_registered = registered; }
+
+    bool silent() const { return m_silent; }
+    bool registeredAsBrowser() const { return m_registered; }
+    bool isOpen() const { return !m_gone; }
+
+    // From the browser: the page has gone (closed, or the browser ended).
+    void targetGone();
+    // From the browser: the page asks for a pop-up; true when it is cancelled.
+    bool newWindowRequested(const QString &url);
+
+    // Time bound of one document snapshot.
+    static constexpr int SnapshotTimeout = 30000;
+
+private:
+    CdpWindow(std::shared_ptr<CdpBrowser> browser, const QString &targetId, bool closeOnRelease);
+    std::shared_ptr<CdpWindow> keepAlive();
+    QString session() const;
+    void setWindowState(const QString &state);
+
+    // Evaluates the snapshot walk in an isolated world of `frameId` (reached
+    // through `sessionId`) and fills in frames that only a walk of their own
+    // can read.
+    HtmlDocumentPtr snapshotFrame(const QString &sessionId, const QString &frameId, int depth, bool topLevel);
+    HtmlDocumentPtr buildDocument(const QJsonObject &node, const QString &sessionId, int contextId, int depth);
+    // An isolated world of the frame; `fresh` makes a new one.
+    int isolatedWorld(const QString &sessionId, const QString &frameId, bool fresh);
+    // The frame id of a frame element the walk kept at `slot` in its world.
+    QString slotFrameId(const QString &sessionId, int contextId, int slot);
+    QJsonObject evaluate(const QString &sessionId, int contextId, const QString &expression);
+
+    std::weak_ptr<CdpWindow> m_self;
+    std::shared_ptr<CdpBrowser> m_browser;
+    QString m_targetId;
+    bool m_closeOnRelease;
+    bool m_gone = false;
+    bool m_silent = false;
+    bool m_registered = false;
+    QHash<QString, QPair<QString, int>> m_worlds; // frame id -> (loader, context)
+};
+
+} // namespace tv

@@ -1,0 +1,319 @@
+// The event mapper fed with event sequences recorded from Chromium (data/),
+// and with made-up sequences for the cases a local server cannot provoke.
+#include "platform/cdpconnection.h"
+#include "platform/cdpeventmapper.h"
+#include "support/testenv.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QUrl>
+
+namespace {
+
+// "http://127.0.0.1:4711/a/b.html" -> "/a/b.html"; others unchanged.
+QString shortUrl(const QString &url)
+{
+    const QUrl u(url);
+    return u.host() == QLatin1String("127.0.0.1") || u.host() == QLatin1String("localhost") ? u.path() : url;
+}
+
+struct Run
+{
+    QStringList events;     // before / complete / error / end
+    QList<QPair<int, int>> progress;
+};
+
+void connectLog(tv::CdpEventMapper &mapper, Run &run)
+{
+    const QString self = mapper.targetId();
+    auto who = [self](const QString &f) { return f == self ? QStringLiteral("top") : QStringLiteral("frame"); };
+    QObject::connect(&mapper, &tv::CdpEventMapper::beforeNavigate, [&run](const QString &url) {
+        run.events << QStringLiteral("before ") + shortUrl(url);
+    });
+    QObject::connect(&mapper, &tv::CdpEventMapper::documentComplete, [&run, who](const QString &f, const QString &url) {
+        run.events << QStringLiteral("complete %1 %2").arg(who(f), shortUrl(url));
+    });
+    QObject::connect(&mapper, &tv::CdpEventMapper::navigateError,
+                     [&run, who](const QString &f, const QString &url, const QString &, qint32 code) {
+                         run.events << QStringLiteral("error %1 %2 %3").arg(who(f), shortUrl(url), QString::number(quint32(code), 16));
+                     });
+    QObject::connect(&mapper, &tv::CdpEventMapper::progressChange, [&run](qint32 p, qint32 max) {
+        run.progress << qMakePair(int(p), int(max));
+        if (p < 1)
+            run.events << QStringLiteral("end");
+    });
+}
+
+// Feeds one recorded line: an event, or the program's navigate / stop / the
+// answer to its navigate.
+void feed(tv::CdpEventMapper &mapper, const QJsonObject &line)
+{
+    if (line.contains(QLatin1String("navigate"))) {
+        mapper.navigationRequested(line.value(QLatin1String("navigate")).toString());
+    } else if (line.contains(QLatin1String("stop"))) {
+        mapper.stopRequested();
+    } else if (line.contains(QLatin1String("answer"))) {
+        tv::CdpReply reply{true, line.value(QLatin1String("answer")).toObject(), 0, {}};
+        mapper.navigationAnswered(reply, line.value(QLatin1String("url")).toString());
+    } else {
+        mapper.handle(line.value(QLatin1String("method")).toString(), line.value(QLatin1String("params")).toObject());
+    }
+}
+
+QList<QJsonObject> recorded(const QString &name)
+{
+    QFile f(QFINDTESTDATA(QStringLiteral("data/%1.jsonl").arg(name)));
+    QList<QJsonObject> lines;
+    if (!f.open(QIODevice::ReadOnly))
+        return lines;
+    while (!f.atEnd()) {
+        const QByteArray l = f.readLine().trimmed();
+        if (!l.isEmpty())
+            lines << QJsonDocument::fromJson(l).object();
+    }
+    return lines;
+}
+
+// The page's id: the frame the program's navigation was answered for.
+QString pageOf(const QList<QJsonObject> &lines)
+{
+    for (const QJsonObject &l : lines)
+        if (l.contains(QLatin1String("answer")))
+            return l.value(QLatin1String("answer")).toObject().value(QLatin1String("frameId")).toString();
+    return {};
+}
+
+QJsonObject ev(const char *method, const QJsonObject &params)
+{
+    return QJsonObject{{QStringLiteral("method"), QLatin1String(method)}, {QStringLiteral("params"), params}};
+}
+
+QJsonObject lifecycle(const QString &frame, const QString &loader, const char *name)
+{
+    return ev("Page.lifecycleEvent", {{"frameId", frame}, {"loaderId", loader}, {"name", QLatin1String(name)}});
+}
+
+QJsonObject started(const QString &frame, const QString &loader, const QString &url)
+{
+    return ev("Page.frameStartedNavigating",
+              {{"frameId", frame}, {"loaderId", loader}, {"url", url}, {"navigationType", "differentDocument"}});
+}
+
+QJsonObject committed(const QString &frame, const QString &loader, const QString &url)
+{
+    return ev("Page.frameNavigated",
+              {{"frame", QJsonObject{{"id", frame}, {"loaderId", loader}, {"url", url}, {"mimeType", "text/html"}}}});
+}
+
+QJsonObject request(const QString &id, const QString &frame, const QString &loader, const QString &url, bool redirect = false)
+{
+    QJsonObject p{{"requestId", id}, {"frameId", frame}, {"loaderId", loader}, {"type", "Document"},
+                  {"request", QJsonObject{{"url", url}}}};
+    if (redirect)
+        p.insert("redirectResponse", QJsonObject{{"status", 302}});
+    return ev("Network.requestWillBeSent", p);
+}
+
+} // namespace
+
+class TestCdpEventMapper : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void recordedSequences_data()
+    {
+        QTest::addColumn<QString>("recording");
+        QTest::addColumn<QStringList>("expected");
+        // Frames load before the page; the other site's frame ran in its own
+        // process and its events came on its own session.
+        QTest::newRow("frames-complete-before-the-page")
+            << "frames-and-oopif"
+            << QStringList{"before /main.html", "complete frame /oop.html", "complete frame /nested.html",
+                           "complete frame /same.html", "complete frame /c2.html", "complete frame /cross.html", "end",
+                           "complete top /main.html"};
+        // A 404 with a body commits normally; its status is the error code.
+        QTest::newRow("not-found-with-body") << "not-found-404"
+                                             << QStringList{"before /missing.html", "error top /missing.html 194", "end",
+                                                            "complete top /missing.html"};
+        QTest::newRow("refused-then-error-page") << "refused"
+                                                 << QStringList{"before /", "error top / 800c0004", "end", "complete top /"};
+        QTest::newRow("empty-response") << "empty-response"
+                                        << QStringList{"before /empty", "error top /empty 800c0007", "end", "complete top /empty"};
+        // The program's Stop reports nothing; the next load completes.
+        QTest::newRow("stop-then-another-load")
+            << "stop-then-load"
+            << QStringList{"before /slow.html", "end", "before /plain.html", "end", "complete top /plain.html"};
+        // The blocked pop-up leaves no trace in the opener's events.
+        QTest::newRow("pop-up-on-load") << "popup-on-load"
+                                        << QStringList{"before /popup.html", "end", "complete top /popup.html"};
+        QTest::newRow("frame-404-names-the-frame")
+            << "frame-404"
+            << QStringList{"before /framed-404.html", "error frame /missing.html 194", "complete frame /missing.html", "end",
+                           "complete top /framed-404.html"};
+    }
+    void recordedSequences()
+    {
+        QFETCH(QString, recording);
+        QFETCH(QStringList, expected);
+        const QList<QJsonObject> lines = recorded(recording);
+        QVERIFY(!lines.isEmpty());
+        tv::CdpEventMapper mapper(pageOf(lines), false);
+        Run run;
+        connectLog(mapper, run);
+        for (const QJsonObject &l : lines)
+            feed(mapper, l);
+        QCOMPARE(run.events, expected);
+        for (const auto &[p, max] : std::as_const(run.progress)) {
+            QVERIFY(p != 0);          // the bar never shows "finished" while loading
+            QVERIFY(p == -1 || p <= max);
+        }
+        QVERIFY(!mapper.busy());
+    }
+
+    void replayedLifecycleOfAnAttachedPageIsSilent()
+    {
+        // What Page.setLifecycleEventsEnabled replays for a page already loaded.
+        tv::CdpEventMapper mapper(QStringLiteral("P"), true);
+        Run run;
+        connectLog(mapper, run);
+        for (const char *name : {"init", "DOMContentLoaded", "load", "networkAlmostIdle"})
+            mapper.handle(QStringLiteral("Page.lifecycleEvent"), lifecycle("P", "OLD", name).value("params").toObject());
+        QVERIFY(run.events.isEmpty());
+        QVERIFY(run.progress.isEmpty());
+    }
+
+    void blankStartOfANewWindowIsSilent()
+    {
+        tv::CdpEventMapper mapper(QStringLiteral("P"), false);
+        Run run;
+        connectLog(mapper, run);
+        for (const QJsonObject &e : {started("P", "L0", "about:blank"), committed("P", "L0", "about:blank"),
+                                     lifecycle("P", "L0", "load")})
+            feed(mapper, e);
+        QVERIFY(run.events.isEmpty());
+        // The first real load is reported.
+        for (const QJsonObject &e : {started("P", "L1", "http://h.test/a"), committed("P", "L1", "http://h.test/a"),
+                                     lifecycle("P", "L1", "load")})
+            feed(mapper, e);
+        QCOMPARE(run.events, QStringList({"before http://h.test/a", "end", "complete top http://h.test/a"}));
+    }
+
+    void downloadEndsWithErrorAndCompletion()
+    {
+        tv::CdpEventMapper mapper(QStringLiteral("P"), false);
+        Run run;
+        connectLog(mapper, run);
+        const QString url = QStringLiteral("http://h.test/file.zip");
+        feed(mapper, QJsonObject{{"navigate", url}});
+        feed(mapper, started("P", "L1", url));
+        feed(mapper, request("L1", "P", "L1", url));
+        feed(mapper, ev("Network.loadingFailed", {{"requestId", "L1"}, {"type", "Document"}, {"errorText", "net::ERR_ABORTED"}}));
+        feed(mapper, ev("Page.frameStoppedLoading", {{"frameId", "P"}}));
+        feed(mapper, QJsonObject{{"answer", QJsonObject{{"frameId", "P"}, {"loaderId", "L1"}, {"errorText", "net::ERR_ABORTED"},
+                                                        {"isDownload", true}}},
+                                 {"url", url}});
+        QCOMPARE(run.events, QStringList({"before " + url, "end", "error top " + url + " 800c0008", "complete top " + url}));
+    }
+
+    void redirectCountsAsOneRequest()
+    {
+        tv::CdpEventMapper mapper(QStringLiteral("P"), true);
+        Run run;
+        connectLog(mapper, run);
+        feed(mapper, started("P", "L1", "http://h.test/a"));
+        feed(mapper, request("R1", "P", "L1", "http://h.test/a"));
+        feed(mapper, request("R1", "P", "L1", "http://h.test/b", true));
+        QCOMPARE(run.progress.last(), qMakePair(1, 2));
+        feed(mapper, committed("P", "L1", "http://h.test/b"));
+        feed(mapper, ev("Network.loadingFinished", {{"requestId", "R1"}}));
+        QCOMPARE(run.progress.last(), qMakePair(2, 2));
+        feed(mapper, lifecycle("P", "L1", "load"));
+        QCOMPARE(run.events, QStringList({"before http://h.test/a", "end", "complete top http://h.test/b"}));
+    }
+
+    void redirectToForeignSchemeIsARedirectError()
+    {
+        tv::CdpEventMapper mapper(QStringLiteral("P"), true);
+        Run run;
+        connectLog(mapper, run);
+        feed(mapper, started("P", "L1", "http://h.test/a"));
+        feed(mapper, request("R1", "P", "L1", "http://h.test/a"));
+        feed(mapper, request("R1", "P", "L1", "mailto:x@h.test", true));
+        feed(mapper, ev("Network.loadingFailed", {{"requestId", "R1"}, {"type", "Document"}, {"errorText", "net::ERR_ABORTED"}}));
+        QCOMPARE(run.events, QStringList({"before http://h.test/a", "error top mailto:x@h.test 800c0014"}));
+    }
+
+    void staleIdleOfAnEarlierLoadDoesNotEndProgress()
+    {
+        tv::CdpEventMapper mapper(QStringLiteral("P"), true);
+        Run run;
+        connectLog(mapper, run);
+        feed(mapper, started("P", "L1", "http://h.test/a"));
+        feed(mapper, committed("P", "L1", "http://h.test/a"));
+        feed(mapper, lifecycle("P", "L1", "load"));
+        feed(mapper, started("P", "L2", "http://h.test/b"));
+        feed(mapper, request("R2", "P", "L2", "http://h.test/b"));
+        run.events.clear();
+        feed(mapper, lifecycle("P", "L1", "networkAlmostIdle"));
+        feed(mapper, lifecycle("P", "L1", "load"));
+        QVERIFY(run.events.isEmpty());
+        QVERIFY(mapper.busy());
+    }
+
+    void loadOfAnOverriddenFrameDocumentIsIgnored()
+    {
+        tv::CdpEventMapper mapper(QStringLiteral("P"), true);
+        Run run;
+        connectLog(mapper, run);
+        feed(mapper, started("P", "L1", "http://h.test/a"));
+        feed(mapper, started("F", "F1", "http://h.test/f1"));
+        feed(mapper, committed("F", "F1", "http://h.test/f1"));
+        feed(mapper, started("F", "F2", "http://h.test/f2"));
+        feed(mapper, committed("F", "F2", "http://h.test/f2"));
+        feed(mapper, lifecycle("F", "F1", "load")); // late, for the replaced document
+        feed(mapper, lifecycle("F", "F2", "load"));
+        feed(mapper, lifecycle("F", "F2", "load")); // twice: reported once
+        QCOMPARE(run.events, QStringList({"before http://h.test/a", "complete frame http://h.test/f2"}));
+    }
+
+    void programJumpWithinThePageCompletes()
+    {
+        tv::CdpEventMapper mapper(QStringLiteral("P"), true);
+        Run run;
+        connectLog(mapper, run);
+        feed(mapper, started("P", "L1", "http://h.test/a"));
+        feed(mapper, committed("P", "L1", "http://h.test/a"));
+        feed(mapper, lifecycle("P", "L1", "load"));
+        run.events.clear();
+        QJsonObject jump = started("P", "L1", "http://h.test/a#part");
+        jump["params"] = QJsonObject{{"frameId", "P"}, {"loaderId", "L1"}, {"url", "http://h.test/a#part"}, {"navigationType", "sameDocument"}};
+        feed(mapper, jump); // the user's own jump: nothing to report
+        QVERIFY(run.events.isEmpty());
+        feed(mapper, QJsonObject{{"navigate", "http://h.test/a#part"}});
+        feed(mapper, jump);
+        QCOMPARE(run.events, QStringList({"before http://h.test/a#part", "complete top http://h.test/a#part"}));
+    }
+
+    void programFailureGivesTheEventsOfAFailedLoad_data()
+    {
+        QTest::addColumn<qint32>("code");
+        QTest::newRow("invalid-address") << qint32(0x800C0002u);
+        QTest::newRow("unknown-scheme") << qint32(0x800C000Du);
+    }
+    void programFailureGivesTheEventsOfAFailedLoad()
+    {
+        QFETCH(qint32, code);
+        tv::CdpEventMapper mapper(QStringLiteral("P"), false);
+        Run run;
+        connectLog(mapper, run);
+        mapper.navigationFailed(QStringLiteral("foo://x"), code);
+        QCOMPARE(run.events, QStringList({"before foo://x", "error top foo://x " + QString::number(quint32(code), 16), "end",
+                                          "complete top foo://x"}));
+        QVERIFY(!mapper.busy());
+    }
+};
+
+TV_TEST_MAIN(TestCdpEventMapper)
+#include "tst_cdpeventmapper.moc"

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/browser.h"
+
+#include <QStringList>
+
+#include <memory>
+
+namespace tvtest {
+
+// Records the events of one browser window as short lines, in order:
+//   "before <url>", "complete top|frame <url>", "error top|frame <url> <code>",
+//   "newwindow", "progress <p>/<max>", "quit".
+// "top" means the event's object was the window itself (its name()).
+class BrowserEventLog : public QObject
+{
+    Q_OBJECT
+public:
+    explicit BrowserEventLog(tv::BrowserWindow *window, bool cancelPopups = true);
+
+    QStringList lines;
+    int count(const QString &prefix) const;
+    QStringList matching(const QString &prefix) const;
+    bool topComplete() const { return count(QStringLiteral("complete top")) > 0; }
+    int lastProgress() const;
+    void clear() { lines.clear(); }
+};
+
+// True while a process with this id exists.
+bool processRuns(qint64 pid);
+
+} // namespace tvtest
