@@ -1,10 +1,10 @@
 #include "app/form1.h"
 #include "app/linklist.h"
-#include "support/modalhelper.h"
 #include "builders/form5.h"
+#include "builders/mainwindowfixture.h"
+#include "builders/urldialog.h"
 #include "platform/commoncontrols.h"
 #include "support/fakebrowser.h"
-#include "builders/mainwindowfixture.h"
 #include "support/testenv.h"
 
 #include <QAction>
@@ -101,16 +101,7 @@ void TestUrlBuild::fill(const QStringList &entries)
 std::shared_ptr<FakeBrowserWindow> TestUrlBuild::buildFromDialog(const QString &address, bool append)
 {
     bool answered = false;
-    tvtest::whenModal([&](QWidget *modal) {
-        auto *dialog = qobject_cast<Form5 *>(modal);
-        if (!dialog)
-            return;
-        answered = true;
-        dialog->Check2->setChecked(append);
-        (dialog->Text1->isHidden() ? dialog->Combo1->lineEdit() : dialog->Text1)->setText(address);
-        dialog->Timer1_Timer();
-        dialog->Command1->click();
-    });
+    tvtest::answerUrlDialog(address, append, &answered);
     const qsizetype before = m_browser->harvests.size();
     m_form->mnufURL_Click();
     if (!answered)

@@ -1,10 +1,10 @@
 #include "app/form1.h"
-#include "support/modalhelper.h"
 #include "builders/filters.h"
 #include "builders/form3.h"
 #include "builders/form5.h"
-#include "support/fakebrowser.h"
 #include "builders/mainwindowfixture.h"
+#include "support/fakebrowser.h"
+#include "support/modalhelper.h"
 #include "support/testenv.h"
 
 #include <QAction>
