@@ -182,8 +182,9 @@ bool waitUntil(const std::function<bool()> &done, int boundMs)
     return done();
 }
 
-// The page's own load in the harvest browser: navigate to the top-level
-// document's completion.
+// The browser's share without the program: with the argument 0, the page's
+// own load (navigate to the top-level completion); with 1, also a new
+// harvest window before it and the document snapshot after it.
 void BM_ChromiumPageLoad(benchmark::State &state)
 {
     ChromiumSite &c = chromium();
@@ -191,20 +192,25 @@ void BM_ChromiumPageLoad(benchmark::State &state)
         state.SkipWithError(qPrintable(c.failure));
         return;
     }
+    const bool whole = state.range(0) != 0;
     for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
         tv::BrowserWindowPtr w = c.browser->createHarvestWindow();
         bool complete = false;
         QObject::connect(w.get(), &tv::BrowserWindow::DocumentComplete, w.get(),
                          [&](const QString &pDisp, const QString &) { complete = complete || pDisp == w->name(); });
-        QElapsedTimer clock;
-        clock.start();
+        if (!whole)
+            clock.start();
         w->navigate(c.pageUrl);
         if (!waitUntil([&] { return complete; }, 60000))
             state.SkipWithError("the page did not complete");
+        if (whole && w->document()->links.size() != PageLinks)
+            state.SkipWithError("the snapshot lacks links");
         state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
     }
 }
-BENCHMARK(BM_ChromiumPageLoad)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ChromiumPageLoad)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // "Build" to the count text, the page loaded in the harvest browser.
 void BM_ChromiumBuildFromUrl(benchmark::State &state)
