@@ -48,6 +48,7 @@ private slots:
     void progressWhileLoading();
     void escMidLoad();
     void drop();
+    void popUpsDoNotOpen();
     void pageOpenInDesktopBrowser_data();
     void pageOpenInDesktopBrowser();
     void filtersGifOnly();
@@ -101,6 +102,8 @@ void TestBrowserUrlBuild::initTestCase()
     m_site.route("/with-slow-picture.html", {200, "text/html", "<img src='slow.gif'><img src='p1.gif'><a href='x.html'>x</a>"});
     m_site.route("/slow.gif", {200, "image/gif", "GIF89a", 2500});
     m_site.route("/p1.gif", {200, "image/gif", "GIF89a"});
+    m_site.route("/popup.html", {200, "text/html", "<script>window.open('/opened.html')</script><a href='p.html'>p</a>"});
+    m_site.route("/opened.html", {200, "text/html", "<a href='from-popup.html'>x</a>"});
     m_site.route("/types.html", {200, "text/html", "<a href='a.gif'>a</a><a href='b.GIF'>b</a><a href='c.html'>c</a>"
                                                    "<a href='http://bare-host.example'>host</a>"});
     // A page that changes between loads: a, b the first time, then a, c.
@@ -245,6 +248,8 @@ void TestBrowserUrlBuild::navigationError_data()
     QTest::newRow("404") << "/missing.html" << "Object not found. ";
     QTest::newRow("unlisted-418-in-decimal") << "/teapot.html" << "418";
     QTest::newRow("refused") << "closed-port" << "Unable to connect to server.";
+    QTest::newRow("not-an-address") << "not an address" << "URL string is not valid.";
+    QTest::newRow("unknown-scheme") << "foo://bar" << "Protocol is not recognized.";
 }
 
 void TestBrowserUrlBuild::navigationError()
@@ -255,7 +260,7 @@ void TestBrowserUrlBuild::navigationError()
     m_form->List1->Append(site("/kept.html"));
     const QString address = url == u"closed-port"
                                 ? QStringLiteral("http://127.0.0.1:%1/x.html").arg(HttpServer::closedPort())
-                                : site(url);
+                                : url.startsWith(u'/') ? site(url) : url;
     build(address, true);
     waitForBuildEnd();
     QCOMPARE(m_boxes->shown().size(), 1);
@@ -318,6 +323,15 @@ void TestBrowserUrlBuild::drop()
     QVERIFY(m_form->append);
     QCOMPARE(m_form->List1->Items(), QStringList({site("/kept.html"), site("/one.html"), site("/two.html")}));
     QCOMPARE(m_form->goturl, QString());
+}
+
+void TestBrowserUrlBuild::popUpsDoNotOpen()
+{
+    m_form->Form_Load();
+    build(site("/popup.html"), false);
+    waitForBuildEnd();
+    QCOMPARE(m_form->List1->Items(), QStringList{site("/p.html")});
+    QCOMPARE(m_site.hits("/opened.html"), 0);
 }
 
 void TestBrowserUrlBuild::pageOpenInDesktopBrowser_data()
