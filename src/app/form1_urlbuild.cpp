@@ -74,7 +74,10 @@ void Form1::mnufURL_Click()
         // A dropped address: no dialog, and `append` stays as it was.
         address = goturl;
     } else {
+        // Asking the browser for its open pages may take a moment.
+        waitPointer();
         Form5 dialog(this);
+        normalPointer();
         dialog.Label2->setText(mnuopappfilt->isChecked()
                                    ? QStringLiteral("Filters will be applied. (See \"Options\" menu.)")
                                    : QStringLiteral("Filters will not be applied. (See \"Options\" menu.)"));
