@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "app/linklist.h"
+#include "builders/filters.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
 
@@ -25,38 +26,6 @@ QString idleBanner()
     return QStringLiteral("Tallyvane - gather the links of a page, then open, show or save them.");
 }
 
-namespace {
-
-// Reads the leading number of a text the way a lenient parser does: "12abc" is
-// 12, anything without a leading number is 0.
-double leadingNumber(const QString &text)
-{
-    const QString t = text.trimmed();
-    qsizetype end = 0;
-    if (end < t.size() && (t.at(end) == u'+' || t.at(end) == u'-'))
-        ++end;
-    while (end < t.size() && (t.at(end).isDigit() || t.at(end) == u'.'))
-        ++end;
-    bool ok = false;
-    const double v = t.left(end).toDouble(&ok);
-    return ok ? v : 0.0;
-}
-
-// "True"/"False" in any letter case, or a number (non-zero is true); other
-// texts give the fallback.
-bool booleanText(const QString &text, bool fallback)
-{
-    const QString t = text.trimmed();
-    if (t.compare(u"true", Qt::CaseInsensitive) == 0)
-        return true;
-    if (t.compare(u"false", Qt::CaseInsensitive) == 0)
-        return false;
-    bool ok = false;
-    const double v = t.toDouble(&ok);
-    return ok ? v != 0.0 : fallback;
-}
-
-} // namespace
 
 Form1::Form1(BrowserComponent *browser, QWidget *parent) : QMainWindow(parent), m_browser(browser)
 {
@@ -273,17 +242,12 @@ void Form1::Form_Load()
     m_settings.setAppName(QStringLiteral("Tallyvane"));
     setStatus(idleBanner());
 
-    const CRegSettings::Pairs types = m_settings.GetAllSettings(QStringLiteral("File Types"));
-    if (types.isEmpty()) {
+    const QStringList entries = Filters::load(m_settings);
+    if (entries.isEmpty()) {
         mnuopappfilt->setEnabled(false);
     } else {
-        for (const auto &pair : types) {
-            const qsizetype pos = pair.second.indexOf(u" - ");
-            // A value without a separator (not one this program writes) is taken whole.
-            ftypes.append(pos < 0 ? pair.second : pair.second.mid(pos + 3));
-        }
-        mnuopappfilt->setChecked(
-            leadingNumber(m_settings.GetSetting(QStringLiteral("Filters"), QStringLiteral("Apply Filters"), QStringLiteral("0"))) != 0);
+        ftypes = Filters::extensionsOf(entries);
+        mnuopappfilt->setChecked(Filters::applyFilters(m_settings));
     }
     owaction = qint32(leadingNumber(
         m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("0"))));

@@ -61,15 +61,7 @@ void save(CRegSettings &settings, const QStringList &entries)
 
 bool applyFilters(const CRegSettings &settings)
 {
-    const QString text = settings.GetSetting(FiltersSection, ApplyKey, QStringLiteral("0")).trimmed();
-    qsizetype end = 0;
-    if (end < text.size() && (text.at(end) == u'+' || text.at(end) == u'-'))
-        ++end;
-    while (end < text.size() && (text.at(end).isDigit() || text.at(end) == u'.'))
-        ++end;
-    bool ok = false;
-    const double value = text.left(end).toDouble(&ok);
-    return ok && value != 0.0;
+    return leadingNumber(settings.GetSetting(FiltersSection, ApplyKey, QStringLiteral("0"))) != 0.0;
 }
 
 void setApplyFilters(CRegSettings &settings, bool on)

@@ -124,6 +124,31 @@ bool CRegSettings::DeleteSetting(const QString &section, const QString &key)
     return s.status() == QSettings::NoError;
 }
 
+double leadingNumber(const QString &text)
+{
+    const QString t = text.trimmed();
+    qsizetype end = 0;
+    if (end < t.size() && (t.at(end) == u'+' || t.at(end) == u'-'))
+        ++end;
+    while (end < t.size() && (t.at(end).isDigit() || t.at(end) == u'.'))
+        ++end;
+    bool ok = false;
+    const double v = t.left(end).toDouble(&ok);
+    return ok ? v : 0.0;
+}
+
+bool booleanText(const QString &text, bool fallback)
+{
+    const QString t = text.trimmed();
+    if (t.compare(u"true", Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(u"false", Qt::CaseInsensitive) == 0)
+        return false;
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    return ok ? v != 0.0 : fallback;
+}
+
 bool naturalLess(const QString &a, const QString &b)
 {
     qsizetype i = 0;

@@ -37,6 +37,13 @@ private:
     QString m_appName = defaultAppName();
 };
 
+// Readers of stored texts, lenient towards hand-edited values: the leading
+// number of a text ("12abc" is 12, no leading number is 0), and a Boolean from
+// "True"/"False" in any letter case or a number (non-zero is true), else the
+// fallback.
+double leadingNumber(const QString &text);
+bool booleanText(const QString &text, bool fallback);
+
 // Compares with runs of digits taken as numbers, so that "Type 2" < "Type 10".
 bool naturalLess(const QString &a, const QString &b);
 
