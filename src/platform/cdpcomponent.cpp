@@ -71,6 +71,7 @@ std::shared_ptr<CdpBrowser> CdpBrowserComponent::runningDesktop()
     if (m_desktop && m_desktop->isAlive())
         return m_desktop;
     m_desktop = CdpBrowser::attach(desktopProfileDir(), CdpBrowser::Kind::Desktop, AttachTimeout);
+    m_desktopHeadless = false; // not ours to end
     return m_desktop;
 }
 
@@ -88,6 +89,7 @@ std::shared_ptr<CdpBrowser> CdpBrowserComponent::desktop()
     spec.profileDir = desktopProfileDir();
     spec.detached = true; // the user's browser windows stay open after Tallyvane ends
     m_desktop = CdpBrowser::launch(spec, CdpBrowser::Kind::Desktop, LaunchTimeout);
+    m_desktopHeadless = choice.headless;
     return m_desktop;
 }
 
@@ -178,7 +180,11 @@ void CdpBrowserComponent::shutdown()
         m_harvest.reset();
     }
     if (m_desktop) {
-        m_desktop->disconnectFromBrowser();
+        // Windows nobody can see must not outlive the program; visible ones stay.
+        if (m_desktopHeadless && m_desktop->processId() > 0)
+            m_desktop->close();
+        else
+            m_desktop->disconnectFromBrowser();
         m_desktop.reset();
     }
 }

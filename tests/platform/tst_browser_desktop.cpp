@@ -79,7 +79,7 @@ private slots:
         if (!m_browser)
             return;
         const qint64 pid = m_browser->desktopProcessId();
-        m_browser->closeDesktopBrowser();
+        m_browser->shutdown(); // started headless, so it ends with the program
         if (pid)
             QTRY_VERIFY_WITH_TIMEOUT(!tvtest::processRuns(pid), 10000);
     }
