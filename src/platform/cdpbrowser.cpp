@@ -97,10 +97,10 @@ std::shared_ptr<CdpBrowser> CdpBrowser::attach(const QString &profileDir, Kind k
     return browser;
 }
 
-std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchSpec &spec, Kind kind, int timeoutMs)
+std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &options, Kind kind, int timeoutMs)
 {
     std::shared_ptr<CdpBrowser> browser(new CdpBrowser(kind), &CdpBrowser::release);
-    QString profile = spec.profileDir;
+    QString profile = options.profileDir;
     if (profile.isEmpty()) {
         browser->m_tempProfile = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tallyvane-harvest-XXXXXX"));
         if (!browser->m_tempProfile->isValid())
@@ -113,21 +113,21 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchSpec &spec, Ki
     // A file left by an earlier run would point at a dead port.
     QFile::remove(devToolsActivePortFile(profile));
 
-    QStringList args = spec.arguments;
+    QStringList args = options.arguments;
     args << QStringLiteral("--user-data-dir=%1").arg(profile) << QStringLiteral("about:blank");
 
     QProcess *process = new QProcess(browser.get());
-    process->setProgram(spec.program);
+    process->setProgram(options.program);
     process->setArguments(args);
     process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());
-    if (spec.detached) {
+    if (options.detached) {
         qint64 pid = 0;
         const bool started = process->startDetached(&pid);
         delete process;
         if (!started)
-            throw BrowserError(QStringLiteral("The web browser \"%1\" could not be started.").arg(spec.program));
+            throw BrowserError(QStringLiteral("The web browser \"%1\" could not be started.").arg(options.program));
         browser->m_pid = pid;
     } else {
         browser->m_process = process;
@@ -135,7 +135,7 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchSpec &spec, Ki
         process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         process->start();
         if (!process->waitForStarted(timeoutMs))
-            throw BrowserError(QStringLiteral("The web browser \"%1\" could not be started.").arg(spec.program));
+            throw BrowserError(QStringLiteral("The web browser \"%1\" could not be started.").arg(options.program));
         browser->m_pid = process->processId();
     }
 

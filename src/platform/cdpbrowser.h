@@ -23,7 +23,7 @@ class CdpWindow;
 bool processIsRunning(qint64 pid);
 
 // How to start a browser.
-struct BrowserLaunchSpec
+struct BrowserLaunchOptions
 {
     QString program;
     QStringList arguments;   // everything but the profile folder and the start page
@@ -43,7 +43,7 @@ public:
     // Connects to the browser that owns `profileDir`, if one runs and answers.
     static std::shared_ptr<CdpBrowser> attach(const QString &profileDir, Kind kind, int timeoutMs);
     // Starts a browser and connects to it; throws BrowserError on failure.
-    static std::shared_ptr<CdpBrowser> launch(const BrowserLaunchSpec &spec, Kind kind, int timeoutMs);
+    static std::shared_ptr<CdpBrowser> launch(const BrowserLaunchOptions &options, Kind kind, int timeoutMs);
 
     ~CdpBrowser() override;
 
