@@ -420,6 +420,9 @@ void CdpBrowser::onEvent(const QString &sessionId, const QString &method, const 
         for (const auto &p : std::as_const(m_pages))
             if (p->targetId == jsonString(info, "targetId"))
                 p->url = jsonString(info, "url");
+    } else if (method == QLatin1String("Target.targetCrashed")) {
+        if (CdpEventMapper *mapper = mapperOf(jsonString(params, "targetId")))
+            mapper->pageCrashed();
     } else if (method == QLatin1String("Target.targetDestroyed")) {
         removePage(jsonString(params, "targetId"));
     } else if (method == QLatin1String("Target.attachedToTarget")) {

@@ -28,6 +28,8 @@ public:
 
     QString targetId() const { return m_targetId; }
     bool busy() const { return m_busy; }
+    // The renderer of the current document has crashed; nothing can be read.
+    bool crashed() const { return m_crashed; }
     // Mime type of the committed top-level document, when one was seen.
     QString mimeType() const { return m_mimeType; }
     // The loader of a frame's current document, "" when none was seen.
@@ -44,6 +46,8 @@ public:
     // load, a browser that did not answer): the events a failed load gives.
     void navigationFailed(const QString &url, qint32 statusCode);
     void stopRequested();
+    // The page's renderer crashed: a load in progress ends as failed.
+    void pageCrashed();
     // How long progress may stay open after the top-level load.
     void setProgressGrace(int ms);
 
@@ -73,6 +77,7 @@ private:
     QString m_targetId;
     bool m_armed;
     bool m_busy = false;
+    bool m_crashed = false;
     QString m_mimeType;
 
     // the current top-level navigation

@@ -134,6 +134,15 @@ QString CdpWindow::session() const
     return s;
 }
 
+QString CdpWindow::documentSession() const
+{
+    const QString s = session();
+    // A crashed page would only let the request run into its time bound.
+    if (const CdpEventMapper *mapper = m_browser->mapperOf(m_targetId); mapper && mapper->crashed())
+        throw BrowserError(QStringLiteral("The page in the browser window has crashed."));
+    return s;
+}
+
 void CdpWindow::targetGone()
 {
     if (m_gone)
@@ -160,7 +169,7 @@ QString CdpWindow::locationUrl()
 bool CdpWindow::isHtmlDocument()
 {
     const auto keep = keepAlive();
-    const QJsonObject tree = m_browser->call(QStringLiteral("Page.getFrameTree"), {}, session());
+    const QJsonObject tree = m_browser->call(QStringLiteral("Page.getFrameTree"), {}, documentSession());
     const QJsonObject frame = tree.value(QLatin1String("frameTree")).toObject().value(QLatin1String("frame")).toObject();
     const QString scheme = QUrl(jsonString(frame, "url")).scheme();
     // about:, chrome: and error pages are no web pages, whatever their type.
@@ -269,7 +278,7 @@ HtmlDocumentPtr CdpWindow::snapshotFrame(const QString &sessionId, const QString
 HtmlDocumentPtr CdpWindow::document()
 {
     const auto keep = keepAlive();
-    return snapshotFrame(session(), m_targetId, 0, true);
+    return snapshotFrame(documentSession(), m_targetId, 0, true);
 }
 
 bool CdpWindow::setFirstFrameInnerText(const QString &elementName, const QString &text)
@@ -287,7 +296,7 @@ bool CdpWindow::setFirstFrameInnerText(const QString &elementName, const QString
             sessionId);
         return jsonString(r.value(QLatin1String("result")).toObject(), "value");
     };
-    const QString main = session();
+    const QString main = documentSession();
     const int context = isolatedWorld(main, m_targetId, true);
     const QString outcome = callSet(main, context, true);
     if (outcome != QLatin1String("remote"))

@@ -59,6 +59,7 @@ private:
     CdpWindow(std::shared_ptr<CdpBrowser> browser, const QString &targetId, bool closeOnRelease);
     std::shared_ptr<CdpWindow> keepAlive();
     QString session() const;
+    QString documentSession() const;
     void setWindowState(const QString &state);
 
     // Evaluates the snapshot walk in an isolated world of `frameId` (reached
