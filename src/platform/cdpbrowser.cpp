@@ -94,7 +94,9 @@ std::shared_ptr<CdpBrowser> CdpBrowser::attach(const QString &profileDir, Kind k
     } catch (const BrowserError &) {
         return nullptr;
     }
-    return browser;
+    // Its pages answer questions once their sessions are set up.
+    waitUntil([&] { return !browser->m_alive || browser->allPagesReady(); }, timeoutMs);
+    return browser->m_alive ? browser : nullptr;
 }
 
 std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &options, Kind kind, int timeoutMs)
@@ -228,6 +230,11 @@ QJsonObject CdpBrowser::call(const QString &method, const QJsonObject &params, c
     if (!reply.ok)
         throw BrowserError(reply.errorMessage.isEmpty() ? QStringLiteral("The web browser reported an error.") : reply.errorMessage);
     return reply.result;
+}
+
+bool CdpBrowser::allPagesReady() const
+{
+    return std::all_of(m_pages.begin(), m_pages.end(), [](const auto &p) { return p->ready; });
 }
 
 QStringList CdpBrowser::pages() const

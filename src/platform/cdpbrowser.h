@@ -62,6 +62,7 @@ public:
     // Page targets, oldest first.
     QStringList pages() const;
     bool hasPage(const QString &targetId) const;
+    bool allPagesReady() const;
     QString pageUrl(const QString &targetId) const;
     QString sessionOf(const QString &targetId) const;
     // The session that holds a frame running in its own process, or "".
