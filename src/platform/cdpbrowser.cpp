@@ -323,7 +323,7 @@ void CdpBrowser::cancelPopupsOf(const QString &openerId)
         // A pop-up that appeared before its opener was asked about it.
         for (const auto &[popupId, at] : std::as_const(p->recentPopups))
             if (m_clock.elapsed() - at < PopupWindowMs)
-                m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), popupId}});
+                closePopup(popupId);
         p->recentPopups.clear();
     }
 }
@@ -334,9 +334,23 @@ void CdpBrowser::handlePopup(const QString &openerId, const QString &popupId)
         if (p->targetId != openerId)
             continue;
         if (m_clock.elapsed() < p->cancelPopupsUntil)
-            m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), popupId}});
+            closePopup(popupId);
         else
             p->recentPopups.append({popupId, m_clock.elapsed()});
+    }
+}
+
+void CdpBrowser::closePopup(const QString &popupId)
+{
+    // Closing a pop-up still paused at its start can take its opener's load
+    // events with it; close it once it runs.
+    for (const auto &p : std::as_const(m_pages)) {
+        if (p->targetId != popupId)
+            continue;
+        if (p->ready)
+            m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), popupId}});
+        else
+            p->closeWhenReady = true;
     }
 }
 
@@ -411,6 +425,8 @@ void CdpBrowser::initSession(const QString &sessionId, const QString &pageId)
             for (const auto &p : std::as_const(self->m_pages)) {
                 if (p->targetId == pageId && p->sessionId == sessionId) {
                     p->ready = true;
+                    if (p->closeWhenReady)
+                        self->m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), pageId}});
                     emit self->pageAttached(pageId);
                 }
             }

@@ -93,6 +93,7 @@ private:
         QString sessionId;
         QString url;
         bool ready = false; // attached and reporting events
+        bool closeWhenReady = false; // a cancelled pop-up
         CdpEventMapper *mapper = nullptr;
         std::weak_ptr<CdpWindow> window;
         qint64 cancelPopupsUntil = 0;
@@ -110,6 +111,7 @@ private:
     void removePage(const QString &targetId);
     void initSession(const QString &sessionId, const QString &pageId);
     void handlePopup(const QString &openerId, const QString &popupId);
+    void closePopup(const QString &popupId);
     Page *pageOfSession(const QString &sessionId);
 
     Kind m_kind;
