@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QPointer>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -390,8 +391,17 @@ void CdpBrowser::removePage(const QString &targetId)
             continue;
         m_pages.removeAt(i);
         page->mapper->deleteLater();
-        for (auto it = m_sessionOwner.begin(); it != m_sessionOwner.end();)
-            it = it.value() == targetId ? m_sessionOwner.erase(it) : std::next(it);
+        QSet<QString> sessions;
+        for (auto it = m_sessionOwner.begin(); it != m_sessionOwner.end();) {
+            if (it.value() != targetId) {
+                ++it;
+                continue;
+            }
+            sessions.insert(it.key());
+            it = m_sessionOwner.erase(it);
+        }
+        for (auto it = m_frameSessions.begin(); it != m_frameSessions.end();)
+            it = sessions.contains(it.value()) ? m_frameSessions.erase(it) : std::next(it);
         if (auto w = page->window.lock())
             w->targetGone();
         return;

@@ -7,11 +7,6 @@
 
 namespace tv {
 
-namespace {
-
-
-} // namespace
-
 CdpEventMapper::CdpEventMapper(const QString &targetId, bool armed, QObject *parent)
     : QObject(parent), m_targetId(targetId), m_armed(armed), m_progressGrace(new QTimer(this))
 {
@@ -67,7 +62,6 @@ void CdpEventMapper::handle(const QString &method, const QJsonObject &p)
         m_frameUrl.insert(frameId, unreachable.isEmpty() ? jsonString(frame, "url") + jsonString(frame, "urlFragment") : unreachable);
         m_frameName.insert(frameId, jsonString(frame, "name"));
         if (isMain(frameId)) {
-            m_mimeType = jsonString(frame, "mimeType");
             m_committed = true;
             m_programNavigation = false;
             m_mainLoader = loaderId;

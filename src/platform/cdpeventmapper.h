@@ -30,8 +30,6 @@ public:
     bool busy() const { return m_busy; }
     // The renderer of the current document has crashed; nothing can be read.
     bool crashed() const { return m_crashed; }
-    // Mime type of the committed top-level document, when one was seen.
-    QString mimeType() const { return m_mimeType; }
     // The loader of a frame's current document, "" when none was seen.
     QString loaderOf(const QString &frameId) const { return m_frameLoader.value(frameId); }
 
@@ -78,7 +76,6 @@ private:
     bool m_armed;
     bool m_busy = false;
     bool m_crashed = false;
-    QString m_mimeType;
 
     // the current top-level navigation
     bool m_navActive = false;
