@@ -190,14 +190,17 @@ QJsonObject CdpWindow::evaluate(const QString &sessionId, int contextId, const Q
     return r.value(QLatin1String("result")).toObject();
 }
 
-int CdpWindow::isolatedWorld(const QString &sessionId, const QString &frameId, bool fresh)
+int CdpWindow::isolatedWorld(const QString &sessionId, const QString &frameId, bool fresh, bool *reused)
 {
     // A world lives as long as its document; reusing it keeps the DOM
     // wrappers it made, which makes a second snapshot of a big page cheaper.
     const CdpEventMapper *mapper = m_browser->mapperOf(m_targetId);
     const QString loader = mapper ? mapper->loaderOf(frameId) : QString();
     const auto cached = m_worlds.constFind(frameId);
-    if (!fresh && !loader.isEmpty() && cached != m_worlds.constEnd() && cached->first == loader)
+    const bool reuse = !fresh && !loader.isEmpty() && cached != m_worlds.constEnd() && cached->first == loader;
+    if (reused)
+        *reused = reuse;
+    if (reuse)
         return cached->second;
     const QJsonObject r = m_browser->call(QStringLiteral("Page.createIsolatedWorld"),
                                           {{QStringLiteral("frameId"), frameId},
@@ -259,11 +262,14 @@ HtmlDocumentPtr CdpWindow::buildDocument(const QJsonObject &node, const QString 
 HtmlDocumentPtr CdpWindow::snapshotFrame(const QString &sessionId, const QString &frameId, int depth, bool topLevel)
 {
     const QString script = QString::fromLatin1(SnapshotScript);
-    int context = isolatedWorld(sessionId, frameId, false);
+    bool reused = false;
+    int context = isolatedWorld(sessionId, frameId, false, &reused);
     QJsonObject root;
     try {
         root = evaluate(sessionId, context, script).value(QLatin1String("value")).toObject();
     } catch (const BrowserError &) {
+        if (!reused)
+            throw;
         // The kept world may have gone with its document; one more try in a new one.
         context = isolatedWorld(sessionId, frameId, true);
         root = evaluate(sessionId, context, script).value(QLatin1String("value")).toObject();

@@ -67,8 +67,9 @@ private:
     // can read.
     HtmlDocumentPtr snapshotFrame(const QString &sessionId, const QString &frameId, int depth, bool topLevel);
     HtmlDocumentPtr buildDocument(const QJsonObject &node, const QString &sessionId, int contextId, int depth);
-    // An isolated world of the frame; `fresh` makes a new one.
-    int isolatedWorld(const QString &sessionId, const QString &frameId, bool fresh);
+    // An isolated world of the frame; `fresh` makes a new one, `reused` tells
+    // whether a kept one was given.
+    int isolatedWorld(const QString &sessionId, const QString &frameId, bool fresh, bool *reused = nullptr);
     // The frame id of a frame element the walk kept at `slot` in its world.
     QString slotFrameId(const QString &sessionId, int contextId, int slot);
     QJsonObject evaluate(const QString &sessionId, int contextId, const QString &expression);

@@ -207,6 +207,20 @@ private slots:
         QCOMPARE(w->document()->links, QStringList{m_site.url("/p.html")});
     }
 
+    void nextLoadInTheSameWindowIsReadAfresh()
+    {
+        std::unique_ptr<BrowserEventLog> log;
+        auto w = loaded(m_site.url("/plain.html"), log);
+        QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 20000);
+        QCOMPARE(w->document()->links, QStringList{m_site.url("/p.html")});
+        QCOMPARE(w->document()->links, QStringList{m_site.url("/p.html")}); // a second read of the same document
+        log->clear();
+        w->navigate(m_site.url("/nested.html"));
+        QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 20000);
+        QCOMPARE(w->document()->url, m_site.url("/nested.html"));
+        QCOMPARE(w->document()->links, QStringList{m_site.url("/n1.html")});
+    }
+
     void quitEndsWithOnQuit()
     {
         std::unique_ptr<BrowserEventLog> log;
