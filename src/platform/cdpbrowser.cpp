@@ -154,8 +154,8 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
         timeoutMs);
     if (!found || !endpoint) {
         browser->killProcess();
-        throw BrowserError(found ? QStringLiteral("The web browser ended at once. Another copy of it may be using the "
-                                                  "profile folder %1; close it and try again.")
+        throw BrowserError(found ? QStringLiteral("The web browser ended as soon as it started. Another copy of it may be "
+                                                  "using the profile folder %1, or it cannot open a window here.")
                                        .arg(profile)
                                  : QStringLiteral("The web browser did not open its control port in time."));
     }

@@ -91,6 +91,23 @@ private slots:
         QCOMPARE(m_browser->desktopProcessId(), qint64(0)); // looking never starts a browser
     }
 
+    void browserThatCannotStartIsAnError_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("program-missing") << "/nonexistent/chromium";
+        QTest::newRow("program-ends-at-once") << "false";
+    }
+    void browserThatCannotStartIsAnError()
+    {
+        QFETCH(QString, command);
+        tv::CRegSettings settings;
+        settings.SaveSetting(QStringLiteral("Browser"), QStringLiteral("Command"), command);
+        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, m_browser->createWindow());
+        settings.DeleteSetting(QStringLiteral("Browser"), QStringLiteral("Command"));
+        QCOMPARE(m_browser->desktopProcessId(), qint64(0));
+        QVERIFY(m_browser->shellWindows().isEmpty());
+    }
+
     void stalePortFileIsNoBrowser()
     {
         const QString profile = tv::CdpBrowserComponent::desktopProfileDir();
