@@ -167,6 +167,9 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
         browser->killProcess(); // started, but of no use
         throw;
     }
+    const QStringList started = browser->pages();
+    if (kind == Kind::Desktop && !started.isEmpty() && browser->pageUrl(started.first()) == QLatin1String("about:blank"))
+        browser->m_spare = started.first();
     return browser;
 }
 
@@ -231,6 +234,11 @@ QJsonObject CdpBrowser::call(const QString &method, const QJsonObject &params, c
     if (!reply.ok)
         throw BrowserError(reply.errorMessage.isEmpty() ? QStringLiteral("The web browser reported an error.") : reply.errorMessage);
     return reply.result;
+}
+
+bool CdpBrowser::isReady(const QString &targetId) const
+{
+    return std::any_of(m_pages.begin(), m_pages.end(), [&](const auto &p) { return p->targetId == targetId && p->ready; });
 }
 
 bool CdpBrowser::allPagesReady() const
@@ -304,14 +312,13 @@ QString CdpBrowser::createPage(bool newWindow, int timeoutMs)
     const QString targetId = jsonString(call(QStringLiteral("Target.createTarget"), params, {}, timeoutMs), "targetId");
     if (targetId.isEmpty())
         throw BrowserError(QStringLiteral("The web browser did not open a window."));
-    auto ready = [&] {
-        for (const auto &p : std::as_const(m_pages))
-            if (p->targetId == targetId)
-                return p->ready;
-        return false;
-    };
-    if (!waitUntil([&] { return !m_alive || ready(); }, timeoutMs) || !m_alive)
+    if (!waitUntil([&] { return !m_alive || isReady(targetId); }, timeoutMs) || !m_alive)
         throw BrowserError(QStringLiteral("The web browser did not open a window in time."));
+    // The blank page the browser started with has served its purpose once a
+    // window of ours is open; left alone it would stay as a stray empty window.
+    if (const QString spare = std::exchange(m_spare, QString());
+        !spare.isEmpty() && spare != targetId && pageUrl(spare) == QLatin1String("about:blank"))
+        m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), spare}});
     return targetId;
 }
 

@@ -63,6 +63,7 @@ public:
     QStringList pages() const;
     bool hasPage(const QString &targetId) const;
     bool allPagesReady() const;
+    bool isReady(const QString &targetId) const;
     QString pageUrl(const QString &targetId) const;
     QString sessionOf(const QString &targetId) const;
     // The session that holds a frame running in its own process, or "".
@@ -118,6 +119,7 @@ private:
     bool m_alive = false;
     qint64 m_pid = 0;
     QUrl m_endpoint;
+    QString m_spare; // the blank page the browser started with, not yet handed out
     CdpConnection *m_connection;
     QProcess *m_process = nullptr;
     std::unique_ptr<QTemporaryDir> m_tempProfile;

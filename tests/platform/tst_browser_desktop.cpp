@@ -134,6 +134,7 @@ private slots:
             m_windows << w;
         }
         QVERIFY(m_browser->desktopProcessId() > 0);
+        QTRY_COMPARE(m_browser->shellWindows().size(), 3); // the blank start page is not left behind
         QVERIFY((QFile::permissions(tv::CdpBrowserComponent::desktopProfileDir()) & (QFile::ReadGroup | QFile::ReadOther)) == 0);
         for (int i = 0; i < 2; ++i)
             QTRY_COMPARE_WITH_TIMEOUT(m_windows[i]->locationUrl(), urls[i], 20000);
