@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QPointer>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -94,13 +95,15 @@ std::shared_ptr<CdpBrowser> CdpBrowser::attach(const QString &profileDir, Kind k
     } catch (const BrowserError &) {
         return nullptr;
     }
-    return browser;
+    // Its pages answer questions once their sessions are set up.
+    waitUntil([&] { return !browser->m_alive || browser->allPagesReady(); }, timeoutMs);
+    return browser->m_alive ? browser : nullptr;
 }
 
-std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchSpec &spec, Kind kind, int timeoutMs)
+std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &options, Kind kind, int timeoutMs)
 {
     std::shared_ptr<CdpBrowser> browser(new CdpBrowser(kind), &CdpBrowser::release);
-    QString profile = spec.profileDir;
+    QString profile = options.profileDir;
     if (profile.isEmpty()) {
         browser->m_tempProfile = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tallyvane-harvest-XXXXXX"));
         if (!browser->m_tempProfile->isValid())
@@ -113,21 +116,21 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchSpec &spec, Ki
     // A file left by an earlier run would point at a dead port.
     QFile::remove(devToolsActivePortFile(profile));
 
-    QStringList args = spec.arguments;
+    QStringList args = options.arguments;
     args << QStringLiteral("--user-data-dir=%1").arg(profile) << QStringLiteral("about:blank");
 
     QProcess *process = new QProcess(browser.get());
-    process->setProgram(spec.program);
+    process->setProgram(options.program);
     process->setArguments(args);
     process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());
-    if (spec.detached) {
+    if (options.detached) {
         qint64 pid = 0;
         const bool started = process->startDetached(&pid);
         delete process;
         if (!started)
-            throw BrowserError(QStringLiteral("The web browser \"%1\" could not be started.").arg(spec.program));
+            throw BrowserError(QStringLiteral("The web browser \"%1\" could not be started.").arg(options.program));
         browser->m_pid = pid;
     } else {
         browser->m_process = process;
@@ -135,7 +138,7 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchSpec &spec, Ki
         process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         process->start();
         if (!process->waitForStarted(timeoutMs))
-            throw BrowserError(QStringLiteral("The web browser \"%1\" could not be started.").arg(spec.program));
+            throw BrowserError(QStringLiteral("The web browser \"%1\" could not be started.").arg(options.program));
         browser->m_pid = process->processId();
     }
 
@@ -151,8 +154,8 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchSpec &spec, Ki
         timeoutMs);
     if (!found || !endpoint) {
         browser->killProcess();
-        throw BrowserError(found ? QStringLiteral("The web browser ended at once. Another copy of it may be using the "
-                                                  "profile folder %1; close it and try again.")
+        throw BrowserError(found ? QStringLiteral("The web browser ended as soon as it started. Another copy of it may be "
+                                                  "using the profile folder %1, or it cannot open a window here.")
                                        .arg(profile)
                                  : QStringLiteral("The web browser did not open its control port in time."));
     }
@@ -164,6 +167,9 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchSpec &spec, Ki
         browser->killProcess(); // started, but of no use
         throw;
     }
+    const QStringList started = browser->pages();
+    if (kind == Kind::Desktop && !started.isEmpty() && browser->pageUrl(started.first()) == QLatin1String("about:blank"))
+        browser->m_spare = started.first();
     return browser;
 }
 
@@ -228,6 +234,16 @@ QJsonObject CdpBrowser::call(const QString &method, const QJsonObject &params, c
     if (!reply.ok)
         throw BrowserError(reply.errorMessage.isEmpty() ? QStringLiteral("The web browser reported an error.") : reply.errorMessage);
     return reply.result;
+}
+
+bool CdpBrowser::isReady(const QString &targetId) const
+{
+    return std::any_of(m_pages.begin(), m_pages.end(), [&](const auto &p) { return p->targetId == targetId && p->ready; });
+}
+
+bool CdpBrowser::allPagesReady() const
+{
+    return std::all_of(m_pages.begin(), m_pages.end(), [](const auto &p) { return p->ready; });
 }
 
 QStringList CdpBrowser::pages() const
@@ -296,14 +312,13 @@ QString CdpBrowser::createPage(bool newWindow, int timeoutMs)
     const QString targetId = jsonString(call(QStringLiteral("Target.createTarget"), params, {}, timeoutMs), "targetId");
     if (targetId.isEmpty())
         throw BrowserError(QStringLiteral("The web browser did not open a window."));
-    auto ready = [&] {
-        for (const auto &p : std::as_const(m_pages))
-            if (p->targetId == targetId)
-                return p->ready;
-        return false;
-    };
-    if (!waitUntil([&] { return !m_alive || ready(); }, timeoutMs) || !m_alive)
+    if (!waitUntil([&] { return !m_alive || isReady(targetId); }, timeoutMs) || !m_alive)
         throw BrowserError(QStringLiteral("The web browser did not open a window in time."));
+    // The blank page the browser started with has served its purpose once a
+    // window of ours is open; left alone it would stay as a stray empty window.
+    if (const QString spare = std::exchange(m_spare, QString());
+        !spare.isEmpty() && spare != targetId && pageUrl(spare) == QLatin1String("about:blank"))
+        m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), spare}});
     return targetId;
 }
 
@@ -316,7 +331,7 @@ void CdpBrowser::cancelPopupsOf(const QString &openerId)
         // A pop-up that appeared before its opener was asked about it.
         for (const auto &[popupId, at] : std::as_const(p->recentPopups))
             if (m_clock.elapsed() - at < PopupWindowMs)
-                m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), popupId}});
+                closePopup(popupId);
         p->recentPopups.clear();
     }
 }
@@ -327,9 +342,23 @@ void CdpBrowser::handlePopup(const QString &openerId, const QString &popupId)
         if (p->targetId != openerId)
             continue;
         if (m_clock.elapsed() < p->cancelPopupsUntil)
-            m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), popupId}});
+            closePopup(popupId);
         else
             p->recentPopups.append({popupId, m_clock.elapsed()});
+    }
+}
+
+void CdpBrowser::closePopup(const QString &popupId)
+{
+    // Closing a pop-up still paused at its start can take its opener's load
+    // events with it; close it once it runs.
+    for (const auto &p : std::as_const(m_pages)) {
+        if (p->targetId != popupId)
+            continue;
+        if (p->ready)
+            m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), popupId}});
+        else
+            p->closeWhenReady = true;
     }
 }
 
@@ -369,8 +398,17 @@ void CdpBrowser::removePage(const QString &targetId)
             continue;
         m_pages.removeAt(i);
         page->mapper->deleteLater();
-        for (auto it = m_sessionOwner.begin(); it != m_sessionOwner.end();)
-            it = it.value() == targetId ? m_sessionOwner.erase(it) : std::next(it);
+        QSet<QString> sessions;
+        for (auto it = m_sessionOwner.begin(); it != m_sessionOwner.end();) {
+            if (it.value() != targetId) {
+                ++it;
+                continue;
+            }
+            sessions.insert(it.key());
+            it = m_sessionOwner.erase(it);
+        }
+        for (auto it = m_frameSessions.begin(); it != m_frameSessions.end();)
+            it = sessions.contains(it.value()) ? m_frameSessions.erase(it) : std::next(it);
         if (auto w = page->window.lock())
             w->targetGone();
         return;
@@ -404,6 +442,8 @@ void CdpBrowser::initSession(const QString &sessionId, const QString &pageId)
             for (const auto &p : std::as_const(self->m_pages)) {
                 if (p->targetId == pageId && p->sessionId == sessionId) {
                     p->ready = true;
+                    if (p->closeWhenReady)
+                        self->m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), pageId}});
                     emit self->pageAttached(pageId);
                 }
             }
@@ -420,6 +460,9 @@ void CdpBrowser::onEvent(const QString &sessionId, const QString &method, const 
         for (const auto &p : std::as_const(m_pages))
             if (p->targetId == jsonString(info, "targetId"))
                 p->url = jsonString(info, "url");
+    } else if (method == QLatin1String("Target.targetCrashed")) {
+        if (CdpEventMapper *mapper = mapperOf(jsonString(params, "targetId")))
+            mapper->pageCrashed();
     } else if (method == QLatin1String("Target.targetDestroyed")) {
         removePage(jsonString(params, "targetId"));
     } else if (method == QLatin1String("Target.attachedToTarget")) {

@@ -23,7 +23,7 @@ class CdpWindow;
 bool processIsRunning(qint64 pid);
 
 // How to start a browser.
-struct BrowserLaunchSpec
+struct BrowserLaunchOptions
 {
     QString program;
     QStringList arguments;   // everything but the profile folder and the start page
@@ -43,7 +43,7 @@ public:
     // Connects to the browser that owns `profileDir`, if one runs and answers.
     static std::shared_ptr<CdpBrowser> attach(const QString &profileDir, Kind kind, int timeoutMs);
     // Starts a browser and connects to it; throws BrowserError on failure.
-    static std::shared_ptr<CdpBrowser> launch(const BrowserLaunchSpec &spec, Kind kind, int timeoutMs);
+    static std::shared_ptr<CdpBrowser> launch(const BrowserLaunchOptions &options, Kind kind, int timeoutMs);
 
     ~CdpBrowser() override;
 
@@ -62,6 +62,8 @@ public:
     // Page targets, oldest first.
     QStringList pages() const;
     bool hasPage(const QString &targetId) const;
+    bool allPagesReady() const;
+    bool isReady(const QString &targetId) const;
     QString pageUrl(const QString &targetId) const;
     QString sessionOf(const QString &targetId) const;
     // The session that holds a frame running in its own process, or "".
@@ -92,6 +94,7 @@ private:
         QString sessionId;
         QString url;
         bool ready = false; // attached and reporting events
+        bool closeWhenReady = false; // a cancelled pop-up
         CdpEventMapper *mapper = nullptr;
         std::weak_ptr<CdpWindow> window;
         qint64 cancelPopupsUntil = 0;
@@ -109,12 +112,14 @@ private:
     void removePage(const QString &targetId);
     void initSession(const QString &sessionId, const QString &pageId);
     void handlePopup(const QString &openerId, const QString &popupId);
+    void closePopup(const QString &popupId);
     Page *pageOfSession(const QString &sessionId);
 
     Kind m_kind;
     bool m_alive = false;
     qint64 m_pid = 0;
     QUrl m_endpoint;
+    QString m_spare; // the blank page the browser started with, not yet handed out
     CdpConnection *m_connection;
     QProcess *m_process = nullptr;
     std::unique_ptr<QTemporaryDir> m_tempProfile;

@@ -71,6 +71,7 @@ std::shared_ptr<CdpBrowser> CdpBrowserComponent::runningDesktop()
     if (m_desktop && m_desktop->isAlive())
         return m_desktop;
     m_desktop = CdpBrowser::attach(desktopProfileDir(), CdpBrowser::Kind::Desktop, AttachTimeout);
+    m_desktopHeadless = false; // not ours to end
     return m_desktop;
 }
 
@@ -82,12 +83,13 @@ std::shared_ptr<CdpBrowser> CdpBrowserComponent::desktop()
     if (choice.program.isEmpty())
         throw BrowserError(QStringLiteral("No Chromium-family web browser was found. Install Chromium, or name the browser "
                                           "in the setting \"Command\" of section \"Browser\"."));
-    BrowserLaunchSpec spec;
-    spec.program = choice.program;
-    spec.arguments = choice.launchArguments(choice.headless);
-    spec.profileDir = desktopProfileDir();
-    spec.detached = true; // the user's browser windows stay open after Tallyvane ends
-    m_desktop = CdpBrowser::launch(spec, CdpBrowser::Kind::Desktop, LaunchTimeout);
+    BrowserLaunchOptions options;
+    options.program = choice.program;
+    options.arguments = choice.launchArguments(choice.headless);
+    options.profileDir = desktopProfileDir();
+    options.detached = true; // the user's browser windows stay open after Tallyvane ends
+    m_desktop = CdpBrowser::launch(options, CdpBrowser::Kind::Desktop, LaunchTimeout);
+    m_desktopHeadless = choice.headless;
     return m_desktop;
 }
 
@@ -99,10 +101,10 @@ std::shared_ptr<CdpBrowser> CdpBrowserComponent::harvest()
     if (choice.program.isEmpty())
         throw BrowserError(QStringLiteral("No Chromium-family web browser was found. Install Chromium, or name the browser "
                                           "in the setting \"Command\" of section \"Browser\"."));
-    BrowserLaunchSpec spec;
-    spec.program = choice.program;
-    spec.arguments = choice.launchArguments(true);
-    m_harvest = CdpBrowser::launch(spec, CdpBrowser::Kind::Harvest, LaunchTimeout);
+    BrowserLaunchOptions options;
+    options.program = choice.program;
+    options.arguments = choice.launchArguments(true);
+    m_harvest = CdpBrowser::launch(options, CdpBrowser::Kind::Harvest, LaunchTimeout);
     return m_harvest;
 }
 
@@ -178,7 +180,11 @@ void CdpBrowserComponent::shutdown()
         m_harvest.reset();
     }
     if (m_desktop) {
-        m_desktop->disconnectFromBrowser();
+        // Windows nobody can see must not outlive the program; visible ones stay.
+        if (m_desktopHeadless && m_desktop->processId() > 0)
+            m_desktop->close();
+        else
+            m_desktop->disconnectFromBrowser();
         m_desktop.reset();
     }
 }

@@ -28,6 +28,7 @@ struct BrowserChoice
 // The system web browser over the DevTools protocol: the desktop browser
 // (the user's visible windows, kept running after the program ends) and the
 // headless harvest browser (started on first need, ended by shutdown()).
+// A desktop browser this component started headless ends with shutdown() too.
 class CdpBrowserComponent final : public BrowserComponent
 {
     Q_OBJECT
@@ -62,6 +63,7 @@ private:
 
     std::shared_ptr<CdpBrowser> m_desktop;
     std::shared_ptr<CdpBrowser> m_harvest;
+    bool m_desktopHeadless = false; // the desktop browser was started headless by us
     QList<std::weak_ptr<CdpWindow>> m_harvestWindows;
 };
 

@@ -7,11 +7,6 @@
 
 namespace tv {
 
-namespace {
-
-
-} // namespace
-
 CdpEventMapper::CdpEventMapper(const QString &targetId, bool armed, QObject *parent)
     : QObject(parent), m_targetId(targetId), m_armed(armed), m_progressGrace(new QTimer(this))
 {
@@ -67,7 +62,6 @@ void CdpEventMapper::handle(const QString &method, const QJsonObject &p)
         m_frameUrl.insert(frameId, unreachable.isEmpty() ? jsonString(frame, "url") + jsonString(frame, "urlFragment") : unreachable);
         m_frameName.insert(frameId, jsonString(frame, "name"));
         if (isMain(frameId)) {
-            m_mimeType = jsonString(frame, "mimeType");
             m_committed = true;
             m_programNavigation = false;
             m_mainLoader = loaderId;
@@ -152,6 +146,7 @@ void CdpEventMapper::handle(const QString &method, const QJsonObject &p)
 void CdpEventMapper::startMainNavigation(const QString &url, const QString &loaderId)
 {
     m_navActive = true;
+    m_crashed = false;
     m_committed = false;
     m_mainLoaded = false;
     m_stopPending = false;
@@ -220,6 +215,22 @@ void CdpEventMapper::navigationFailed(const QString &url, qint32 statusCode)
     m_busy = false;
     finishProgress();
     emit documentComplete(m_targetId, url);
+}
+
+void CdpEventMapper::pageCrashed()
+{
+    m_crashed = true;
+    // Before its commit a navigation goes on in a new renderer; after it,
+    // the document it was loading will never complete.
+    if (!m_armed || !m_navActive || !m_committed || m_mainLoaded)
+        return;
+    m_busy = false;
+    emit navigateError(m_targetId, m_navigationUrl, QString(), cdp::DownloadFailure);
+    finishProgress();
+    if (m_programNavigation || m_mainLoader == m_frameNavigating.value(m_targetId)) {
+        m_programNavigation = false;
+        emit documentComplete(m_targetId, m_navigationUrl);
+    }
 }
 
 void CdpEventMapper::stopRequested()

@@ -28,8 +28,8 @@ public:
 
     QString targetId() const { return m_targetId; }
     bool busy() const { return m_busy; }
-    // Mime type of the committed top-level document, when one was seen.
-    QString mimeType() const { return m_mimeType; }
+    // The renderer of the current document has crashed; nothing can be read.
+    bool crashed() const { return m_crashed; }
     // The loader of a frame's current document, "" when none was seen.
     QString loaderOf(const QString &frameId) const { return m_frameLoader.value(frameId); }
 
@@ -44,6 +44,8 @@ public:
     // load, a browser that did not answer): the events a failed load gives.
     void navigationFailed(const QString &url, qint32 statusCode);
     void stopRequested();
+    // The page's renderer crashed: a load in progress ends as failed.
+    void pageCrashed();
     // How long progress may stay open after the top-level load.
     void setProgressGrace(int ms);
 
@@ -73,7 +75,7 @@ private:
     QString m_targetId;
     bool m_armed;
     bool m_busy = false;
-    QString m_mimeType;
+    bool m_crashed = false;
 
     // the current top-level navigation
     bool m_navActive = false;

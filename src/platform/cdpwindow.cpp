@@ -134,6 +134,15 @@ QString CdpWindow::session() const
     return s;
 }
 
+QString CdpWindow::documentSession() const
+{
+    const QString s = session();
+    // A crashed page would only let the request run into its time bound.
+    if (const CdpEventMapper *mapper = m_browser->mapperOf(m_targetId); mapper && mapper->crashed())
+        throw BrowserError(QStringLiteral("The page in the browser window has crashed."));
+    return s;
+}
+
 void CdpWindow::targetGone()
 {
     if (m_gone)
@@ -160,7 +169,7 @@ QString CdpWindow::locationUrl()
 bool CdpWindow::isHtmlDocument()
 {
     const auto keep = keepAlive();
-    const QJsonObject tree = m_browser->call(QStringLiteral("Page.getFrameTree"), {}, session());
+    const QJsonObject tree = m_browser->call(QStringLiteral("Page.getFrameTree"), {}, documentSession());
     const QJsonObject frame = tree.value(QLatin1String("frameTree")).toObject().value(QLatin1String("frame")).toObject();
     const QString scheme = QUrl(jsonString(frame, "url")).scheme();
     // about:, chrome: and error pages are no web pages, whatever their type.
@@ -181,14 +190,17 @@ QJsonObject CdpWindow::evaluate(const QString &sessionId, int contextId, const Q
     return r.value(QLatin1String("result")).toObject();
 }
 
-int CdpWindow::isolatedWorld(const QString &sessionId, const QString &frameId, bool fresh)
+int CdpWindow::isolatedWorld(const QString &sessionId, const QString &frameId, bool fresh, bool *reused)
 {
     // A world lives as long as its document; reusing it keeps the DOM
     // wrappers it made, which makes a second snapshot of a big page cheaper.
     const CdpEventMapper *mapper = m_browser->mapperOf(m_targetId);
     const QString loader = mapper ? mapper->loaderOf(frameId) : QString();
     const auto cached = m_worlds.constFind(frameId);
-    if (!fresh && !loader.isEmpty() && cached != m_worlds.constEnd() && cached->first == loader)
+    const bool reuse = !fresh && !loader.isEmpty() && cached != m_worlds.constEnd() && cached->first == loader;
+    if (reused)
+        *reused = reuse;
+    if (reuse)
         return cached->second;
     const QJsonObject r = m_browser->call(QStringLiteral("Page.createIsolatedWorld"),
                                           {{QStringLiteral("frameId"), frameId},
@@ -250,11 +262,14 @@ HtmlDocumentPtr CdpWindow::buildDocument(const QJsonObject &node, const QString 
 HtmlDocumentPtr CdpWindow::snapshotFrame(const QString &sessionId, const QString &frameId, int depth, bool topLevel)
 {
     const QString script = QString::fromLatin1(SnapshotScript);
-    int context = isolatedWorld(sessionId, frameId, false);
+    bool reused = false;
+    int context = isolatedWorld(sessionId, frameId, false, &reused);
     QJsonObject root;
     try {
         root = evaluate(sessionId, context, script).value(QLatin1String("value")).toObject();
     } catch (const BrowserError &) {
+        if (!reused)
+            throw;
         // The kept world may have gone with its document; one more try in a new one.
         context = isolatedWorld(sessionId, frameId, true);
         root = evaluate(sessionId, context, script).value(QLatin1String("value")).toObject();
@@ -269,7 +284,7 @@ HtmlDocumentPtr CdpWindow::snapshotFrame(const QString &sessionId, const QString
 HtmlDocumentPtr CdpWindow::document()
 {
     const auto keep = keepAlive();
-    return snapshotFrame(session(), m_targetId, 0, true);
+    return snapshotFrame(documentSession(), m_targetId, 0, true);
 }
 
 bool CdpWindow::setFirstFrameInnerText(const QString &elementName, const QString &text)
@@ -287,7 +302,7 @@ bool CdpWindow::setFirstFrameInnerText(const QString &elementName, const QString
             sessionId);
         return jsonString(r.value(QLatin1String("result")).toObject(), "value");
     };
-    const QString main = session();
+    const QString main = documentSession();
     const int context = isolatedWorld(main, m_targetId, true);
     const QString outcome = callSet(main, context, true);
     if (outcome != QLatin1String("remote"))

@@ -59,6 +59,7 @@ private:
     CdpWindow(std::shared_ptr<CdpBrowser> browser, const QString &targetId, bool closeOnRelease);
     std::shared_ptr<CdpWindow> keepAlive();
     QString session() const;
+    QString documentSession() const;
     void setWindowState(const QString &state);
 
     // Evaluates the snapshot walk in an isolated world of `frameId` (reached
@@ -66,8 +67,9 @@ private:
     // can read.
     HtmlDocumentPtr snapshotFrame(const QString &sessionId, const QString &frameId, int depth, bool topLevel);
     HtmlDocumentPtr buildDocument(const QJsonObject &node, const QString &sessionId, int contextId, int depth);
-    // An isolated world of the frame; `fresh` makes a new one.
-    int isolatedWorld(const QString &sessionId, const QString &frameId, bool fresh);
+    // An isolated world of the frame; `fresh` makes a new one, `reused` tells
+    // whether a kept one was given.
+    int isolatedWorld(const QString &sessionId, const QString &frameId, bool fresh, bool *reused = nullptr);
     // The frame id of a frame element the walk kept at `slot` in its world.
     QString slotFrameId(const QString &sessionId, int contextId, int slot);
     QJsonObject evaluate(const QString &sessionId, int contextId, const QString &expression);

@@ -79,7 +79,7 @@ private slots:
         if (!m_browser)
             return;
         const qint64 pid = m_browser->desktopProcessId();
-        m_browser->closeDesktopBrowser();
+        m_browser->shutdown(); // started headless, so it ends with the program
         if (pid)
             QTRY_VERIFY_WITH_TIMEOUT(!tvtest::processRuns(pid), 10000);
     }
@@ -89,6 +89,23 @@ private slots:
         QVERIFY(m_browser->shellWindows().isEmpty());
         QCOMPARE(m_browser->foregroundWindow(), QString());
         QCOMPARE(m_browser->desktopProcessId(), qint64(0)); // looking never starts a browser
+    }
+
+    void browserThatCannotStartIsAnError_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("program-missing") << "/nonexistent/chromium";
+        QTest::newRow("program-ends-at-once") << "false";
+    }
+    void browserThatCannotStartIsAnError()
+    {
+        QFETCH(QString, command);
+        tv::CRegSettings settings;
+        settings.SaveSetting(QStringLiteral("Browser"), QStringLiteral("Command"), command);
+        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, m_browser->createWindow());
+        settings.DeleteSetting(QStringLiteral("Browser"), QStringLiteral("Command"));
+        QCOMPARE(m_browser->desktopProcessId(), qint64(0));
+        QVERIFY(m_browser->shellWindows().isEmpty());
     }
 
     void stalePortFileIsNoBrowser()
@@ -117,6 +134,7 @@ private slots:
             m_windows << w;
         }
         QVERIFY(m_browser->desktopProcessId() > 0);
+        QTRY_COMPARE(m_browser->shellWindows().size(), 3); // the blank start page is not left behind
         QVERIFY((QFile::permissions(tv::CdpBrowserComponent::desktopProfileDir()) & (QFile::ReadGroup | QFile::ReadOther)) == 0);
         for (int i = 0; i < 2; ++i)
             QTRY_COMPARE_WITH_TIMEOUT(m_windows[i]->locationUrl(), urls[i], 20000);

@@ -95,7 +95,12 @@ private slots:
         two->bringToForeground();
         QTRY_COMPARE_WITH_TIMEOUT(m_browser->foregroundWindow(), two->hwnd(), 10000);
 
-        // A later start of the program finds the page in front and its address.
+        // A later start of the program finds the same window in front.
+        {
+            tv::CdpBrowserComponent later;
+            QCOMPARE(later.foregroundWindow(), two->hwnd());
+            later.shutdown();
+        }
         tv::BrowserWindowPtr front = pageInFront();
         QVERIFY(front);
         QCOMPARE(front->locationUrl(), m_site.url("/two.html"));

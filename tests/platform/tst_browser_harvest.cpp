@@ -75,6 +75,8 @@ private slots:
         m_site.route("/popup.html", {200, "text/html", "<script>window.open('/opened.html')</script><a href='x'>x</a>"});
         m_site.route("/opened.html", {200, "text/html", "opened"});
         m_site.route("/slow.html", {200, "text/html", "slow", 4000});
+        m_site.route("/slow-image.html", {200, "text/html", "<a href='i'>i</a><img src='slow.png'>"});
+        m_site.route("/slow.png", {200, "image/png", "", 10000});
         m_site.route("/empty", {200, "text/html", "", 0, true});
         m_site.route("/insttxt.html", {200, "text/html", "<iframe src='insttxt-frame.html'></iframe>"});
         const QByteArray insttxtFrame =
@@ -205,6 +207,20 @@ private slots:
         QCOMPARE(w->document()->links, QStringList{m_site.url("/p.html")});
     }
 
+    void nextLoadInTheSameWindowIsReadAfresh()
+    {
+        std::unique_ptr<BrowserEventLog> log;
+        auto w = loaded(m_site.url("/plain.html"), log);
+        QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 20000);
+        QCOMPARE(w->document()->links, QStringList{m_site.url("/p.html")});
+        QCOMPARE(w->document()->links, QStringList{m_site.url("/p.html")}); // a second read of the same document
+        log->clear();
+        w->navigate(m_site.url("/nested.html"));
+        QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 20000);
+        QCOMPARE(w->document()->url, m_site.url("/nested.html"));
+        QCOMPARE(w->document()->links, QStringList{m_site.url("/n1.html")});
+    }
+
     void quitEndsWithOnQuit()
     {
         std::unique_ptr<BrowserEventLog> log;
@@ -228,6 +244,24 @@ private slots:
         QVERIFY(raw.call(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), w->hwnd()}}).ok);
         QTRY_COMPARE(log->count(QStringLiteral("quit")), 1);
         QVERIFY_THROWS_EXCEPTION(tv::BrowserError, w->busy());
+    }
+
+    void crashedPageEndsItsLoad()
+    {
+        std::unique_ptr<BrowserEventLog> log;
+        auto w = loaded(m_site.url("/slow-image.html"), log);
+        QTRY_COMPARE_WITH_TIMEOUT(m_site.hits(QStringLiteral("/slow.png")), 1, 10000); // committed, still loading
+        tv::CdpConnection raw;
+        QVERIFY(raw.open(m_browser->harvestEndpoint(), 5000));
+        const tv::CdpReply attached = raw.call(QStringLiteral("Target.attachToTarget"),
+                                               {{QStringLiteral("targetId"), w->hwnd()}, {QStringLiteral("flatten"), true}});
+        QVERIFY(attached.ok);
+        raw.send(QStringLiteral("Page.crash"), {}, attached.result.value(QLatin1String("sessionId")).toString());
+        QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 10000);
+        QCOMPARE(log->matching(QStringLiteral("error ")),
+                 QStringList{QStringLiteral("error top %1 800c0008").arg(m_site.url("/slow-image.html"))});
+        QVERIFY(!w->busy());
+        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, w->document());
     }
 
     void releaseClosesThePage()

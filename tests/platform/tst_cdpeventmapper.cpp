@@ -296,6 +296,28 @@ private slots:
         QCOMPARE(run.events, QStringList({"before http://h.test/a#part", "complete top http://h.test/a#part"}));
     }
 
+    void crashDuringALoadEndsIt()
+    {
+        tv::CdpEventMapper mapper(QStringLiteral("P"), false);
+        Run run;
+        connectLog(mapper, run);
+        feed(mapper, QJsonObject{{"navigate", "http://h.test/a"}});
+        feed(mapper, started("P", "L1", "http://h.test/a"));
+        feed(mapper, committed("P", "L1", "http://h.test/a"));
+        mapper.pageCrashed();
+        QCOMPARE(run.events, QStringList({"before http://h.test/a", "error top http://h.test/a 800c0008", "end",
+                                          "complete top http://h.test/a"}));
+        QVERIFY(!mapper.busy());
+        QVERIFY(mapper.crashed());
+        // A crash of a page at rest reports nothing.
+        run.events.clear();
+        mapper.pageCrashed();
+        QVERIFY(run.events.isEmpty());
+        // The next load runs in a new renderer.
+        feed(mapper, started("P", "L2", "http://h.test/b"));
+        QVERIFY(!mapper.crashed());
+    }
+
     void programFailureGivesTheEventsOfAFailedLoad_data()
     {
         QTest::addColumn<qint32>("code");
