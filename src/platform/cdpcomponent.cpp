@@ -75,14 +75,25 @@ std::shared_ptr<CdpBrowser> CdpBrowserComponent::runningDesktop()
     return m_desktop;
 }
 
+namespace {
+
+// The browser named in the program's settings, or the first one found.
+BrowserChoice configuredBrowser()
+{
+    BrowserChoice choice = BrowserChoice::fromSettings(CRegSettings::program());
+    if (choice.program.isEmpty())
+        throw BrowserError(QStringLiteral("No Chromium-family web browser was found. Install Chromium, or name the browser "
+                                          "in the setting \"Command\" of section \"Browser\"."));
+    return choice;
+}
+
+} // namespace
+
 std::shared_ptr<CdpBrowser> CdpBrowserComponent::desktop()
 {
     if (auto running = runningDesktop())
         return running;
-    const BrowserChoice choice = BrowserChoice::fromSettings(CRegSettings());
-    if (choice.program.isEmpty())
-        throw BrowserError(QStringLiteral("No Chromium-family web browser was found. Install Chromium, or name the browser "
-                                          "in the setting \"Command\" of section \"Browser\"."));
+    const BrowserChoice choice = configuredBrowser();
     BrowserLaunchOptions options;
     options.program = choice.program;
     options.arguments = choice.launchArguments(choice.headless);
@@ -97,10 +108,7 @@ std::shared_ptr<CdpBrowser> CdpBrowserComponent::harvest()
 {
     if (m_harvest && m_harvest->isAlive())
         return m_harvest;
-    const BrowserChoice choice = BrowserChoice::fromSettings(CRegSettings());
-    if (choice.program.isEmpty())
-        throw BrowserError(QStringLiteral("No Chromium-family web browser was found. Install Chromium, or name the browser "
-                                          "in the setting \"Command\" of section \"Browser\"."));
+    const BrowserChoice choice = configuredBrowser();
     BrowserLaunchOptions options;
     options.program = choice.program;
     options.arguments = choice.launchArguments(true);

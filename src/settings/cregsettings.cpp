@@ -36,6 +36,14 @@ bool isString(const QVariant &v)
 
 } // namespace
 
+CRegSettings CRegSettings::program()
+{
+    CRegSettings s;
+    s.setCompany(QStringLiteral("Quillmere"));
+    s.setAppName(QStringLiteral("Tallyvane"));
+    return s;
+}
+
 QString CRegSettings::defaultCompany()
 {
     return QStringLiteral("Program Settings");

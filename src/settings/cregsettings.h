@@ -13,6 +13,9 @@ class CRegSettings
 public:
     using Pairs = QList<QPair<QString, QString>>;
 
+    // The program's own settings: company "Quillmere", application "Tallyvane".
+    static CRegSettings program();
+
     static QString defaultCompany();
     static QString defaultAppName();
 

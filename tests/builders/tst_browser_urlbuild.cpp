@@ -73,13 +73,8 @@ private:
 
 void TestBrowserUrlBuild::initTestCase()
 {
-    // The desktop browser runs headless too; both stores are set, the one
-    // the component reads and the one the main window reads.
-    for (const QString &company : {CRegSettings::defaultCompany(), QStringLiteral("Quillmere")}) {
-        CRegSettings s;
-        s.setCompany(company);
-        s.SaveSetting(QStringLiteral("Browser"), QStringLiteral("Headless"), QStringLiteral("1"));
-    }
+    // The desktop browser runs headless too.
+    CRegSettings::program().SaveSetting(QStringLiteral("Browser"), QStringLiteral("Headless"), QStringLiteral("1"));
     m_browser = std::make_unique<CdpBrowserComponent>();
     try {
         m_browser->createHarvestWindow();

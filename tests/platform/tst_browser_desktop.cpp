@@ -59,11 +59,11 @@ private:
 private slots:
     void initTestCase()
     {
-        if (tv::BrowserChoice::fromSettings(tv::CRegSettings()).program.isEmpty())
+        if (tv::BrowserChoice::fromSettings(tv::CRegSettings::program()).program.isEmpty())
             QSKIP("No Chromium-family browser is installed.");
-        tv::CRegSettings().SaveSetting(QStringLiteral("Browser"), QStringLiteral("Headless"), QStringLiteral("1"));
+        tv::CRegSettings::program().SaveSetting(QStringLiteral("Browser"), QStringLiteral("Headless"), QStringLiteral("1"));
         // Extra flags reach the browser: with the blocker off, pop-ups open and must be closed by Cancel.
-        tv::CRegSettings().SaveSetting(QStringLiteral("Browser"), QStringLiteral("Flags"), QStringLiteral("--disable-popup-blocking"));
+        tv::CRegSettings::program().SaveSetting(QStringLiteral("Browser"), QStringLiteral("Flags"), QStringLiteral("--disable-popup-blocking"));
         QVERIFY(m_site.listen());
         m_site.route("/page.html", {200, "text/html", "<title>p</title><a href='x.html'>x</a>"});
         m_site.route("/text.txt", {200, "text/plain", "http://example.invalid/not-a-link"});
@@ -100,7 +100,7 @@ private slots:
     void browserThatCannotStartIsAnError()
     {
         QFETCH(QString, command);
-        tv::CRegSettings settings;
+        tv::CRegSettings settings = tv::CRegSettings::program();
         settings.SaveSetting(QStringLiteral("Browser"), QStringLiteral("Command"), command);
         QVERIFY_THROWS_EXCEPTION(tv::BrowserError, m_browser->createWindow());
         settings.DeleteSetting(QStringLiteral("Browser"), QStringLiteral("Command"));

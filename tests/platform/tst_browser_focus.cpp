@@ -46,7 +46,7 @@ private:
 private slots:
     void initTestCase()
     {
-        if (tv::BrowserChoice::fromSettings(tv::CRegSettings()).program.isEmpty())
+        if (tv::BrowserChoice::fromSettings(tv::CRegSettings::program()).program.isEmpty())
             QSKIP("No Chromium-family browser is installed.");
         const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
         if (xvfb.isEmpty())
@@ -61,7 +61,7 @@ private slots:
         QVERIFY(!number.isEmpty());
         qputenv("DISPLAY", ":" + number);
 
-        tv::CRegSettings().SaveSetting(QStringLiteral("Browser"), QStringLiteral("Headless"), QStringLiteral("0"));
+        tv::CRegSettings::program().SaveSetting(QStringLiteral("Browser"), QStringLiteral("Headless"), QStringLiteral("0"));
         QVERIFY(m_site.listen());
         m_site.route("/one.html", {200, "text/html", "<a href='1'>1</a>"});
         m_site.route("/two.html", {200, "text/html", "<a href='2'>2</a>"});

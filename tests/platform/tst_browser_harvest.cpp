@@ -52,7 +52,7 @@ private:
 private slots:
     void initTestCase()
     {
-        if (tv::BrowserChoice::fromSettings(tv::CRegSettings()).program.isEmpty())
+        if (tv::BrowserChoice::fromSettings(tv::CRegSettings::program()).program.isEmpty())
             QSKIP("No Chromium-family browser is installed.");
         QVERIFY(m_site.listen());
         QVERIFY(m_other.listen());
