@@ -129,67 +129,59 @@ private slots:
                                     "hide_br=Hide browser", "slideshow=Slideshow", "-", "sav=Save target(s) to disk",
                                     "resize=Compact mode", "help=Help"}));
         QVERIFY(f.Buttons(QStringLiteral("slideshow"))->isCheckable());
-        QCOMPARE(f.Buttons(QStringLiteral("hide_br"))->Image(), 8);
-        QCOMPARE(f.Buttons(QStringLiteral("resize"))->Image(), 12);
         for (QWidget *w : f.toolbarItems()) {
             if (auto *b = qobject_cast<tv::ToolButton *>(w))
                 QVERIFY2(!b->icon().pixmap(24, 24).isNull(), qPrintable(b->Key()));
         }
         QMenu *sav = f.Buttons(QStringLiteral("sav"))->menu();
         QVERIFY(sav);
-        QCOMPARE(sav->actions().size(), 2);
-        QCOMPARE(sav->actions().at(0)->objectName(), QStringLiteral("savtgt"));
-        QCOMPARE(sav->actions().at(1)->text(), QStringLiteral("Save &list to text file"));
+        QCOMPARE(sav->actions(), (QList<QAction *>{f.savtgt, f.savelist}));
     }
 
-    void firstRunLoadsDefaults()
+    void settingsAreLoaded_data()
     {
+        QTest::addColumn<QStringList>("stored");  // section, key, value, ...
+        QTest::addColumn<QStringList>("ftypes");
+        QTest::addColumn<bool>("filters");
+        QTest::addColumn<int>("owaction");
+        QTest::addColumn<bool>("ontop");
+        QTest::addColumn<bool>("newwin");
+        QTest::newRow("first-run-defaults") << QStringList{} << QStringList{} << false << 0 << true << false;
+        // Only the first " - " separates; a value without one is taken whole.
+        QTest::newRow("stored-values")
+            << QStringList{"File Types", "Type 0", "JPEG image - jpg", "File Types", "Type 1", "Odd - name - zip",
+                           "File Types", "Type 2", "gif", "Filters", "Apply Filters", "1",
+                           "Options", "Overwrite Action", "2", "Options", "On Top", "False",
+                           "Options", "New Window", "1"}
+            << QStringList{"jpg", "name - zip", "gif"} << true << 2 << false << true;
+        QTest::newRow("odd-values-fall-back")
+            << QStringList{"File Types", "Type 0", "GIF - gif", "Filters", "Apply Filters", "yes",
+                           "Options", "On Top", "maybe", "Options", "Overwrite Action", "x"}
+            << QStringList{"gif"} << false << 0 << true << false;
+    }
+    void settingsAreLoaded()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, ftypes);
+        QFETCH(bool, filters);
+        QFETCH(int, owaction);
+        QFETCH(bool, ontop);
+        QFETCH(bool, newwin);
+        for (int i = 0; i + 2 < stored.size(); i += 3)
+            saveSetting(stored[i], stored[i + 1], stored[i + 2]);
         Form1 &f = loadForm();
-        QVERIFY(!f.mnuopappfilt->isEnabled());
-        QVERIFY(!f.mnuopappfilt->isChecked());
-        QVERIFY(f.ftypes.isEmpty());
-        QCOMPARE(f.owaction, 0);
-        QVERIFY(f.ontop);
-        QVERIFY(!f.newwin);
-        QVERIFY(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(f.ftypes, ftypes);
+        QCOMPARE(f.mnuopappfilt->isEnabled(), !ftypes.isEmpty());
+        QCOMPARE(f.mnuopappfilt->isChecked(), filters);
+        QCOMPARE(f.owaction, owaction);
+        QCOMPARE(f.ontop, ontop);
+        QCOMPARE(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint), ontop);
+        QCOMPARE(f.newwin, newwin);
         QCOMPARE(f.Status(), tv::idleBanner());
-        QCOMPARE(f.meY, f.height());
         QCOMPARE(f.minimumSize(), f.size());
         QVERIFY(f.Timer1->isActive());
         QVERIFY(!f.Timer2->isActive());
         QVERIFY(!f.Timer3->isActive());
-    }
-
-    void storedSettingsAreLoaded()
-    {
-        saveSetting(QStringLiteral("File Types"), QStringLiteral("Type 0"), QStringLiteral("JPEG image - jpg"));
-        saveSetting(QStringLiteral("File Types"), QStringLiteral("Type 1"), QStringLiteral("Odd - name - zip"));
-        saveSetting(QStringLiteral("File Types"), QStringLiteral("Type 2"), QStringLiteral("gif"));
-        saveSetting(QStringLiteral("Filters"), QStringLiteral("Apply Filters"), QStringLiteral("1"));
-        saveSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("2"));
-        saveSetting(QStringLiteral("Options"), QStringLiteral("On Top"), QStringLiteral("False"));
-        saveSetting(QStringLiteral("Options"), QStringLiteral("New Window"), QStringLiteral("1"));
-        Form1 &f = loadForm();
-        // Only the first " - " separates; a value without one is taken whole.
-        QCOMPARE(f.ftypes, (QStringList{"jpg", "name - zip", "gif"}));
-        QVERIFY(f.mnuopappfilt->isEnabled());
-        QVERIFY(f.mnuopappfilt->isChecked());
-        QCOMPARE(f.owaction, 2);
-        QVERIFY(!f.ontop);
-        QVERIFY(!f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        QVERIFY(f.newwin);
-    }
-
-    void oddStoredValuesFallBack()
-    {
-        saveSetting(QStringLiteral("File Types"), QStringLiteral("Type 0"), QStringLiteral("GIF - gif"));
-        saveSetting(QStringLiteral("Filters"), QStringLiteral("Apply Filters"), QStringLiteral("yes"));
-        saveSetting(QStringLiteral("Options"), QStringLiteral("On Top"), QStringLiteral("maybe"));
-        saveSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("x"));
-        Form1 &f = loadForm();
-        QVERIFY(!f.mnuopappfilt->isChecked());
-        QVERIFY(f.ontop);
-        QCOMPARE(f.owaction, 0);
     }
 
     void modalDialogLeavesTheTopmostLayerWhileOpen()
@@ -423,37 +415,38 @@ private slots:
         QVERIFY(!f.webbrowser1);
     }
 
-    void openCreatesAWindowWhenNoneShowsAPage()
+    void enterOpensTheCurrentItem_data()
     {
-        m_browser->addWindow(QStringLiteral("file:///home"), false);
-        Form1 &f = loadForm();
-        f.List1->AppendMany(links(1));
-        f.List1->setListIndex(0);
-        f.List1_KeyPress(13);
-        QCOMPARE(m_browser->created.size(), 1);
-        QVERIFY(f.openedone);
-        QCOMPARE(m_browser->created.first()->navigations, QStringList{QStringLiteral("http://127.0.0.1/page0")});
+        QTest::addColumn<bool>("current");
+        QTest::addColumn<bool>("failCreate");
+        QTest::addColumn<int>("created");
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("no-page-window-creates-one") << true << false << 1 << 0;
+        QTest::newRow("no-current-item-does-nothing") << false << false << 0 << 0;
+        QTest::newRow("browser-failure-is-reported") << true << true << 0 << 1;
     }
-
-    void enterWithoutCurrentItemDoesNothing()
+    void enterOpensTheCurrentItem()
     {
+        QFETCH(bool, current);
+        QFETCH(bool, failCreate);
+        QFETCH(int, created);
+        QFETCH(int, boxes);
+        m_browser->addWindow(QStringLiteral("file:///home"), false);
+        m_browser->failCreate = failCreate;
         Form1 &f = loadForm();
         f.List1->AppendMany(links(2));
+        if (current)
+            f.List1->setListIndex(0);
         f.List1_KeyPress(13);
-        QVERIFY(m_browser->created.isEmpty());
-        QVERIFY(!f.webbrowser1);
-    }
-
-    void browserFailureIsReported()
-    {
-        m_browser->failCreate = true;
-        Form1 &f = loadForm();
-        f.List1->AppendMany(links(1));
-        f.List1->setListIndex(0);
-        f.List1_KeyPress(13);
-        QCOMPARE(m_boxes->shown().size(), 1);
-        QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Error"));
-        QCOMPARE(m_boxes->shown().first().icon, tv::MsgIcon::Critical);
+        QCOMPARE(m_browser->created.size(), created);
+        QCOMPARE(f.openedone, created == 1);
+        if (created)
+            QCOMPARE(m_browser->created.first()->navigations, QStringList{QStringLiteral("http://127.0.0.1/page0")});
+        QCOMPARE(m_boxes->shown().size(), boxes);
+        if (boxes) {
+            QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Error"));
+            QCOMPARE(m_boxes->shown().first().icon, tv::MsgIcon::Critical);
+        }
     }
 
     void escWhenIdleResetsStatusAndProgress()
@@ -476,71 +469,49 @@ private slots:
         QCOMPARE(f.List1->ListCount(), 4);
     }
 
-    void escStopsARunningHarvest()
+    void closeAsksOnlyWhenABrowserWasOpened_data()
     {
-        Form1 &f = loadForm();
-        auto harvest = std::static_pointer_cast<tvtest::FakeBrowserWindow>(m_browser->createHarvestWindow());
-        f.setWb2(harvest);
-        f.List1->Append(QStringLiteral("http://kept/"));
-        f.setFormEnabled(false);
-        f.CancelBuild();
-        QCOMPARE(harvest->stopCalls, 1);
-        QVERIFY(!f.wb2);
-        QVERIFY(f.FormEnabled());
-        QCOMPARE(f.List1->ListCount(), 1);
+        QTest::addColumn<bool>("opened");
+        QTest::addColumn<bool>("gone");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<int>("viewerQuits");
+        QTest::newRow("nothing-opened-no-question") << false << false << int(tv::MsgResult::Yes) << 0 << 0;
+        QTest::newRow("yes-closes-the-browser") << true << false << int(tv::MsgResult::Yes) << 1 << 1;
+        QTest::newRow("no-keeps-the-browser") << true << false << int(tv::MsgResult::No) << 1 << 0;
+        QTest::newRow("browser-already-gone") << true << true << int(tv::MsgResult::Yes) << 1 << 1;
     }
-
     void closeAsksOnlyWhenABrowserWasOpened()
     {
-        Form1 &f = loadForm();
-        f.close();
-        QVERIFY(m_boxes->shown().isEmpty());
-
-        m_form.reset();
-        Form1 &g = loadForm();
-        auto viewer = std::static_pointer_cast<tvtest::FakeBrowserWindow>(m_browser->createWindow());
-        g.webbrowser1 = viewer;
-        g.openedone = true;
-        m_boxes->answer(tv::MsgResult::Yes);
-        g.close();
-        QCOMPARE(m_boxes->shown().size(), 1);
-        const MessageBoxRequest &r = m_boxes->shown().first();
-        QCOMPARE(r.title, QStringLiteral("Close Browser Window?"));
-        QCOMPARE(r.text, QStringLiteral("Tallyvane openend a web browser window while it was running and it is still open. Do you wish to close it as well?"));
-        QCOMPARE(r.icon, tv::MsgIcon::Question);
-        QCOMPARE(r.buttons, tv::MsgButtons::YesNo);
-        QCOMPARE(viewer->quitCalls, 1);
-    }
-
-    void closeWithNoKeepsTheBrowserAndQuitsTheHarvest()
-    {
+        QFETCH(bool, opened);
+        QFETCH(bool, gone);
+        QFETCH(int, answer);
+        QFETCH(int, asked);
+        QFETCH(int, viewerQuits);
         Form1 &f = loadForm();
         auto viewer = std::static_pointer_cast<tvtest::FakeBrowserWindow>(m_browser->createWindow());
-        viewer->broken = false;
+        viewer->broken = gone;
         f.webbrowser1 = viewer;
-        f.openedone = true;
+        f.openedone = opened;
+        // A harvest still running always ends with the window.
         auto harvest = std::static_pointer_cast<tvtest::FakeBrowserWindow>(m_browser->createHarvestWindow());
         f.setWb2(harvest);
-        m_boxes->answer(tv::MsgResult::No);
+        m_boxes->answer(tv::MsgResult(answer));
         QSignalSpy unloaded(&f, &Form1::unloaded);
         f.close();
-        QCOMPARE(viewer->quitCalls, 0);
+        QCOMPARE(m_boxes->shown().size(), asked);
+        if (asked) {
+            const MessageBoxRequest &r = m_boxes->shown().first();
+            QCOMPARE(r.title, QStringLiteral("Close Browser Window?"));
+            QCOMPARE(r.text, QStringLiteral("Tallyvane openend a web browser window while it was running and it is still open. Do you wish to close it as well?"));
+            QCOMPARE(r.icon, tv::MsgIcon::Question);
+            QCOMPARE(r.buttons, tv::MsgButtons::YesNo);
+        }
+        if (!gone)
+            QCOMPARE(viewer->quitCalls, viewerQuits);
         QCOMPARE(harvest->quitCalls, 1);
         QCOMPARE(unloaded.size(), 1);
         QVERIFY(!f.Timer1->isActive());
-    }
-
-    void closeIgnoresBrowsersThatAreGone()
-    {
-        Form1 &f = loadForm();
-        auto viewer = std::static_pointer_cast<tvtest::FakeBrowserWindow>(m_browser->createWindow());
-        viewer->broken = true;
-        f.webbrowser1 = viewer;
-        f.openedone = true;
-        m_boxes->answer(tv::MsgResult::Yes);
-        QSignalSpy unloaded(&f, &Form1::unloaded);
-        f.close();
-        QCOMPARE(unloaded.size(), 1);
     }
 
     void exitEndsAtOnce()
@@ -554,7 +525,7 @@ private slots:
         QCOMPARE(m_browser->shutdownCalls, 1);
     }
 
-    void handOverStoresAddressAndArmsTimer3()
+    void emptyHandOverOnlyRestoresTheWindow()
     {
         Form1 &f = loadForm();
         f.showMinimized();
@@ -562,10 +533,6 @@ private slots:
         QVERIFY(!f.isMinimized());
         QVERIFY(f.nurl.isEmpty());
         QVERIFY(!f.Timer3->isActive());
-        f.receiveHandOver(QStringLiteral("http://127.0.0.1/handed.html"));
-        QCOMPARE(f.nurl, QStringLiteral("http://127.0.0.1/handed.html"));
-        QVERIFY(f.Timer3->isActive());
-        f.Timer3->stop();
     }
 
     void handOversInARowAreAllKept()
@@ -579,17 +546,6 @@ private slots:
         QTRY_COMPARE(m_boxes->shown().size(), 3);
         QVERIFY(!f.Timer3->isActive());
         QCOMPARE(f.nurl, QStringLiteral("http://127.0.0.1/3"));
-    }
-
-    void pageInFrontIsAdoptedAtLoad()
-    {
-        auto page = m_browser->addWindow(QStringLiteral("http://127.0.0.1/front.html"));
-        page->doc = tvtest::makeDocument(page->url, {});
-        m_form = std::make_unique<Form1>(m_browser.get());
-        m_form->setWb2(page);
-        m_form->Form_Load();
-        // The harvest of the page is done at load; wb2 is released after it.
-        QVERIFY(!m_form->wb2);
     }
 };
 

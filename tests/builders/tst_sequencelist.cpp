@@ -1,5 +1,5 @@
-// The sequence rules without the dialog: patterns, number lists, the key
-// filter, number parsing and the run of links.
+// The sequence rules without the dialog: number parsing, the checks and the
+// run of links.
 #include "builders/sequencelist.h"
 #include "support/testenv.h"
 
@@ -22,72 +22,6 @@ private:
     }
 
 private slots:
-    void format_data()
-    {
-        QTest::addColumn<qint64>("n");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("padded-to-three") << qint64(1) << 3 << "001";
-        QTest::newRow("two-digits-in-three") << qint64(42) << 3 << "042";
-        QTest::newRow("fills-the-pattern") << qint64(500) << 3 << "500";
-        QTest::newRow("one-zero-no-padding") << qint64(42) << 1 << "42";
-        QTest::newRow("grows-beyond-pattern") << qint64(10) << 1 << "10";
-        QTest::newRow("empty-pattern-plain") << qint64(7) << 0 << "7";
-        QTest::newRow("zero-with-three") << qint64(0) << 3 << "000";
-        QTest::newRow("largest-number") << qint64(2147483647) << 12 << "002147483647";
-    }
-    void format()
-    {
-        QFETCH(qint64, n);
-        QFETCH(int, width);
-        QFETCH(QString, expected);
-        QCOMPARE(SequenceList::Format(n, SequenceList::Pattern(width)), expected);
-    }
-
-    void numberList_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("at42");
-        QTest::addColumn<QString>("last");
-        QTest::newRow("four-zeros") << 4 << "0001" << "0042" << "0500";
-        QTest::newRow("two-zeros-500-stays") << 2 << "01" << "42" << "500";
-        QTest::newRow("no-pattern") << 0 << "1" << "42" << "500";
-    }
-    void numberList()
-    {
-        QFETCH(int, width);
-        QFETCH(QString, first);
-        QFETCH(QString, at42);
-        QFETCH(QString, last);
-        const QStringList list = SequenceList::NumberList(SequenceList::Pattern(width));
-        QCOMPARE(list.size(), 500);
-        QCOMPARE(list.first(), first);
-        QCOMPARE(list.at(41), at42);
-        QCOMPARE(list.last(), last);
-    }
-
-    void onlyNum_data()
-    {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("backspace-kept") << 8 << 8;
-        QTest::newRow("zero-kept") << int('0') << int('0');
-        QTest::newRow("nine-kept") << int('9') << int('9');
-        QTest::newRow("letter-swallowed") << int('a') << 0;
-        QTest::newRow("space-swallowed") << int(' ') << 0;
-        QTest::newRow("ctrl-v-swallowed") << 22 << 0;
-        QTest::newRow("minus-swallowed") << int('-') << 0;
-        QTest::newRow("slash-below-digits") << int('/') << 0;
-        QTest::newRow("colon-above-digits") << int(':') << 0;
-    }
-    void onlyNum()
-    {
-        QFETCH(int, key);
-        QFETCH(int, expected);
-        QCOMPARE(SequenceList::OnlyNum(key), expected);
-    }
-
     void parseNumber_data()
     {
         QTest::addColumn<QString>("text");
@@ -202,16 +136,6 @@ private slots:
         // A number that cannot be read gives no run at all.
         if (expected == int(SequenceList::Check::BadStart) || expected == int(SequenceList::Check::BadEnd))
             QCOMPARE(s.count(), qint64(0));
-    }
-
-    void messages()
-    {
-        QCOMPARE(SequenceList::message(SequenceList::Check::NoSelection),
-                 QStringLiteral("Please select a portion of the URL in place of which to insert the sequential digits."));
-        QVERIFY(SequenceList::message(SequenceList::Check::BadStart).contains(QStringLiteral("Start #")));
-        QVERIFY(SequenceList::message(SequenceList::Check::BadEnd).contains(QStringLiteral("End #")));
-        QVERIFY(SequenceList::message(SequenceList::Check::BadEnd).contains(QStringLiteral("2147483647")));
-        QVERIFY(SequenceList::message(SequenceList::Check::Ok).isEmpty());
     }
 };
 
