@@ -4,7 +4,6 @@
 #include "app/form11.h"
 #include "app/form9.h"
 #include "app/linklist.h"
-#include "app/listsearch.h"
 #include "mainwindowfixture.h"
 #include "modalresponder.h"
 #include "platform/commoncontrols.h"
@@ -68,17 +67,15 @@ private slots:
     void search();
     void findNextWithoutWrap();
     void searchScrollsMatchToTop();
-    void searchKeepsLastFoundOnMiss();
     void singleLinkDialogLooks();
     void singleLink_data();
     void singleLink();
     void singleLinkBadFormatKeepsDialog();
     void singleLinkIntoFullList();
+    void exportList_data();
     void exportList();
-    void exportRoundTrip();
     void exportUnwritable();
     void exportCancel();
-    void exportFromToolbarMenu();
 
 private:
 
@@ -230,19 +227,6 @@ void TestListDialogs::searchScrollsMatchToTop()
     QTRY_COMPARE(m_fx->form->List1->TopIndex(), 250);
 }
 
-void TestListDialogs::searchKeepsLastFoundOnMiss()
-{
-    // Straight on the search function: no dialog, a miss reports -1.
-    m_fx->form->List1->AppendMany(kThree);
-    m_fx->form->List1->SelectAll();
-    QCOMPARE(tv::SearchList(*m_fx->form->List1, {QStringLiteral("nothing"), false, true, 0}), -1);
-    QCOMPARE(selectedRows(*m_fx->form->List1), (QList<int>{0, 1, 2}));
-    QCOMPARE(tv::SearchList(*m_fx->form->List1, {QStringLiteral("TWO"), false, false, 5}), -1);
-    QCOMPARE(tv::SearchList(*m_fx->form->List1, {QStringLiteral("TWO"), true, false, 0}), -1);
-    QCOMPARE(selectedRows(*m_fx->form->List1), QList<int>{});
-    QCOMPARE(tv::SearchList(*m_fx->form->List1, {QStringLiteral("TWO"), false, false, 0}), 1);
-}
-
 void TestListDialogs::singleLinkDialogLooks()
 {
     tv::Form11 dialog(m_fx->form.get());
@@ -338,14 +322,22 @@ void TestListDialogs::singleLinkIntoFullList()
     QCOMPARE(m_fx->boxes.shown().first().title, QStringLiteral("List Full"));
 }
 
+void TestListDialogs::exportList_data()
+{
+    QTest::addColumn<bool>("toolbar");
+    QTest::newRow("file-menu") << false;
+    QTest::newRow("toolbar-save-menu") << true;
+}
+
 void TestListDialogs::exportList()
 {
+    QFETCH(bool, toolbar);
     m_fx->form->List1->AppendMany({"http://a", "ftp://b"});
     m_fx->form->List1->setSelected(0, true);
     const QString path = m_dir.filePath(QStringLiteral("saved.txt"));
     m_fx->answerPath = path;
     m_fx->boxes.answer(tv::MsgResult::Yes);   // create the new file
-    m_fx->form->mnufsavlst->trigger();
+    (toolbar ? m_fx->form->savelist : m_fx->form->mnufsavlst)->trigger();
 
     QCOMPARE(m_fx->requests.size(), 1);
     QCOMPARE(m_fx->requests.first().kind, tv::FileDialogKind::Save);
@@ -357,23 +349,6 @@ void TestListDialogs::exportList()
     QCOMPARE(f.readAll(), QByteArray("http://a\r\nftp://b\r\n"));
     QCOMPARE(m_fx->form->settings().GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder")), path);
     QCOMPARE(m_fx->form->List1->Items(), (QStringList{"http://a", "ftp://b"}));
-}
-
-void TestListDialogs::exportRoundTrip()
-{
-    const QStringList items{"http://a.example/1", "https://b.example/?q=1", "ftp://c.example/f", "http://a.example/1"};
-    m_fx->form->List1->AppendMany(items);
-    const QString path = m_dir.filePath(QStringLiteral("round.txt"));
-    m_fx->answerPath = path;
-    m_fx->boxes.answer(tv::MsgResult::Yes);
-    m_fx->form->mnufsavlst_Click();
-    m_fx->form->mnulstclr_Click();
-
-    m_fx->answerPath = path;
-    m_fx->form->mnufFile_Click();
-    QCOMPARE(m_fx->form->List1->Items(), items);
-    // The import dialog started at the saved file.
-    QCOMPARE(m_fx->requests.last().selectedName, QStringLiteral("round.txt"));
 }
 
 void TestListDialogs::exportUnwritable()
@@ -403,17 +378,6 @@ void TestListDialogs::exportCancel()
     QCOMPARE(m_fx->form->settings().GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"),
                                            QStringLiteral("<none>")),
              QStringLiteral("<none>"));
-}
-
-void TestListDialogs::exportFromToolbarMenu()
-{
-    m_fx->form->List1->AppendMany({"http://a"});
-    const QString path = m_dir.filePath(QStringLiteral("toolbar.txt"));
-    m_fx->answerPath = path;
-    m_fx->boxes.answer(tv::MsgResult::Yes);
-    m_fx->form->savelist->trigger();
-    QVERIFY(QFileInfo::exists(path));
-    QCOMPARE(QFileInfo(path).size(), qint64(10));
 }
 
 TV_TEST_MAIN(TestListDialogs)

@@ -117,8 +117,6 @@ void TestTextImport::clipboard_data()
         << none << false << "http://a\nhttp://b\n" << int(NotAsked) << QStringList{"http://a", "http://b"} << "";
     QTest::newRow("lines-not-trimmed")
         << none << false << " http://a\r\nhttp://b " << int(NotAsked) << QStringList{"http://b "} << "";
-    QTest::newRow("lone-cr-stays-in-line")
-        << none << false << "http://a\rb" << int(NotAsked) << QStringList{"http://a\rb"} << "";
     QTest::newRow("empty-clipboard-upper-case-URLs")
         << QStringList{"http://x"} << false << "" << int(NotAsked) << QStringList{"http://x"}
         << "The ClipBoard does not contain any valid URLs. Operation aborted.";
@@ -200,8 +198,6 @@ void TestTextImport::file_data()
         << QStringList{"http://a", "http://b/x,y"} << false;
     QTest::newRow("empty-file-leaves-list") << QStringList{"http://x"} << QByteArray() << int(NotAsked)
                                             << QStringList{"http://x"} << false;
-    QTest::newRow("blank-lines-only") << QStringList{"http://x"} << QByteArray("\r\n  \r\n") << int(NotAsked)
-                                      << QStringList{"http://x"} << false;
     QTest::newRow("bad-first-item-no-question")
         << QStringList{"http://x"} << QByteArray("junk\r\nhttp://a") << int(NotAsked) << QStringList{"http://x"} << true;
     QTest::newRow("question-once-append")
@@ -210,8 +206,6 @@ void TestTextImport::file_data()
     QTest::newRow("question-once-new-then-bad")
         << QStringList{"http://x"} << QByteArray("http://a\r\nhttp://b\r\nbad") << int(BuildNew)
         << QStringList{"http://a", "http://b"} << true;
-    QTest::newRow("utf8") << none << QByteArray("http://a/\xc3\xbc") << int(NotAsked)
-                          << QStringList{QString::fromUtf8("http://a/\u00fc")} << false;
     QTest::newRow("invalid-utf8-read-as-latin1") << none << QByteArray("http://a/\xfc\r\nhttp://b") << int(NotAsked)
                                                  << QStringList{QString::fromUtf8("http://a/\u00fc"), "http://b"} << false;
 }

@@ -1,12 +1,9 @@
 // The link rule, the link list file reader, its decoding and the clipboard
 // line splitter.
-#include "builders/form10.h"
 #include "builders/linkfilereader.h"
 #include "builders/linktext.h"
 #include "support/testenv.h"
 
-#include <QPushButton>
-#include <QRadioButton>
 
 class TestLinkFileReader : public QObject
 {
@@ -22,8 +19,6 @@ private slots:
     void decoding();
     void clipboardLines_data();
     void clipboardLines();
-    void form10Answers_data();
-    void form10Answers();
 };
 
 void TestLinkFileReader::isLinkText_data()
@@ -32,12 +27,10 @@ void TestLinkFileReader::isLinkText_data()
     QTest::addColumn<bool>("link");
     QTest::newRow("http") << "http://a.example/" << true;
     QTest::newRow("upper-case-HTTP") << "HTTP://A" << true;
-    QTest::newRow("https") << "https://a" << true;
     QTest::newRow("mixed-case-Ftp") << "Ftp://files" << true;
     QTest::newRow("no-separator-needed") << "httpx" << true;
     QTest::newRow("ftp-alone") << "ftp" << true;
     QTest::newRow("htt-too-short") << "htt" << false;
-    QTest::newRow("two-chars") << "ft" << false;
     QTest::newRow("empty") << "" << false;
     QTest::newRow("leading-blank") << " http://a" << false;
     QTest::newRow("host-name") << "www.example.com" << false;
@@ -161,32 +154,6 @@ void TestLinkFileReader::clipboardLines()
     QFETCH(QString, text);
     QFETCH(QStringList, lines);
     QCOMPARE(tv::splitClipboardLines(text), lines);
-}
-
-void TestLinkFileReader::form10Answers_data()
-{
-    QTest::addColumn<int>("choose");   // -1: leave as shown
-    QTest::addColumn<bool>("append");
-    QTest::newRow("ok-unchanged-builds-new") << -1 << false;
-    QTest::newRow("append-chosen") << 1 << true;
-    QTest::newRow("new-chosen") << 0 << false;
-}
-
-void TestLinkFileReader::form10Answers()
-{
-    QFETCH(int, choose);
-    QFETCH(bool, append);
-    tv::Form10 dialog;
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Select Desired Action"));
-    QCOMPARE(dialog.Option1[0]->text(), QStringLiteral("Build new list"));
-    QCOMPARE(dialog.Option1[1]->text(), QStringLiteral("Append to list"));
-    QVERIFY(dialog.Option1[0]->isChecked());
-    QVERIFY(dialog.Command1->isDefault());
-    if (choose >= 0)
-        dialog.Option1[choose]->setChecked(true);
-    dialog.Command1->click();
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.Append(), append);
 }
 
 TV_TEST_MAIN(TestLinkFileReader)
