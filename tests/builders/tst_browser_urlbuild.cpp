@@ -38,11 +38,8 @@ private slots:
     void init();
     void cleanup();
 
-    void duplicatesSkipped();
-    void percent20AgainstBlank();
-    void framesInOrder();
-    void appendOnAndOff_data();
-    void appendOnAndOff();
+    void listedLinks_data();
+    void listedLinks();
     void navigationError_data();
     void navigationError();
     void progressWhileLoading();
@@ -181,59 +178,41 @@ void TestBrowserUrlBuild::openInDesktop(const QString &url, BrowserWindowPtr &wi
     QTRY_VERIFY_WITH_TIMEOUT(shown(), LoadBound);
 }
 
-void TestBrowserUrlBuild::duplicatesSkipped()
-{
-    m_form->Form_Load();
-    m_form->List1->Append(site("/B"));
-    build(site("/aba.html"), true);
-    waitForBuildEnd();
-    QCOMPARE(m_form->List1->Items(), QStringList({site("/B"), site("/A")}));
-    QVERIFY(m_boxes->shown().isEmpty());
-}
-
-void TestBrowserUrlBuild::percent20AgainstBlank()
-{
-    m_form->Form_Load();
-    build(site("/blank.html"), false);
-    waitForBuildEnd();
-    // The browser writes the blank as "%20": both links are one entry.
-    QCOMPARE(m_form->List1->Items(), QStringList({site("/x y.html"), site("/p%2520q.html")}));
-}
-
-void TestBrowserUrlBuild::framesInOrder()
-{
-    m_form->Form_Load();
-    build(site("/frames.html"), false);
-    waitForBuildEnd();
-    QCOMPARE(m_form->List1->Items(),
-             QStringList({site("/top.html"), site("/f0a.html"), site("/f00a.html"), site("/f1a.html")}));
-}
-
-void TestBrowserUrlBuild::appendOnAndOff_data()
+void TestBrowserUrlBuild::listedLinks_data()
 {
     QTest::addColumn<QString>("path");
+    QTest::addColumn<QStringList>("listed");
     QTest::addColumn<bool>("append");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("replace") << "/two.html" << false << QStringList{"/one.html", "/two.html"};
-    QTest::newRow("append") << "/two.html" << true << QStringList{"/kept.html", "/two.html", "/one.html"};
-    QTest::newRow("replace-after-failure") << "/missing.html" << false << QStringList{};
-    QTest::newRow("append-after-failure") << "/missing.html" << true << QStringList{"/kept.html", "/two.html"};
+    const QStringList kept{"/kept.html", "/two.html"};
+    QTest::newRow("A-B-A-with-B-listed") << "/aba.html" << QStringList{"/B"} << true << QStringList{"/B", "/A"};
+    // The browser writes the blank as "%20": both links are one entry.
+    QTest::newRow("percent20-against-blank") << "/blank.html" << QStringList{} << false
+                                             << QStringList{"/x y.html", "/p%2520q.html"};
+    QTest::newRow("frames-in-order") << "/frames.html" << QStringList{} << false
+                                     << QStringList{"/top.html", "/f0a.html", "/f00a.html", "/f1a.html"};
+    QTest::newRow("replace") << "/two.html" << kept << false << QStringList{"/one.html", "/two.html"};
+    QTest::newRow("append") << "/two.html" << kept << true << QStringList{"/kept.html", "/two.html", "/one.html"};
+    QTest::newRow("replace-after-failure") << "/missing.html" << kept << false << QStringList{};
+    QTest::newRow("append-after-failure") << "/missing.html" << kept << true << kept;
 }
 
-void TestBrowserUrlBuild::appendOnAndOff()
+void TestBrowserUrlBuild::listedLinks()
 {
     QFETCH(QString, path);
+    QFETCH(QStringList, listed);
     QFETCH(bool, append);
     QFETCH(QStringList, expected);
     m_form->Form_Load();
-    m_form->List1->Append(site("/kept.html"));
-    m_form->List1->Append(site("/two.html"));
+    for (const QString &p : std::as_const(listed))
+        m_form->List1->Append(site(p));
     build(site(path), append);
     waitForBuildEnd();
     QStringList absolute;
-    for (const QString &p : expected)
+    for (const QString &p : std::as_const(expected))
         absolute.append(site(p));
     QCOMPARE(m_form->List1->Items(), absolute);
+    QCOMPARE(m_boxes->shown().size(), path == u"/missing.html" ? 1 : 0);
 }
 
 void TestBrowserUrlBuild::navigationError_data()

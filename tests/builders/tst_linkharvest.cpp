@@ -56,15 +56,6 @@ void TestLinkHarvest::walk_data()
         << QStringList{}
         << makeDocument(p, {p + "a.gif", p + "b.GIF", p + "c.html", QStringLiteral("http://example.com")})
         << QStringList{"gif"} << QStringList{p + "a.gif"};
-    // The text after the last dot anywhere: the host's last label counts.
-    QTest::newRow("filter-host-label-as-extension")
-        << QStringList{} << makeDocument(p, {QStringLiteral("http://example.com"), p + "dir/file"})
-        << QStringList{"com", "test/dir/file"} << QStringList{QStringLiteral("http://example.com"), p + "dir/file"};
-    QTest::newRow("filter-query-does-not-match")
-        << QStringList{} << makeDocument(p, {p + "a.jpg?x=1", p + "b.jpeg", p + "c.jpg"}) << QStringList{"jpg"}
-        << QStringList{p + "c.jpg"};
-    QTest::newRow("filter-typed-with-dot-never-matches")
-        << QStringList{} << makeDocument(p, {p + "c.jpg"}) << QStringList{".jpg"} << QStringList{};
     QTest::newRow("filter-sees-blank-form")
         << QStringList{} << makeDocument(p, {p + "my%20pic.gif"}) << QStringList{"gif"} << QStringList{p + "my pic.gif"};
     QTest::newRow("empty-document") << QStringList{p} << makeDocument(p, {}) << QStringList{} << QStringList{};
