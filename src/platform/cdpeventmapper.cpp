@@ -29,6 +29,8 @@ void CdpEventMapper::handle(const QString &method, const QJsonObject &p)
             // A jump within the page: the program's own one still completes.
             if (isMain(frameId) && m_programNavigation) {
                 m_programNavigation = false;
+                // No load follows a jump, so nothing else would end the busy state.
+                m_busy = false;
                 emit beforeNavigate(jsonString(p, "url"));
                 emit documentComplete(m_targetId, jsonString(p, "url"));
             }

@@ -172,49 +172,97 @@ private slots:
         QVERIFY(!mapper.busy());
     }
 
-    void replayedLifecycleOfAnAttachedPageIsSilent()
+    // Made-up sequences; {"clear"} empties the log, {"crash"} ends the renderer.
+    void madeUpSequences_data()
     {
+        QTest::addColumn<bool>("attached");
+        QTest::addColumn<QList<QJsonObject>>("steps");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<bool>("busy");
+        const QJsonObject clear{{"clear", true}};
+        const QJsonObject crash{{"crash", true}};
+        const QString a = QStringLiteral("http://h.test/a");
+        const QString zip = QStringLiteral("http://h.test/file.zip");
+        const QJsonObject aborted = ev("Network.loadingFailed", {{"requestId", "R1"}, {"type", "Document"},
+                                                                 {"errorText", "net::ERR_ABORTED"}});
         // What Page.setLifecycleEventsEnabled replays for a page already loaded.
-        tv::CdpEventMapper mapper(QStringLiteral("P"), true);
-        Run run;
-        connectLog(mapper, run);
-        for (const char *name : {"init", "DOMContentLoaded", "load", "networkAlmostIdle"})
-            mapper.handle(QStringLiteral("Page.lifecycleEvent"), lifecycle("P", "OLD", name).value("params").toObject());
-        QVERIFY(run.events.isEmpty());
-        QVERIFY(run.progress.isEmpty());
+        QTest::newRow("replayed-lifecycle-of-attached-page-is-silent")
+            << true
+            << QList<QJsonObject>{lifecycle("P", "OLD", "init"), lifecycle("P", "OLD", "DOMContentLoaded"),
+                                  lifecycle("P", "OLD", "load"), lifecycle("P", "OLD", "networkAlmostIdle")}
+            << QStringList{} << false;
+        QTest::newRow("blank-start-of-new-window-is-silent")
+            << false
+            << QList<QJsonObject>{started("P", "L0", "about:blank"), committed("P", "L0", "about:blank"),
+                                  lifecycle("P", "L0", "load"), started("P", "L1", a), committed("P", "L1", a),
+                                  lifecycle("P", "L1", "load")}
+            << QStringList{"before " + a, "end", "complete top " + a} << false;
+        QTest::newRow("download-ends-with-error-and-completion")
+            << false
+            << QList<QJsonObject>{QJsonObject{{"navigate", zip}}, started("P", "R1", zip), request("R1", "P", "R1", zip),
+                                  aborted, ev("Page.frameStoppedLoading", {{"frameId", "P"}}),
+                                  QJsonObject{{"answer", QJsonObject{{"frameId", "P"}, {"loaderId", "R1"},
+                                                                     {"errorText", "net::ERR_ABORTED"}, {"isDownload", true}}},
+                                              {"url", zip}}}
+            << QStringList{"before " + zip, "end", "error top " + zip + " 800c0008", "complete top " + zip} << false;
+        QTest::newRow("redirect-to-foreign-scheme-is-a-redirect-error")
+            << true
+            << QList<QJsonObject>{started("P", "L1", a), request("R1", "P", "L1", a),
+                                  request("R1", "P", "L1", "mailto:x@h.test", true), aborted}
+            << QStringList{"before " + a, "error top mailto:x@h.test 800c0014"} << true;
+        QTest::newRow("stale-idle-of-earlier-load-does-not-end-progress")
+            << true
+            << QList<QJsonObject>{started("P", "L1", a), committed("P", "L1", a), lifecycle("P", "L1", "load"),
+                                  started("P", "L2", "http://h.test/b"), request("R2", "P", "L2", "http://h.test/b"), clear,
+                                  lifecycle("P", "L1", "networkAlmostIdle"), lifecycle("P", "L1", "load")}
+            << QStringList{} << true;
+        // A late load for the replaced frame document, then the new one's twice.
+        QTest::newRow("load-of-overridden-frame-document-is-ignored")
+            << true
+            << QList<QJsonObject>{started("P", "L1", a), started("F", "F1", "http://h.test/f1"),
+                                  committed("F", "F1", "http://h.test/f1"), started("F", "F2", "http://h.test/f2"),
+                                  committed("F", "F2", "http://h.test/f2"), lifecycle("F", "F1", "load"),
+                                  lifecycle("F", "F2", "load"), lifecycle("F", "F2", "load")}
+            << QStringList{"before " + a, "complete frame http://h.test/f2"} << true;
+        // The user's own jump reports nothing; the program's completes.
+        const QJsonObject jump = ev("Page.frameStartedNavigating", {{"frameId", "P"}, {"loaderId", "L1"},
+                                                                    {"url", a + "#part"}, {"navigationType", "sameDocument"}});
+        QTest::newRow("program-jump-within-the-page-completes")
+            << true
+            << QList<QJsonObject>{started("P", "L1", a), committed("P", "L1", a), lifecycle("P", "L1", "load"), clear,
+                                  jump, QJsonObject{{"navigate", a + "#part"}}, jump}
+            << QStringList{"before " + a + "#part", "complete top " + a + "#part"} << false;
+        // A second crash, of a page at rest, reports nothing.
+        QTest::newRow("crash-during-a-load-ends-it")
+            << false
+            << QList<QJsonObject>{QJsonObject{{"navigate", a}}, started("P", "L1", a), committed("P", "L1", a), crash, crash}
+            << QStringList{"before " + a, "error top " + a + " 800c0008", "end", "complete top " + a} << false;
     }
-
-    void blankStartOfANewWindowIsSilent()
+    void madeUpSequences()
     {
-        tv::CdpEventMapper mapper(QStringLiteral("P"), false);
+        QFETCH(bool, attached);
+        QFETCH(QList<QJsonObject>, steps);
+        QFETCH(QStringList, expected);
+        QFETCH(bool, busy);
+        tv::CdpEventMapper mapper(QStringLiteral("P"), attached);
         Run run;
         connectLog(mapper, run);
-        for (const QJsonObject &e : {started("P", "L0", "about:blank"), committed("P", "L0", "about:blank"),
-                                     lifecycle("P", "L0", "load")})
-            feed(mapper, e);
-        QVERIFY(run.events.isEmpty());
-        // The first real load is reported.
-        for (const QJsonObject &e : {started("P", "L1", "http://h.test/a"), committed("P", "L1", "http://h.test/a"),
-                                     lifecycle("P", "L1", "load")})
-            feed(mapper, e);
-        QCOMPARE(run.events, QStringList({"before http://h.test/a", "end", "complete top http://h.test/a"}));
-    }
-
-    void downloadEndsWithErrorAndCompletion()
-    {
-        tv::CdpEventMapper mapper(QStringLiteral("P"), false);
-        Run run;
-        connectLog(mapper, run);
-        const QString url = QStringLiteral("http://h.test/file.zip");
-        feed(mapper, QJsonObject{{"navigate", url}});
-        feed(mapper, started("P", "L1", url));
-        feed(mapper, request("L1", "P", "L1", url));
-        feed(mapper, ev("Network.loadingFailed", {{"requestId", "L1"}, {"type", "Document"}, {"errorText", "net::ERR_ABORTED"}}));
-        feed(mapper, ev("Page.frameStoppedLoading", {{"frameId", "P"}}));
-        feed(mapper, QJsonObject{{"answer", QJsonObject{{"frameId", "P"}, {"loaderId", "L1"}, {"errorText", "net::ERR_ABORTED"},
-                                                        {"isDownload", true}}},
-                                 {"url", url}});
-        QCOMPARE(run.events, QStringList({"before " + url, "end", "error top " + url + " 800c0008", "complete top " + url}));
+        for (const QJsonObject &step : std::as_const(steps)) {
+            if (step.contains(QLatin1String("clear")))
+                run.events.clear();
+            else if (step.contains(QLatin1String("crash")))
+                mapper.pageCrashed();
+            else
+                feed(mapper, step);
+        }
+        QCOMPARE(run.events, expected);
+        QCOMPARE(mapper.busy(), busy);
+        if (QTest::currentDataTag() == QByteArray("crash-during-a-load-ends-it")) {
+            QVERIFY(mapper.crashed());
+            // The next load runs in a new renderer.
+            feed(mapper, started("P", "L2", "http://h.test/b"));
+            QVERIFY(!mapper.crashed());
+        }
     }
 
     void redirectCountsAsOneRequest()
@@ -231,91 +279,6 @@ private slots:
         QCOMPARE(run.progress.last(), qMakePair(2, 2));
         feed(mapper, lifecycle("P", "L1", "load"));
         QCOMPARE(run.events, QStringList({"before http://h.test/a", "end", "complete top http://h.test/b"}));
-    }
-
-    void redirectToForeignSchemeIsARedirectError()
-    {
-        tv::CdpEventMapper mapper(QStringLiteral("P"), true);
-        Run run;
-        connectLog(mapper, run);
-        feed(mapper, started("P", "L1", "http://h.test/a"));
-        feed(mapper, request("R1", "P", "L1", "http://h.test/a"));
-        feed(mapper, request("R1", "P", "L1", "mailto:x@h.test", true));
-        feed(mapper, ev("Network.loadingFailed", {{"requestId", "R1"}, {"type", "Document"}, {"errorText", "net::ERR_ABORTED"}}));
-        QCOMPARE(run.events, QStringList({"before http://h.test/a", "error top mailto:x@h.test 800c0014"}));
-    }
-
-    void staleIdleOfAnEarlierLoadDoesNotEndProgress()
-    {
-        tv::CdpEventMapper mapper(QStringLiteral("P"), true);
-        Run run;
-        connectLog(mapper, run);
-        feed(mapper, started("P", "L1", "http://h.test/a"));
-        feed(mapper, committed("P", "L1", "http://h.test/a"));
-        feed(mapper, lifecycle("P", "L1", "load"));
-        feed(mapper, started("P", "L2", "http://h.test/b"));
-        feed(mapper, request("R2", "P", "L2", "http://h.test/b"));
-        run.events.clear();
-        feed(mapper, lifecycle("P", "L1", "networkAlmostIdle"));
-        feed(mapper, lifecycle("P", "L1", "load"));
-        QVERIFY(run.events.isEmpty());
-        QVERIFY(mapper.busy());
-    }
-
-    void loadOfAnOverriddenFrameDocumentIsIgnored()
-    {
-        tv::CdpEventMapper mapper(QStringLiteral("P"), true);
-        Run run;
-        connectLog(mapper, run);
-        feed(mapper, started("P", "L1", "http://h.test/a"));
-        feed(mapper, started("F", "F1", "http://h.test/f1"));
-        feed(mapper, committed("F", "F1", "http://h.test/f1"));
-        feed(mapper, started("F", "F2", "http://h.test/f2"));
-        feed(mapper, committed("F", "F2", "http://h.test/f2"));
-        feed(mapper, lifecycle("F", "F1", "load")); // late, for the replaced document
-        feed(mapper, lifecycle("F", "F2", "load"));
-        feed(mapper, lifecycle("F", "F2", "load")); // twice: reported once
-        QCOMPARE(run.events, QStringList({"before http://h.test/a", "complete frame http://h.test/f2"}));
-    }
-
-    void programJumpWithinThePageCompletes()
-    {
-        tv::CdpEventMapper mapper(QStringLiteral("P"), true);
-        Run run;
-        connectLog(mapper, run);
-        feed(mapper, started("P", "L1", "http://h.test/a"));
-        feed(mapper, committed("P", "L1", "http://h.test/a"));
-        feed(mapper, lifecycle("P", "L1", "load"));
-        run.events.clear();
-        QJsonObject jump = started("P", "L1", "http://h.test/a#part");
-        jump["params"] = QJsonObject{{"frameId", "P"}, {"loaderId", "L1"}, {"url", "http://h.test/a#part"}, {"navigationType", "sameDocument"}};
-        feed(mapper, jump); // the user's own jump: nothing to report
-        QVERIFY(run.events.isEmpty());
-        feed(mapper, QJsonObject{{"navigate", "http://h.test/a#part"}});
-        feed(mapper, jump);
-        QCOMPARE(run.events, QStringList({"before http://h.test/a#part", "complete top http://h.test/a#part"}));
-    }
-
-    void crashDuringALoadEndsIt()
-    {
-        tv::CdpEventMapper mapper(QStringLiteral("P"), false);
-        Run run;
-        connectLog(mapper, run);
-        feed(mapper, QJsonObject{{"navigate", "http://h.test/a"}});
-        feed(mapper, started("P", "L1", "http://h.test/a"));
-        feed(mapper, committed("P", "L1", "http://h.test/a"));
-        mapper.pageCrashed();
-        QCOMPARE(run.events, QStringList({"before http://h.test/a", "error top http://h.test/a 800c0008", "end",
-                                          "complete top http://h.test/a"}));
-        QVERIFY(!mapper.busy());
-        QVERIFY(mapper.crashed());
-        // A crash of a page at rest reports nothing.
-        run.events.clear();
-        mapper.pageCrashed();
-        QVERIFY(run.events.isEmpty());
-        // The next load runs in a new renderer.
-        feed(mapper, started("P", "L2", "http://h.test/b"));
-        QVERIFY(!mapper.crashed());
     }
 
     void programFailureGivesTheEventsOfAFailedLoad_data()
