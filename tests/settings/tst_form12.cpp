@@ -9,8 +9,6 @@
 #include "winsupport/help.h"
 
 #include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextBrowser>
@@ -87,35 +85,6 @@ private slots:
         delete tv::HelpWindow::instance();
     }
 
-    void controls()
-    {
-        Form12 dialog(Preferences{});
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Program Preferences"));
-        QCOMPARE(dialog.Frame3->title(), QStringLiteral("Window Behavior:"));
-        QCOMPARE(dialog.chkontop->text(), QStringLiteral("Keep program window on top of all other windows."));
-        QCOMPARE(dialog.Frame2->title(), QStringLiteral("Opening Links:"));
-        QCOMPARE(dialog.Label2->text(), QStringLiteral("Default action to take when opening links from list:"));
-        QCOMPARE(dialog.oplnkopen[0]->text(), QStringLiteral("Open links in new window."));
-        QCOMPARE(dialog.oplnkopen[1]->text(), QStringLiteral("Open links in existing window (if any)."));
-        QCOMPARE(dialog.Frame1->title(), QStringLiteral("Saving Files:"));
-        QCOMPARE(dialog.Label1->text(),
-                 QStringLiteral("Default action to take if file being saved already exists in destination folder:"));
-        const QStringList actions{"Prompt.", "Overwrite.", "Skip file.", "Save with new auto generated unique name."};
-        for (int i = 0; i < 4; ++i) {
-            QCOMPARE(dialog.opowaction[i]->text(), actions[i]);
-            QCOMPARE(dialog.opowaction[i]->parentWidget(), dialog.Frame1);
-        }
-        QCOMPARE(dialog.chkontop->parentWidget(), dialog.Frame3);
-        QCOMPARE(dialog.oplnkopen[1]->parentWidget(), dialog.Frame2);
-        QCOMPARE(dialog.Command3->text(), QStringLiteral("Help"));
-        QCOMPARE(dialog.Command2->text(), QStringLiteral("Cancel"));
-        QCOMPARE(dialog.Command1->text(), QStringLiteral("Save"));
-        QVERIFY(dialog.Command1->isDefault());
-        QVERIFY(!dialog.Command2->isDefault() && !dialog.Command3->isDefault());
-        QCOMPARE(dialog.findChild<QCheckBox *>(QStringLiteral("chkontop")), dialog.chkontop);
-        QCOMPARE(dialog.findChild<QRadioButton *>(QStringLiteral("opowaction_3")), dialog.opowaction[3]);
-    }
-
     void firstRunState()
     {
         tv::Form1 &form = loadMainWindow();
@@ -128,31 +97,6 @@ private slots:
             dialog->Command2_Click();
         });
         QVERIFY(topmost(form));
-    }
-
-    void loadShowsMembers_data()
-    {
-        QTest::addColumn<bool>("ontop");
-        QTest::addColumn<bool>("newwin");
-        QTest::addColumn<int>("owaction");
-        QTest::newRow("off-new-overwrite") << false << true << 1;
-        QTest::newRow("on-existing-skip") << true << false << 2;
-        QTest::newRow("unique-name") << false << false << 3;
-    }
-    void loadShowsMembers()
-    {
-        QFETCH(bool, ontop);
-        QFETCH(bool, newwin);
-        QFETCH(int, owaction);
-        // The members, not the stored settings, decide what the dialog shows.
-        programSettings().SaveSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("0"));
-        Form12 dialog(Preferences{ontop, newwin, owaction});
-        QCOMPARE(dialog.chkontop->isChecked(), ontop);
-        QCOMPARE(dialog.oplnkopen[0]->isChecked(), newwin);
-        QCOMPARE(dialog.oplnkopen[1]->isChecked(), !newwin);
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(dialog.opowaction[i]->isChecked(), i == owaction);
-        QCOMPARE(dialog.chosen(), (Preferences{ontop, newwin, owaction}));
     }
 
     void saveStoresAndSets_data()
