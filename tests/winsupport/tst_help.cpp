@@ -73,25 +73,6 @@ private slots:
         QCOMPARE(tv::AddSlash(folder), expected);
     }
 
-    void helpFilePath_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<int>("context");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("contents") << "/h" << tv::HelpContents << "/h/index.html";
-        QTest::newRow("preferences") << "/h/" << tv::HelpPreferences << "/h/topic6.html";
-        QTest::newRow("sequential") << "/h" << tv::HelpSequentialList << "/h/topic17.html";
-        QTest::newRow("slideshow") << "/h" << tv::HelpSlideshowOptions << "/h/topic19.html";
-        QTest::newRow("root-folder") << "/" << 6 << "/topic6.html";
-    }
-    void helpFilePath()
-    {
-        QFETCH(QString, folder);
-        QFETCH(int, context);
-        QFETCH(QString, expected);
-        QCOMPARE(tv::HelpFilePath(folder, context), expected);
-    }
-
     void contextOpensItsPage_data()
     {
         QTest::addColumn<int>("context");
