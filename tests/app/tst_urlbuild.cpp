@@ -37,20 +37,16 @@ private slots:
     void navigationErrorMessage_data();
     void navigationErrorMessage();
     void frameCompletionAndErrorsDoNotEndBuild();
-    void escCancelsLoad();
-    void dropBuildsWithoutDialog();
     void pageOpenInBrowserIsHarvestedTwice_data();
     void pageOpenInBrowserIsHarvestedTwice();
     void filtersApplied_data();
     void filtersApplied();
     void dialogCancelledBuildsNothing();
     void progressFollowsBrowser();
-    void popUpsAreCancelled();
     void unreadableDocumentEndsWithShortError();
     void browserThatCannotStart();
     void stalledLoadEnds();
     void fullListReportsLeftOut();
-    void startUpHarvestsPageInFront();
     void handOverHarvests();
     void handOverWithoutBrowserWindows_data();
     void handOverWithoutBrowserWindows();
@@ -149,9 +145,6 @@ void TestUrlBuild::navigationErrorMessage_data()
     QTest::addColumn<QString>("errorText");
 
     QTest::newRow("404-replace") << 404 << false << "Object not found. ";
-    QTest::newRow("404-append") << 404 << true << "Object not found. ";
-    QTest::newRow("refused-connection") << qint32(0x800C0004u) << false << "Unable to connect to server.";
-    QTest::newRow("unlisted-status-in-decimal") << 418 << false << "418";
     QTest::newRow("unlisted-moniker-code-negative") << qint32(0x800C0011u) << true << "-2146697199";
 }
 
@@ -209,54 +202,6 @@ void TestUrlBuild::frameCompletionAndErrorsDoNotEndBuild()
     QCOMPARE(m_form->List1->Items(), QStringList{P + "a"});
     QVERIFY(m_boxes->shown().isEmpty());
     verifyIdle();
-}
-
-void TestUrlBuild::escCancelsLoad()
-{
-    m_form->Form_Load();
-    fill({P + "kept"});
-    auto page = buildFromDialog(P, false);
-    QVERIFY(page);
-    page->fireProgress(3, 10);
-    QVERIFY(m_form->sbStatusBar->Panels("pnlProgress")->hasPicture());
-
-    QTest::keyClick(m_form->List1, Qt::Key_Escape);
-    QCOMPARE(page->stopCalls, 1);
-    QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
-    verifyIdle();
-
-    // The page completing later adds nothing.
-    page->doc = makeDocument(P, {P + "late"});
-    page->fireDocumentComplete();
-    page->fireNavigateError(404);
-    page->fireProgress(5, 10);
-    QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
-    QVERIFY(m_boxes->shown().isEmpty());
-    verifyIdle();
-}
-
-void TestUrlBuild::dropBuildsWithoutDialog()
-{
-    m_form->Form_Load();
-    fill({P + "kept"});
-    m_form->append = true;
-    m_form->List1_OLEDragDrop(P + "dropped");
-    auto page = lastHarvest();
-    QVERIFY(page);
-    QCOMPARE(page->navigations, QStringList{P + "dropped"});
-    QVERIFY(page->silentSet);
-    QCOMPARE(m_form->goturl, QString());
-    // No dialog, no busy window, `append` untouched.
-    QVERIFY(m_form->FormEnabled());
-    QVERIFY(!QApplication::overrideCursor());
-    QVERIFY(m_form->append);
-    QCOMPARE(m_form->Status(), idleBanner());
-
-    page->doc = makeDocument(P, {P + "kept", P + "new"});
-    page->fireDocumentComplete();
-    QCOMPARE(m_form->List1->Items(), QStringList({P + "kept", P + "new"}));
-    verifyIdle();
-    QVERIFY(m_boxes->shown().isEmpty());
 }
 
 void TestUrlBuild::pageOpenInBrowserIsHarvestedTwice_data()
@@ -390,15 +335,6 @@ void TestUrlBuild::progressFollowsBrowser()
     verifyIdle();
 }
 
-void TestUrlBuild::popUpsAreCancelled()
-{
-    m_form->Form_Load();
-    auto page = buildFromDialog(P, false);
-    QVERIFY(page);
-    QVERIFY(page->fireNewWindow());
-    QTest::keyClick(m_form->List1, Qt::Key_Escape);
-}
-
 void TestUrlBuild::unreadableDocumentEndsWithShortError()
 {
     m_form->Form_Load();
@@ -471,19 +407,6 @@ void TestUrlBuild::fullListReportsLeftOut()
     QTRY_COMPARE(m_boxes->shown().size(), 1);
     QCOMPARE(m_boxes->shown().first().title, QStringLiteral("List Full"));
     QVERIFY2(m_boxes->shown().first().text.contains(u" 2 "), qPrintable(m_boxes->shown().first().text));
-}
-
-void TestUrlBuild::startUpHarvestsPageInFront()
-{
-    auto front = m_browser->addWindow(P);
-    front->doc = makeDocument(P, {P + "a", P + "a", P + "b%20c"}, {makeDocument(P + "f", {P + "f"})});
-    m_form->setWb2(front);
-    m_form->Form_Load();
-    QCOMPARE(m_form->List1->Items(), QStringList({P + "a", P + "b c", P + "f"}));
-    QCOMPARE(countText(), QStringLiteral("3 links found"));
-    QVERIFY(!m_form->wb2);
-    QVERIFY(m_form->FormEnabled());
-    QVERIFY(m_browser->harvests.isEmpty());
 }
 
 void TestUrlBuild::handOverHarvests()
