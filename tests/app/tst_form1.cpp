@@ -59,10 +59,7 @@ class TestForm1 : public QObject
     QString statusPanel() const { return m_form->sbStatusBar->Panels(QStringLiteral("pnlStatus"))->Text(); }
     void saveSetting(const QString &section, const QString &key, const QString &value)
     {
-        tv::CRegSettings s;
-        s.setCompany(QStringLiteral("Quillmere"));
-        s.setAppName(QStringLiteral("Tallyvane"));
-        QVERIFY(s.SaveSetting(section, key, value));
+        QVERIFY(tv::CRegSettings::program().SaveSetting(section, key, value));
     }
 
 private slots:
@@ -80,10 +77,7 @@ private slots:
         m_form.reset();
         m_boxes.reset();
         m_browser.reset();
-        tv::CRegSettings s;
-        s.setCompany(QStringLiteral("Quillmere"));
-        s.setAppName(QStringLiteral("Tallyvane"));
-        QFile::remove(s.fileName());
+        QFile::remove(tv::CRegSettings::program().fileName());
     }
 
     void menuBarHasEveryItemInOrder()

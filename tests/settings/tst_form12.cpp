@@ -21,17 +21,9 @@ using tv::Preferences;
 
 namespace {
 
-tv::CRegSettings programSettings()
-{
-    tv::CRegSettings s;
-    s.setCompany(QStringLiteral("Quillmere"));
-    s.setAppName(QStringLiteral("Tallyvane"));
-    return s;
-}
-
 QString stored(const QString &key)
 {
-    return programSettings().GetSetting(QStringLiteral("Options"), key, QStringLiteral("<none>"));
+    return tv::CRegSettings::program().GetSetting(QStringLiteral("Options"), key, QStringLiteral("<none>"));
 }
 
 bool topmost(const QWidget &w)
@@ -75,7 +67,7 @@ class TestForm12 : public QObject
 private slots:
     void init()
     {
-        programSettings().DeleteSetting(QStringLiteral("Options"));
+        tv::CRegSettings::program().DeleteSetting(QStringLiteral("Options"));
         m_browser = std::make_unique<tvtest::FakeBrowserComponent>();
     }
     void cleanup()
@@ -184,7 +176,7 @@ private slots:
     {
         // A hand-edited "Overwrite Action" of 7: no option shows it, and
         // "Save" neither stores nor changes it.
-        programSettings().SaveSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("7"));
+        tv::CRegSettings::program().SaveSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("7"));
         tv::Form1 &form = loadMainWindow();
         QCOMPARE(form.owaction, 7);
         runPreferences([&](Form12 *dialog) {
