@@ -148,6 +148,8 @@ private slots:
                            "Options", "Overwrite Action", "2", "Options", "On Top", "False",
                            "Options", "New Window", "1"}
             << QStringList{"jpg", "name - zip", "gif"} << true << 2 << false << true;
+        QTest::newRow("apply-filters-without-types-stays-off")
+            << QStringList{"Filters", "Apply Filters", "1"} << QStringList{} << false << 0 << true << false;
         QTest::newRow("odd-values-fall-back")
             << QStringList{"File Types", "Type 0", "GIF - gif", "Filters", "Apply Filters", "yes",
                            "Options", "On Top", "maybe", "Options", "Overwrite Action", "x"}

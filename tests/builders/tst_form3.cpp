@@ -31,7 +31,6 @@ private slots:
     void menuAfterDialog_data();
     void menuAfterDialog();
     void applyFiltersToggleIsStored();
-    void noFiltersAtStart();
     void urlDialogTellsFilterState();
 
 private:
@@ -242,15 +241,6 @@ void TestForm3::applyFiltersToggleIsStored()
     m_form->mnuopappfilt->trigger();
     QVERIFY(!m_form->mnuopappfilt->isChecked());
     QCOMPARE(m_form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("0"));
-}
-
-void TestForm3::noFiltersAtStart()
-{
-    m_form->settings().SaveSetting("Filters", "Apply Filters", "1");
-    m_form->Form_Load();
-    QVERIFY(!m_form->mnuopappfilt->isEnabled());
-    QVERIFY(!m_form->mnuopappfilt->isChecked());
-    QVERIFY(m_form->ftypes.isEmpty());
 }
 
 void TestForm3::urlDialogTellsFilterState()

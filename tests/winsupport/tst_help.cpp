@@ -112,14 +112,6 @@ private slots:
         QVERIFY(boxes.shown().first().text.contains(QStringLiteral("topic4242.html")));
     }
 
-    void helpWindowDoesNotKeepTheProgramRunning()
-    {
-        HelpWindow *help = tv::ShowHelp(nullptr, 0);
-        QVERIFY(help);
-        QVERIFY(!help->testAttribute(Qt::WA_QuitOnClose));
-        QVERIFY(!help->parentWidget());
-    }
-
     void everyLocalLinkResolves()
     {
         const QStringList pages = helpPages();
