@@ -1,10 +1,10 @@
 #include "app/form1.h"
 #include "app/linklist.h"
 #include "builders/form5.h"
-#include "builders/mainwindowfixture.h"
 #include "builders/urldialog.h"
 #include "platform/commoncontrols.h"
 #include "support/fakebrowser.h"
+#include "support/mainwindowfixture.h"
 #include "support/testenv.h"
 
 #include <QAction>
@@ -65,10 +65,10 @@ private:
 
 void TestUrlBuild::init()
 {
-    m_fixture = std::make_unique<tvtest::MainWindowFixture>();
+    m_fixture = std::make_unique<tvtest::MainWindowFixture>(false);
     m_boxes = &m_fixture->boxes;
     m_browser = &m_fixture->browser;
-    m_form = &m_fixture->form;
+    m_form = m_fixture->form.get();
 }
 
 void TestUrlBuild::cleanup()

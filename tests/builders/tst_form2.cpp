@@ -4,7 +4,7 @@
 #include "app/linklist.h"
 #include "platform/commoncontrols.h"
 #include "builders/form2.h"
-#include "support/fakebrowser.h"
+#include "support/mainwindowfixture.h"
 #include "support/modalhelper.h"
 #include "support/testenv.h"
 
@@ -341,9 +341,8 @@ private slots:
     void largestEndStopsAtTheListLimit()
     {
         // From 0 to the largest number: the run stops at the list's limit.
-        auto browser = std::make_unique<tvtest::FakeBrowserComponent>();
-        tv::Form1 form(browser.get());
-        form.Form_Load();
+        tvtest::MainWindowFixture fx;
+        tv::Form1 &form = *fx.form;
         form.ontop = true;
         form.List1->Append(QStringLiteral("http://keep/"));
         tvtest::MessageBoxScript boxes;
@@ -376,9 +375,8 @@ private slots:
 
     void menuCancelStillShowsCount()
     {
-        auto browser = std::make_unique<tvtest::FakeBrowserComponent>();
-        tv::Form1 form(browser.get());
-        form.Form_Load();
+        tvtest::MainWindowFixture fx;
+        tv::Form1 &form = *fx.form;
         form.List1->Append(QStringLiteral("http://a/"));
         tvtest::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
         form.mnufSeq_Click();

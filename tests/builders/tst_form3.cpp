@@ -2,8 +2,8 @@
 #include "builders/filters.h"
 #include "builders/form3.h"
 #include "builders/form5.h"
-#include "builders/mainwindowfixture.h"
 #include "support/fakebrowser.h"
+#include "support/mainwindowfixture.h"
 #include "support/modalhelper.h"
 #include "support/testenv.h"
 
@@ -45,10 +45,10 @@ private:
 
 void TestForm3::init()
 {
-    m_fixture = std::make_unique<tvtest::MainWindowFixture>();
+    m_fixture = std::make_unique<tvtest::MainWindowFixture>(false);
     m_boxes = &m_fixture->boxes;
     m_browser = &m_fixture->browser;
-    m_form = &m_fixture->form;
+    m_form = m_fixture->form.get();
 }
 
 void TestForm3::cleanup()

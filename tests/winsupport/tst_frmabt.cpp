@@ -2,7 +2,7 @@
 // "Oops!" messages when nothing can open them.
 #include "app/form1.h"
 #include "app/module1.h"
-#include "support/fakebrowser.h"
+#include "support/mainwindowfixture.h"
 #include "support/modalhelper.h"
 #include "support/testenv.h"
 #include "winsupport/frmabt.h"
@@ -95,9 +95,8 @@ private slots:
 
     void moreFreeSoftware()
     {
-        tvtest::FakeBrowserComponent browser;
-        tv::Form1 form(&browser);
-        form.Form_Load();
+        tvtest::MainWindowFixture fx;
+        tv::Form1 &form = *fx.form;
         form.mnuhelpfreesoft->trigger();
         QCOMPARE(m_opened, QStringList{tv::MakerHomePage()});
     }
@@ -121,9 +120,8 @@ private slots:
 
     void aboutFromTheMenu()
     {
-        tvtest::FakeBrowserComponent browser;
-        tv::Form1 form(&browser);
-        form.Form_Load();
+        tvtest::MainWindowFixture fx;
+        tv::Form1 &form = *fx.form;
         bool seen = false;
         tvtest::whenModal([&](QWidget *modal) {
             seen = qobject_cast<FrmAbt *>(modal) && modal->parentWidget() == &form;

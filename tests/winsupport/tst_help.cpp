@@ -4,7 +4,7 @@
 #include "app/linklist.h"
 #include "app/module1.h"
 #include "builders/form2.h"
-#include "support/fakebrowser.h"
+#include "support/mainwindowfixture.h"
 #include "support/testenv.h"
 #include "winsupport/frmabt.h"
 #include "winsupport/help.h"
@@ -199,9 +199,8 @@ private slots:
 
     void mainWindowContents()
     {
-        tvtest::FakeBrowserComponent browser;
-        tv::Form1 form(&browser);
-        form.Form_Load();
+        tvtest::MainWindowFixture fx;
+        tv::Form1 &form = *fx.form;
         form.mnuHelpCont_Click();
         QVERIFY(HelpWindow::instance());
         QCOMPARE(HelpWindow::instance()->source().fileName(), QStringLiteral("index.html"));

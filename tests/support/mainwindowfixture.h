@@ -2,22 +2,26 @@
 
 #include "app/form1.h"
 #include "platform/commoncontrols.h"
+#include "settings/cregsettings.h"
 #include "support/fakebrowser.h"
 #include "support/testenv.h"
 #include "winsupport/msaveload.h"
+
+#include <QFile>
 
 #include <memory>
 
 namespace tvtest {
 
-// A loaded main window over a fake browser, with its message boxes scripted
-// and its file dialogs answered from answerPath (then "" = Cancel).
+// A main window over a fake browser, with a fresh settings file, its message
+// boxes scripted and its file dialogs answered from answerPath (then "" =
+// Cancel). Tests that set things up before Form_Load pass load = false.
 struct MainWindowFixture
 {
-    MainWindowFixture()
+    explicit MainWindowFixture(bool load = true)
     {
-        reopen();
-        form->settings().DeleteSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"));
+        QFile::remove(tv::CRegSettings::program().fileName());
+        reopen(load);
         tv::setFileDialogHandler([this](const tv::FileDialogRequest &request) {
             requests.append(request);
             return std::exchange(answerPath, QString());
@@ -28,11 +32,13 @@ struct MainWindowFixture
     MainWindowFixture &operator=(const MainWindowFixture &) = delete;
 
     // A fresh main window, as at the next start.
-    void reopen()
+    void reopen(bool load = true)
     {
         form.reset();
         form = std::make_unique<tv::Form1>(&browser);
-        form->Form_Load();
+        form->settings() = tv::CRegSettings::program();
+        if (load)
+            form->Form_Load();
     }
 
     QString countText() const { return form->sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text(); }
