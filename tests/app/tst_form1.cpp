@@ -1,7 +1,7 @@
 #include "app/form1.h"
 #include "app/linklist.h"
 #include "platform/commoncontrols.h"
-#include "support/fakebrowser.h"
+#include "support/mainwindowfixture.h"
 #include "support/testenv.h"
 
 #include <QAction>
@@ -44,19 +44,17 @@ class TestForm1 : public QObject
 {
     Q_OBJECT
 
-    tvtest::IsolatedUserFolders *m_folders = nullptr;
-    std::unique_ptr<FakeBrowserComponent> m_browser;
-    std::unique_ptr<Form1> m_form;
-    std::unique_ptr<tvtest::MessageBoxScript> m_boxes;
+    std::unique_ptr<tvtest::MainWindowFixture> m_fx;
+    FakeBrowserComponent *m_browser = nullptr;
+    tvtest::MessageBoxScript *m_boxes = nullptr;
 
     Form1 &loadForm()
     {
-        m_form = std::make_unique<Form1>(m_browser.get());
-        m_form->Form_Load();
-        return *m_form;
+        m_fx->form->Form_Load();
+        return *m_fx->form;
     }
-    QString countText() const { return m_form->sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text(); }
-    QString statusPanel() const { return m_form->sbStatusBar->Panels(QStringLiteral("pnlStatus"))->Text(); }
+    QString countText() const { return m_fx->countText(); }
+    QString statusPanel() const { return m_fx->form->sbStatusBar->Panels(QStringLiteral("pnlStatus"))->Text(); }
     void saveSetting(const QString &section, const QString &key, const QString &value)
     {
         QVERIFY(tv::CRegSettings::program().SaveSetting(section, key, value));
@@ -65,19 +63,16 @@ class TestForm1 : public QObject
 private slots:
     void init()
     {
-        m_browser = std::make_unique<FakeBrowserComponent>();
-        m_boxes = std::make_unique<tvtest::MessageBoxScript>();
+        m_fx = std::make_unique<tvtest::MainWindowFixture>(false);
+        m_browser = &m_fx->browser;
+        m_boxes = &m_fx->boxes;
         // Keep the pointer away from every window unless a test moves it.
         QCursor::setPos(5000, 5000);
     }
     void cleanup()
     {
-        if (m_form)
-            m_form->Timer3->stop();
-        m_form.reset();
-        m_boxes.reset();
-        m_browser.reset();
-        QFile::remove(tv::CRegSettings::program().fileName());
+        m_fx->form->Timer3->stop();
+        m_fx.reset();
     }
 
     void menuBarHasEveryItemInOrder()
