@@ -3,7 +3,7 @@
 #include "app/form1.h"
 #include "settings/cregsettings.h"
 #include "settings/form12.h"
-#include "support/fakebrowser.h"
+#include "support/mainwindowfixture.h"
 #include "support/modalhelper.h"
 #include "support/testenv.h"
 #include "winsupport/help.h"
@@ -37,14 +37,12 @@ class TestForm12 : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<tvtest::FakeBrowserComponent> m_browser;
-    std::unique_ptr<tv::Form1> m_form;
+    std::unique_ptr<tvtest::MainWindowFixture> m_fx;
 
     tv::Form1 &loadMainWindow()
     {
-        m_form = std::make_unique<tv::Form1>(m_browser.get());
-        m_form->Form_Load();
-        return *m_form;
+        m_fx->form->Form_Load();
+        return *m_fx->form;
     }
 
     // Opens the preferences from the menu; `act` handles the dialog.
@@ -60,20 +58,18 @@ class TestForm12 : public QObject
             }
             act(dialog);
         });
-        m_form->mnuopoptions_Click();
+        m_fx->form->mnuopoptions_Click();
         QVERIFY(seen);
     }
 
 private slots:
     void init()
     {
-        tv::CRegSettings::program().DeleteSetting(QStringLiteral("Options"));
-        m_browser = std::make_unique<tvtest::FakeBrowserComponent>();
+        m_fx = std::make_unique<tvtest::MainWindowFixture>(false);
     }
     void cleanup()
     {
-        m_form.reset();
-        m_browser.reset();
+        m_fx.reset();
         delete tv::HelpWindow::instance();
     }
 
@@ -145,8 +141,8 @@ private slots:
             QTest::keyClick(dialog, Qt::Key_Return);
         });
         QVERIFY(!topmost(form));
-        m_form.reset();
-        tv::Form1 &next = loadMainWindow();
+        m_fx->reopen();
+        tv::Form1 &next = *m_fx->form;
         QVERIFY(!next.ontop);
         QVERIFY(!topmost(next));
     }
