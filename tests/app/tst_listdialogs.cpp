@@ -4,10 +4,10 @@
 #include "app/form11.h"
 #include "app/form9.h"
 #include "app/linklist.h"
-#include "modalresponder.h"
 #include "platform/commoncontrols.h"
 #include "support/fakebrowser.h"
 #include "support/mainwindowfixture.h"
+#include "support/modalhelper.h"
 #include "support/testenv.h"
 #include "winsupport/msaveload.h"
 

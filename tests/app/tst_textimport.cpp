@@ -3,10 +3,10 @@
 #include "app/form1.h"
 #include "app/linklist.h"
 #include "builders/form10.h"
-#include "modalresponder.h"
 #include "platform/commoncontrols.h"
 #include "support/fakebrowser.h"
 #include "support/mainwindowfixture.h"
+#include "support/modalhelper.h"
 #include "support/testenv.h"
 #include "winsupport/msaveload.h"
 
