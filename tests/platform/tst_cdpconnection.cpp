@@ -1,10 +1,10 @@
 // The DevTools message router against a scripted WebSocket server.
 #include "platform/cdpconnection.h"
+#include "support/httpserver.h"
 #include "support/testenv.h"
 
 #include <QJsonDocument>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTimer>
 #include <QWebSocket>
 #include <QWebSocketServer>
@@ -155,11 +155,7 @@ private slots:
     void openFailsOnNothingListening()
     {
         tv::CdpConnection c;
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        const quint16 port = probe.serverPort();
-        probe.close();
-        QVERIFY(!c.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/devtools/browser/x").arg(port)), 2000));
+        QVERIFY(!c.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/devtools/browser/x").arg(tvtest::HttpServer::closedPort())), 2000));
         QVERIFY(!c.isOpen());
     }
 
