@@ -14,7 +14,6 @@ private slots:
     void init();
     void extensionOf_data();
     void extensionOf();
-    void indexOfExtension();
     void matches_data();
     void matches();
     void saveWritesWholeSection();
@@ -48,17 +47,6 @@ void TestFilters::extensionOf()
     QFETCH(QString, entry);
     QFETCH(QString, extension);
     QCOMPARE(Filters::extensionOf(entry), extension);
-}
-
-void TestFilters::indexOfExtension()
-{
-    const QStringList entries{"Pictures - jpg", "Movies - avi", "Other - JPG"};
-    QCOMPARE(Filters::indexOfExtension(entries, "jpg"), 0);
-    QCOMPARE(Filters::indexOfExtension(entries, "JPG"), 2);
-    QCOMPARE(Filters::indexOfExtension(entries, "gif"), -1);
-    // Descriptions are never compared.
-    QCOMPARE(Filters::indexOfExtension(entries, "Movies"), -1);
-    QCOMPARE(Filters::extensionsOf(entries), QStringList({"jpg", "avi", "JPG"}));
 }
 
 void TestFilters::matches_data()
