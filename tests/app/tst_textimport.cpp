@@ -186,16 +186,11 @@ void TestTextImport::file_data()
     QTest::addColumn<bool>("badFormat");
 
     const QStringList none;
-    QTest::newRow("crlf-lines") << none << QByteArray("http://a\r\nftp://b\r\n") << int(NotAsked)
-                                << QStringList{"http://a", "ftp://b"} << false;
     QTest::newRow("lf-lines") << none << QByteArray("http://a\nhttp://b") << int(NotAsked)
                               << QStringList{"http://a", "http://b"} << false;
     QTest::newRow("stops-at-word-keeps-links-before")
         << none << QByteArray("http://a\r\nhttp://b,word\r\nhttp://c\r\n") << int(NotAsked)
         << QStringList{"http://a", "http://b"} << true;
-    QTest::newRow("blanks-and-quoted-comma")
-        << none << QByteArray("   http://a\r\n\"http://b/x,y\"\r\n") << int(NotAsked)
-        << QStringList{"http://a", "http://b/x,y"} << false;
     QTest::newRow("empty-file-leaves-list") << QStringList{"http://x"} << QByteArray() << int(NotAsked)
                                             << QStringList{"http://x"} << false;
     QTest::newRow("bad-first-item-no-question")

@@ -216,29 +216,31 @@ private slots:
         QCOMPARE(w->document()->links, QStringList{m_site.url("/n1.html")});
     }
 
+    void quitEndsWithOnQuit_data()
+    {
+        QTest::addColumn<bool>("fromTheBrowser");
+        QTest::newRow("program-quits") << false;
+        QTest::newRow("closed-by-the-browser") << true;
+    }
     void quitEndsWithOnQuit()
     {
+        QFETCH(bool, fromTheBrowser);
         std::unique_ptr<BrowserEventLog> log;
         auto w = loaded(m_site.url("/plain.html"), log);
         QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 20000);
         const QString id = w->hwnd();
-        w->quit();
+        if (fromTheBrowser) {
+            tv::CdpConnection raw;
+            QVERIFY(raw.open(m_browser->harvestEndpoint(), 5000));
+            QVERIFY(raw.call(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), id}}).ok);
+        } else {
+            w->quit();
+        }
         QTRY_COMPARE(log->count(QStringLiteral("quit")), 1);
         QVERIFY(!pageTargets().contains(id));
+        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, w->busy());
         QVERIFY_THROWS_EXCEPTION(tv::BrowserError, w->document());
         QVERIFY_THROWS_EXCEPTION(tv::BrowserError, w->navigate(m_site.url("/plain.html")));
-    }
-
-    void closedByTheBrowserEndsWithOnQuit()
-    {
-        std::unique_ptr<BrowserEventLog> log;
-        auto w = loaded(m_site.url("/plain.html"), log);
-        QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 20000);
-        tv::CdpConnection raw;
-        QVERIFY(raw.open(m_browser->harvestEndpoint(), 5000));
-        QVERIFY(raw.call(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), w->hwnd()}}).ok);
-        QTRY_COMPARE(log->count(QStringLiteral("quit")), 1);
-        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, w->busy());
     }
 
     void crashedPageEndsItsLoad()
