@@ -8,9 +8,6 @@
 
 namespace tv {
 
-namespace {
-
-// The browser window in front that shows an HTML page, if any.
 BrowserWindowPtr browserInFront(BrowserComponent &browser)
 {
     try {
@@ -30,8 +27,6 @@ BrowserWindowPtr browserInFront(BrowserComponent &browser)
     }
     return nullptr;
 }
-
-} // namespace
 
 int runTallyvane(int argc, char **argv, const StartupOptions &options)
 {

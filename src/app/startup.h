@@ -6,7 +6,12 @@
 namespace tv {
 
 class BrowserComponent;
+class BrowserWindow;
 class Form1;
+
+// The browser window in front, when it shows an HTML page; null otherwise.
+// Errors of single windows are passed over.
+std::shared_ptr<BrowserWindow> browserInFront(BrowserComponent &browser);
 
 // What the start-up can be given instead of the real thing (tests use it to
 // run real processes against a scripted browser).

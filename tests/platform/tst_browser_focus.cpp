@@ -1,5 +1,6 @@
 // The browser window in front, in a visible browser on a virtual X display
 // (a headless browser reports every window as focused).
+#include "app/startup.h"
 #include "platform/cdpcomponent.h"
 #include "settings/cregsettings.h"
 #include "support/browserprobe.h"
@@ -31,17 +32,7 @@ private:
         return w;
     }
 
-    // What start-up does: the window in front, if it shows an HTML page.
-    tv::BrowserWindowPtr pageInFront()
-    {
-        const QString front = m_browser->foregroundWindow();
-        if (front.isEmpty())
-            return nullptr;
-        for (const auto &w : m_browser->shellWindows())
-            if (w->hwnd() == front && w->isHtmlDocument())
-                return w;
-        return nullptr;
-    }
+    tv::BrowserWindowPtr pageInFront() { return tv::browserInFront(*m_browser); }
 
 private slots:
     void initTestCase()
