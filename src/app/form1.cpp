@@ -143,8 +143,8 @@ void Form1::createToolbar()
     Toolbar1->setMouseTracking(true);
     Toolbar1->installEventFilter(this);
 
-    struct Spec { const char *key; const char *hint; int image; bool separatorBefore; };
-    static const Spec specs[] = {
+    struct ButtonDef { const char *key; const char *hint; int image; bool separatorBefore; };
+    static const ButtonDef buttons[] = {
         {"list_url", "Build list from URL", 1, false},
         {"list_clp", "Build list from Clipboard", 2, false},
         {"list_file", "Build list from file", 3, false},
@@ -157,13 +157,13 @@ void Form1::createToolbar()
         {"resize", "Compact mode", 12, false},
         {"help", "Help", 11, false},
     };
-    for (const Spec &spec : specs) {
-        if (spec.separatorBefore)
+    for (const ButtonDef &def : buttons) {
+        if (def.separatorBefore)
             Toolbar1->addSeparator();
-        auto *button = new ToolButton(QLatin1String(spec.key), Toolbar1);
-        button->setToolTipText(QLatin1String(spec.hint));
-        button->setAccessibleName(QLatin1String(spec.hint));
-        button->setImage(spec.image);
+        auto *button = new ToolButton(QLatin1String(def.key), Toolbar1);
+        button->setToolTipText(QLatin1String(def.hint));
+        button->setAccessibleName(QLatin1String(def.hint));
+        button->setImage(def.image);
         button->setMouseTracking(true);
         button->installEventFilter(this);
         Toolbar1->addWidget(button);
