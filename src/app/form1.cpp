@@ -343,6 +343,18 @@ void Form1::reportListFull(qsizetype leftOut)
            MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("List Full"));
 }
 
+namespace {
+
+void reportOpenFailure(QWidget *owner, const BrowserError &e)
+{
+    MsgBox(owner,
+           QStringLiteral("Tallyvane could not open the link in a web browser window.\r\n\r\n%1")
+               .arg(QString::fromStdString(e.what())),
+           MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Error"));
+}
+
+} // namespace
+
 bool Form1::slideshowPressed() const
 {
     return Buttons(QStringLiteral("slideshow"))->Value() == 1;
@@ -377,8 +389,7 @@ void Form1::List1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, i
             m_openRequest = false;
         }
     } catch (const BrowserError &e) {
-        MsgBox(this, QStringLiteral("Tallyvane could not open the link in a web browser window.\r\n\r\n%1").arg(QString::fromStdString(e.what())),
-               MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Error"));
+        reportOpenFailure(this, e);
     }
 }
 
@@ -396,8 +407,7 @@ void Form1::List1_KeyPress(int keyAscii)
         if (webbrowser1)
             webbrowser1->navigate(List1->List(List1->ListIndex()));
     } catch (const BrowserError &e) {
-        MsgBox(this, QStringLiteral("Tallyvane could not open the link in a web browser window.\r\n\r\n%1").arg(QString::fromStdString(e.what())),
-               MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Error"));
+        reportOpenFailure(this, e);
     }
 }
 
@@ -567,11 +577,6 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void Form1::resizeEvent(QResizeEvent *event)
-{
-    QMainWindow::resizeEvent(event);
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -172,7 +172,6 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void createMenus();
@@ -180,7 +179,6 @@ private:
     void createStatusBar();
     void Form_QueryUnload();
     void Form_Unload();
-    void Form_Activate();
     // Shown by commands that this version does not offer yet.
     void notAvailable(const QString &caption);
     void onTimer3();
