@@ -3,13 +3,13 @@
 // TALLYVANE_BENCH_IMPORT_MB (default 1024). Peak memory is per process, so
 // run one case at a time:
 //   bench_bigimport --benchmark_filter='BM_ImportBigFile/0$'
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "app/linklist.h"
 #include "benchmain.h"
 #include "platform/messagebox.h"
 #include "support/fakebrowser.h"
 #include "support/testenv.h"
-#include "winsupport/msaveload.h"
+#include "winsupport/filedialogs.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,7 +3,6 @@
 #include "platform/cdpcomponent.h"
 #include "platform/cdpconnection.h"
 #include "platform/cdppipetransport.h"
-#include "settings/cregsettings.h"
 #include "support/browserprobe.h"
 #include "support/netprobe.h"
 #include "support/testenv.h"
@@ -83,7 +82,7 @@ private:
 private slots:
     void initTestCase()
     {
-        m_program = tv::BrowserChoice::fromSettings(tv::CRegSettings::program()).program;
+        m_program = tv::BrowserChoice::find().program;
         if (m_program.isEmpty())
             QSKIP("No Chromium-family browser is installed.");
     }
