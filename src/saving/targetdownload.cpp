@@ -219,7 +219,8 @@ void TargetDownload::dropReply()
     if (!m_reply)
         return;
     disconnect(m_reply, nullptr, this, nullptr);
-    m_reply->abort();
+    // Not inside one of the reply's own signals: it reports its end once only.
+    QMetaObject::invokeMethod(m_reply, &QNetworkReply::abort, Qt::QueuedConnection);
     m_reply->deleteLater();
     m_reply = nullptr;
 }

@@ -60,7 +60,11 @@ QString TargetFileName(const QString &url)
 
 QString NumberedName(const QString &name, qint32 counter)
 {
-    const qsizetype p = name.indexOf(u'.');
+    // Leading dots belong to the name (".profile" gives ".profile(1)").
+    qsizetype start = 0;
+    while (start < name.size() && name.at(start) == u'.')
+        ++start;
+    const qsizetype p = name.indexOf(u'.', start);
     const QString number = QStringLiteral("(%1)").arg(counter);
     if (p < 0)
         return name + number;

@@ -19,7 +19,8 @@ QString SafeFileName(const QString &name);
 inline constexpr int MaxNameBytes = 200;
 
 // The counter in parentheses before the first ".": photo.jpg with 1 gives
-// photo(1).jpg, a.tar.gz with 2 gives a(2).tar.gz, README with 3 README(3).
+// photo(1).jpg, a.tar.gz with 2 gives a(2).tar.gz, README with 3 README(3);
+// leading dots are part of the name: .profile with 1 gives .profile(1).
 QString NumberedName(const QString &name, qint32 counter);
 
 // Whether `path` names an existing file (hidden files too; folders do not count).
