@@ -65,7 +65,7 @@ public:
 
     SaveTransfer *transfer() const { return m_transfer; }
     // The File Exists question while it shows.
-    Form8 *existsDialog() const { return m_form8; }
+    Form8 *existsDialog() const;
 
     void Form_Activate();
     void Command1_Click();

@@ -21,7 +21,7 @@ namespace {
 // Reading stops after this long and goes on after pending events have run,
 // so a fast source never keeps the window from answering.
 constexpr int SliceMs = 20;
-constexpr qsizetype BlockSize = 1 << 20;
+constexpr qsizetype BlockSize = 256 << 10;
 
 QString folderOf(const QString &path)
 {
