@@ -78,9 +78,15 @@ void Form8::refillName()
 
 void Form8::Option1_Click(int index)
 {
-    if (index == 2)
+    if (index == 2) {
         refillName();
-    else
+        // Chosen with the arrow keys, the button takes the focus back after
+        // this click: the name box gets it once that is over.
+        QTimer::singleShot(0, this, [this] {
+            if (Option1[2]->isChecked())
+                refillName();
+        });
+    } else
         Text1->clear();
 }
 
