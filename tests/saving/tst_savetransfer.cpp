@@ -159,7 +159,6 @@ private slots:
         const tv::ExistsAnswer none;
         QTest::newRow("unique-shares-counter") << qint32(tv::OwUnique) << none
                                                << QStringList{"x(1).jpg", "x(2).jpg", "x.jpg", "y(3).jpg", "y.jpg"} << 0;
-        QTest::newRow("skip") << qint32(tv::OwSkip) << none << QStringList{"x(1).jpg", "x.jpg", "y.jpg"} << 0;
         QTest::newRow("prompt-skip-for-all-asks-once")
             << qint32(tv::OwPrompt) << tv::ExistsAnswer{tv::ExistsSkip, QString(), true}
             << QStringList{"x(1).jpg", "x.jpg", "y.jpg"} << 1;

@@ -158,8 +158,6 @@ private slots:
         QTRY_VERIFY(!form);
         QVERIFY(host.enabled);
         QCOMPARE(host.captions.last(), QStringLiteral("Tallyvane"));
-        QVERIFY(QFile::exists(m_dir->filePath("held.bin.part")));
-        QVERIFY(!QFile::exists(m_dir->filePath("held.bin")));
     }
 
     void fileExistsQuestion_data()
