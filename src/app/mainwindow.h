@@ -23,6 +23,7 @@ class QDialog;
 namespace tv {
 
 class LinkList;
+class SavingHost;
 class PictureBox;
 class StatusBar;
 class ToolButton;
@@ -170,7 +171,12 @@ signals:
     // A second start handed this address over (empty: only bring forward).
     void handOverReceived(const QString &address);
 
+public:
+    // Activation: a running transfer keeps its dialog in front.
+    void Form_Activate();
+
 protected:
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -197,6 +203,8 @@ private:
     // Addresses handed over while an earlier one still waits for Timer3.
     QStringList m_pendingHandOvers;
     QTimer *m_buildStall = nullptr;
+    // Last, so a transfer dialog still open goes before the rest of the window.
+    std::unique_ptr<SavingHost> m_savingHost;
 };
 
 } // namespace tv
