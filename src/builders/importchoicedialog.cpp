@@ -24,6 +24,13 @@ Form10::Form10(QWidget *parent) : QDialog(parent)
     layout->addWidget(Option1[1]);
     layout->addWidget(Option1[0]);
     layout->addWidget(Command1, 0, Qt::AlignHCenter);
+    // A window manager draws the caption in its own, often bold, font beside
+    // an icon and three buttons: a dialog only as wide as its contents would
+    // show the caption cut short.
+    QFont captionFont = font();
+    captionFont.setBold(true);
+    const QFontMetrics caption(captionFont);
+    layout->addStrut(caption.horizontalAdvance(windowTitle()) + 8 * caption.height());
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(Command1, &QPushButton::clicked, this, &Form10::Command1_Click);

@@ -26,6 +26,8 @@ enum Answer { NotAsked = -3, CloseBox = -1, BuildNew = 0, AppendTo = 1, OkUnchan
 
 // Whether the hourglass was up while the question was asked.
 bool g_waitCursorDuringQuestion = false;
+// Room for the caption beside the window manager's icon and buttons.
+bool g_captionFits = false;
 
 // Answers "Select Desired Action" the given way.
 std::unique_ptr<tvtest::ModalResponder> answerForm10(int answer)
@@ -34,6 +36,9 @@ std::unique_ptr<tvtest::ModalResponder> answerForm10(int answer)
     return std::make_unique<tvtest::ModalResponder>(QStringLiteral("Form10"), [answer](QDialog *d) {
         auto *form = static_cast<tv::Form10 *>(d);
         g_waitCursorDuringQuestion = QApplication::overrideCursor() != nullptr;
+        QFont bold = form->font();
+        bold.setBold(true);
+        g_captionFits = form->width() >= QFontMetrics(bold).horizontalAdvance(form->windowTitle()) + 100;
         if (answer == CloseBox) {
             form->reject();
             return;
@@ -168,6 +173,8 @@ void TestTextImport::clipboard()
         QCOMPARE(m_fx->form->append, answer == AppendTo);
     else
         QCOMPARE(m_fx->form->append, presetAppend);
+    if (answer != NotAsked)
+        QVERIFY(g_captionFits);
     if (message.isEmpty()) {
         QVERIFY(m_fx->boxes.shown().isEmpty());
         QCOMPARE(m_fx->countText(), QStringLiteral("%1 links found").arg(expected.size()));
