@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/linklist.h"
+#include "app/urlbuildsession.h"
 #include "builders/filters.h"
 #include "builders/filtersdialog.h"
 #include "builders/urldialog.h"
@@ -165,8 +166,8 @@ void TestUrlBuild::navigationErrorMessage()
     auto page = buildFromDialog(P, append);
     QVERIFY(page);
     page->fireNavigateError(status);
-    QVERIFY(m_form->navError);
-    QCOMPARE(m_form->navErrorText, errorText);
+    QVERIFY(m_form->urlBuild().navigationError());
+    QCOMPARE(m_form->urlBuild().navigationErrorText(), errorText);
     // The browser ends on its own error page; its links are not harvested.
     page->doc = makeDocument(P, {P + "error-page-link"});
     page->fireDocumentComplete();
@@ -184,8 +185,8 @@ void TestUrlBuild::navigationErrorMessage()
     // The next build starts without the old error.
     auto next = buildFromDialog(P, true);
     QVERIFY(next);
-    QVERIFY(!m_form->navError);
-    QCOMPARE(m_form->navErrorText, QString());
+    QVERIFY(!m_form->urlBuild().navigationError());
+    QCOMPARE(m_form->urlBuild().navigationErrorText(), QString());
     next->doc = makeDocument(P, {P + "fresh"});
     next->fireDocumentComplete();
     QCOMPARE(m_form->List1->Items().last(), P + "fresh");
@@ -200,7 +201,7 @@ void TestUrlBuild::frameCompletionAndErrorsDoNotEndBuild()
     page->fireNavigateError(404, "frame-7");
     page->doc = makeDocument(P, {P + "a"});
     page->fireDocumentComplete("frame-7");
-    QVERIFY(!m_form->navError);
+    QVERIFY(!m_form->urlBuild().navigationError());
     QVERIFY(m_form->wb2);
     QVERIFY(!m_form->FormEnabled());
     QCOMPARE(m_form->List1->ListCount(), 0);
@@ -338,7 +339,7 @@ void TestUrlBuild::stalledLoadEnds()
 {
     m_form->Form_Load();
     fill({P + "kept"});
-    m_form->buildStallMs = 300;
+    m_form->urlBuild().stallMs = 300;
     auto page = buildFromDialog(P, false);
     QVERIFY(page);
     QTRY_COMPARE_WITH_TIMEOUT(m_boxes->shown().size(), 1, 5000);
