@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 
 #include "app/addlinkdialog.h"
+#include "app/busypointer.h"
 #include "app/searchdialog.h"
 #include "app/linklist.h"
 #include "app/listsearch.h"
@@ -39,25 +40,6 @@ void storeLastUsedSaveFolder(CRegSettings &settings, const QString &path)
     settings.SaveSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"), path);
 }
 
-// The hourglass for the length of a command, taken down at most once.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { release(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-    void release()
-    {
-        if (m_on)
-            QApplication::restoreOverrideCursor();
-        m_on = false;
-    }
-
-private:
-    bool m_on = true;
-};
-
 // Adds the links of one import. When the list already holds entries the user
 // is asked once, before the first link, whether to append or start anew.
 void addImportedLinks(Form1 &form, const QStringList &links, const std::function<void()> &beforeQuestion)
@@ -73,8 +55,7 @@ void addImportedLinks(Form1 &form, const QStringList &links, const std::function
         if (!form.append)
             form.List1->Clear();
     }
-    const int added = form.List1->AppendMany(links);
-    reportListFull(&form, links.size() - added);
+    reportListFull(&form, appendWhatFits(*form.List1, links, links.size()));
 }
 
 } // namespace
@@ -107,7 +88,7 @@ void Form1::mnufFile_Click()
     if (path.isEmpty())
         return;
 
-    WaitCursor wait;
+    BusyPointer wait;
     storeLastUsedSaveFolder(settings(), path);
 
     QFile file(path);
@@ -157,8 +138,7 @@ void Form1::mnufSeq_Click()
         if (!dialog.Append())
             List1->Clear();
         // Only what fits is made: a run up to the largest number stays quick.
-        const int added = List1->AppendMany(dialog.sequence().links(List1->Room()));
-        leftOut = dialog.sequence().count() - added;
+        leftOut = appendWhatFits(*List1, dialog.sequence().links(List1->Room()), dialog.sequence().count());
     }
     List1->RefreshExtent();
     ShowCount();
@@ -174,7 +154,7 @@ void Form1::mnufsavlst_Click()
         return;
     storeLastUsedSaveFolder(settings(), path);
 
-    WaitCursor wait;
+    BusyPointer wait;
     const ListExportResult result = SaveListToFile(path, List1->Items());
     wait.release();
     if (!result.ok) {
