@@ -23,6 +23,7 @@ class QDialog;
 namespace tv {
 
 class LinkList;
+class SavingHost;
 class PictureBox;
 class UrlBuildSession;
 class StatusBar;
@@ -168,7 +169,12 @@ signals:
     // A second start handed this address over (empty: only bring forward).
     void handOverReceived(const QString &address);
 
+public:
+    // Activation: a running transfer keeps its dialog in front.
+    void Form_Activate();
+
 protected:
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -192,6 +198,8 @@ private:
     bool m_formEnabled = true;
     bool m_unloaded = false;
     UrlBuildSession *m_build;
+    // Last, so a transfer dialog still open goes before the rest of the window.
+    std::unique_ptr<SavingHost> m_savingHost;
 };
 
 } // namespace tv

@@ -165,7 +165,7 @@ private slots:
             QVERIFY(tv::SaveListToFile(path, items).ok);
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(tv::scanLinkFile(tv::decodeListText(file.readAll()).text).links, readBack);
+            QCOMPARE(tv::scanLinkFile(file).links, readBack);
         }
     }
 };

@@ -1,10 +1,8 @@
-// The rules of list building, each as one table: the link rule, the list
-// file reader and decoding, the clipboard lines, the filters, the harvest
-// walk, the sequence and the navigation-error texts.
+// The rules of list building, each as one table: the filters, the harvest
+// walk, the sequence and the navigation-error texts. (The link rule and the
+// list file reader have a test of their own.)
 #include "builders/filters.h"
-#include "builders/linkfilereader.h"
 #include "builders/linkharvest.h"
-#include "builders/linktext.h"
 #include "builders/navigationerrors.h"
 #include "builders/pathpart.h"
 #include "builders/sequencelist.h"
@@ -26,16 +24,6 @@ namespace {
 
 const QStringList none;
 
-// Items of a list file, in order.
-QStringList readerItems(const QString &text)
-{
-    LinkFileReader reader(text);
-    QStringList items;
-    while (!reader.atEnd() && items.size() < 100)
-        items.append(reader.next());
-    return items;
-}
-
 } // namespace
 
 class TestListRules : public QObject
@@ -43,62 +31,6 @@ class TestListRules : public QObject
     Q_OBJECT
 
 private slots:
-    void linkRule()
-    {
-        for (const auto &[text, link] : {std::pair{"http://a.example/", true}, {"HTTP://A", true}, {"Ftp://f", true},
-                                        {"httpx", true}, {"htt", false}, {"", false}, {" http://a", false}})
-            QVERIFY2(IsLinkText(QLatin1String(text)) == link, text);
-    }
-
-    void reader()
-    {
-        const std::pair<QString, QStringList> rows[] = {
-            {"http://a\r\nhttp://b\r\n", {"http://a", "http://b"}},
-            // A lone CR ends an item too: a URL never holds a raw line break.
-            {"http://a\rhttp://b\nhttp://c", {"http://a", "http://b", "http://c"}},
-            {"http://a,word\r\n", {"http://a", "word"}},
-            {"   \thttp://a  \r\n", {"http://a  "}},
-            {"\"http://a/x,y\"\r\n", {"http://a/x,y"}},
-            {"\"http://a\"junk,http://b", {"http://a", "http://b"}},
-            {"\"http://a,b\r\nhttp://c", {"http://a,b", "http://c"}},
-            {"\r\n\r\nhttp://a,,http://b", {"", "", "http://a", "", "http://b"}},
-        };
-        for (const auto &[text, items] : rows)
-            QCOMPARE(readerItems(text), items);
-        // The scan keeps the links up to the first item that is none.
-        const LinkFileScan bad = scanLinkFile(u"http://a\r\nhttp://b,word\r\nhttp://c");
-        QCOMPARE(bad.links, QStringList({"http://a", "http://b"}));
-        QVERIFY(bad.badItem);
-        QCOMPARE(bad.badText, QStringLiteral("word"));
-        const LinkFileScan good = scanLinkFile(u"\r\n,,http://a\r\n\r\n ftp://b");
-        QCOMPARE(good.links, QStringList({"http://a", "ftp://b"}));
-        QVERIFY(!good.badItem);
-    }
-
-    void decoding()
-    {
-        // One stray byte, or a sequence cut off at the end, makes the whole
-        // file Latin-1: every byte stays a character.
-        const std::tuple<QByteArray, QString, bool> rows[] = {
-            {"http://a/\xc3\xa9t\xc3\xa9", QString::fromUtf8("http://a/\u00e9t\u00e9"), false},
-            {"http://a/\xc3\xa9\r\nhttp://b/\xe9", QString::fromUtf8("http://a/\u00c3\u00a9\r\nhttp://b/\u00e9"), true},
-            {"http://a\xc3", QString::fromUtf8("http://a\u00c3"), true},
-        };
-        for (const auto &[bytes, text, fallback] : rows) {
-            const DecodedText decoded = decodeListText(bytes);
-            QCOMPARE(decoded.text, text);
-            QCOMPARE(decoded.latin1Fallback, fallback);
-        }
-    }
-
-    void clipboardLines()
-    {
-        // Lines end at CR LF or LF, a lone CR stays; lines are not trimmed.
-        const QString text = QStringLiteral(" http://a\r\nhttp://b \nx\ry\r\n\r\nftp://c\r\n");
-        QCOMPARE(splitClipboardLines(text), QStringList({" http://a", "http://b ", "x\ry", "", "ftp://c"}));
-        QCOMPARE(clipboardLinks(text), QStringList({"http://b ", "ftp://c"}));
-    }
-
     void filters()
     {
         QCOMPARE(Filters::extensionOf("Pictures - jpg"), QStringLiteral("jpg"));

@@ -5,6 +5,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 namespace tvtest {
 
 HttpServer::HttpServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
@@ -65,11 +67,43 @@ void HttpServer::onReadyRead(QTcpSocket *socket)
 
 void HttpServer::answer(QTcpSocket *socket, const Response &response)
 {
-    const QByteArray reason = response.status == 200 ? "OK" : response.status == 404 ? "Not Found" : "Status";
-    socket->write("HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason + "\r\nContent-Type: " +
-                  response.contentType + "\r\nContent-Length: " + QByteArray::number(response.body.size()) +
-                  "\r\nConnection: close\r\nCache-Control: no-store\r\n\r\n" + response.body);
-    socket->disconnectFromHost();
+    static const QHash<int, QByteArray> reasons{{200, "OK"}, {302, "Found"}, {404, "Not Found"},
+                                                {500, "Internal Server Error"}};
+    const QByteArray reason = reasons.value(response.status, "Status");
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason + "\r\nContent-Type: " +
+                      response.contentType + "\r\n";
+    if (!response.omitLength) {
+        const qint64 length = response.declaredLength >= 0 ? response.declaredLength : response.body.size();
+        head += "Content-Length: " + QByteArray::number(length) + "\r\n";
+    }
+    head += "Connection: close\r\nCache-Control: no-store\r\n";
+    for (const auto &[name, value] : response.headers)
+        head += name + ": " + value + "\r\n";
+    socket->write(head + "\r\n" + (response.cutAfter >= 0 ? response.body.left(response.cutAfter) : response.body));
+    switch (response.end) {
+    case Response::End::Close:
+        socket->disconnectFromHost();
+        break;
+    case Response::End::Reset:
+        if (socket->flush(), socket->bytesToWrite() == 0)
+            reset(socket);
+        else
+            connect(socket, &QTcpSocket::bytesWritten, socket, [socket] {
+                if (socket->bytesToWrite() == 0)
+                    reset(socket);
+            });
+        break;
+    case Response::End::Hold:
+        break; // open until the client or the server goes
+    }
+}
+
+void HttpServer::reset(QTcpSocket *socket)
+{
+    // No lingering: closing sends a reset instead of an orderly end.
+    const linger now{1, 0};
+    ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+    socket->abort();
 }
 
 } // namespace tvtest

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
+#include <QPair>
 #include <QObject>
 #include <QString>
 
@@ -11,8 +13,8 @@ class QTcpSocket;
 namespace tvtest {
 
 // A small HTTP/1.1 server on 127.0.0.1 for tests: a fixed answer per path,
-// optionally late. Every answer closes its connection; paths without a route
-// answer 404.
+// optionally late, cut short, misstating its length or ended by a reset.
+// Paths without a route answer 404.
 //
 //   tvtest::HttpServer server;
 //   QVERIFY(server.listen());
@@ -29,6 +31,15 @@ public:
         QByteArray contentType = "text/html";
         QByteArray body;
         int delayMs = 0; // wait this long before the headers
+        QList<QPair<QByteArray, QByteArray>> headers = {}; // extra headers
+        // How the body is sent: announced with its own length unless
+        // declaredLength says otherwise (-1) or omitLength drops the header;
+        // cut at cutAfter bytes (-1: whole), then ended as `end` says.
+        enum class End { Close, Reset, Hold };
+        qint64 declaredLength = -1;
+        bool omitLength = false;
+        qint64 cutAfter = -1;
+        End end = End::Close;
     };
 
     explicit HttpServer(QObject *parent = nullptr);
@@ -49,6 +60,7 @@ public:
 private:
     void onReadyRead(QTcpSocket *socket);
     static void answer(QTcpSocket *socket, const Response &response);
+    static void reset(QTcpSocket *socket);
 
     QTcpServer *m_server;
     QHash<QString, Response> m_routes;
