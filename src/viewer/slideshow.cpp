@@ -1,6 +1,6 @@
 #include "viewer/slideshow.h"
 
-#include "settings/cregsettings.h"
+#include "settings/settingsstore.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

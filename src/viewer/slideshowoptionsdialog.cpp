@@ -1,6 +1,6 @@
 #include "viewer/slideshowoptionsdialog.h"
 
-#include "winsupport/help.h"
+#include "winsupport/helpwindow.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

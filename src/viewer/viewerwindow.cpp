@@ -1,6 +1,6 @@
 #include "viewer/viewerwindow.h"
 
-#include "winsupport/frmabt.h"
+#include "winsupport/aboutdialog.h"
 
 #include <QUrl>
 

@@ -2,7 +2,7 @@
 // pages of our own server. Times are those at which the server saw each
 // page asked for; their bounds are generous, the order is not.
 #include "platform/cdpcomponent.h"
-#include "settings/cregsettings.h"
+#include "settings/settingsstore.h"
 #include "support/browserprobe.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"
@@ -153,8 +153,7 @@ class TestBrowserSlideshow : public QObject
 private slots:
     void initTestCase()
     {
-        CRegSettings::program().SaveSetting(QStringLiteral("Browser"), QStringLiteral("Headless"), QStringLiteral("1"));
-        m_browser = std::make_unique<CdpBrowserComponent>();
+        m_browser = std::make_unique<CdpBrowserComponent>(BrowserChoice::find({}, {}, true));
         try {
             m_browser->createWindow();
         } catch (const BrowserError &e) {

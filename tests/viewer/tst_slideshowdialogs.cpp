@@ -1,10 +1,10 @@
 // "Slide Show Options" and "Slideshow Paused": what they show of the stored
 // options, and the answer every way of leaving them gives.
-#include "settings/cregsettings.h"
+#include "settings/settingsstore.h"
 #include "support/testenv.h"
 #include "viewer/slideshowoptionsdialog.h"
 #include "viewer/slideshowpauseddialog.h"
-#include "winsupport/help.h"
+#include "winsupport/helpwindow.h"
 
 #include <QComboBox>
 #include <QPushButton>
