@@ -414,15 +414,12 @@ private slots:
     {
         m_browser->addWindow(QStringLiteral("http://127.0.0.1/open")); // never taken for the tour
         Form1 &f = loadForm();
-        for (int click = 1; click <= 2; ++click) {
-            f.mnuhelptour_Click();
-            QCOMPARE(m_browser->created.size(), 1);
-            QCOMPARE(m_browser->created.first()->navigations,
-                     QStringList(click, QStringLiteral("http://www.example.com/TallyvaneTour/tour1.shtml")));
-        }
+        f.mnuhelptour_Click();
+        f.mnuhelptour_Click(); // the same window again
+        QCOMPARE(m_browser->created.size(), 1);
         auto tour = m_browser->created.first();
-        QCOMPARE(f.webbrowser3, std::static_pointer_cast<tv::BrowserWindow>(tour));
-        QVERIFY(tour->m_visible && f.openedone && !f.webbrowser1);
+        QCOMPARE(tour->navigations, QStringList(2, QStringLiteral("http://www.example.com/TallyvaneTour/tour1.shtml")));
+        QVERIFY(tour->m_visible && f.webbrowser3 == tour && f.openedone && !f.webbrowser1);
         tour->fireQuit();
         QVERIFY(!f.webbrowser3 && !f.openedone);
     }

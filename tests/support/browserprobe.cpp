@@ -1,9 +1,6 @@
 #include "support/browserprobe.h"
 
 #include "platform/cdpbrowser.h"
-#include "platform/cdpcomponent.h"
-
-#include <QTest>
 
 namespace tvtest {
 
@@ -51,25 +48,6 @@ int BrowserEventLog::lastProgress() const
 bool processRuns(qint64 pid)
 {
     return tv::processIsRunning(pid);
-}
-
-std::unique_ptr<tv::CdpBrowserComponent> startHeadlessDesktop(QString *whyNot)
-{
-    auto browser = std::make_unique<tv::CdpBrowserComponent>(tv::BrowserChoice::find({}, {}, true));
-    try {
-        browser->createWindow();
-    } catch (const tv::BrowserError &e) {
-        *whyNot = QStringLiteral("No Chromium-family browser could be started: %1").arg(QString::fromUtf8(e.what()));
-        return nullptr;
-    }
-    return browser;
-}
-
-bool endBrowsers(tv::CdpBrowserComponent &browser)
-{
-    const qint64 pid = browser.desktopProcessId();
-    browser.shutdown(); // started headless, so it ends with the test
-    return !pid || QTest::qWaitFor([pid] { return !processRuns(pid); }, 10000);
 }
 
 } // namespace tvtest

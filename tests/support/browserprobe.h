@@ -6,10 +6,6 @@
 
 #include <memory>
 
-namespace tv {
-class CdpBrowserComponent;
-}
-
 namespace tvtest {
 
 // Records the events of one browser window as short lines, in order:
@@ -32,11 +28,5 @@ public:
 
 // True while a process with this id exists.
 bool processRuns(qint64 pid);
-
-// A component whose desktop browser runs headless and has been started;
-// none, with the reason in *whyNot, when no browser can be started.
-std::unique_ptr<tv::CdpBrowserComponent> startHeadlessDesktop(QString *whyNot);
-// Ends what the component started and waits until its desktop browser has gone.
-bool endBrowsers(tv::CdpBrowserComponent &browser);
 
 } // namespace tvtest

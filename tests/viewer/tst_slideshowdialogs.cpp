@@ -9,120 +9,76 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTextBrowser>
 
 using namespace tv;
-
-namespace {
-
-enum class Leave { Start, Cancel, Esc, CloseButton };
-
-void leave(QDialog &dialog, Leave how, QPushButton *start, QPushButton *cancel)
-{
-    dialog.show();
-    switch (how) {
-    case Leave::Start: start->click(); break;
-    case Leave::Cancel: cancel->click(); break;
-    case Leave::Esc: QTest::keyClick(&dialog, Qt::Key_Escape); break;
-    case Leave::CloseButton: dialog.close(); break;
-    }
-    QVERIFY(!dialog.isVisible());
-}
-
-} // namespace
 
 class TestSlideshowDialogs : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void cleanup() { delete HelpWindow::instance(); }
-
     void optionsShowTheStoredValues_data()
     {
-        QTest::addColumn<QString>("interval");
-        QTest::addColumn<QString>("include");
-        QTest::addColumn<QString>("wait");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<bool>("justSelected");
-        QTest::addColumn<bool>("fromLoadComplete");
-        QTest::newRow("nothing-stored") << QString() << QString() << QString() << "4" << true << true;
-        QTest::newRow("all-from-load-start") << "120" << "0" << "0" << "120" << false << false;
-        QTest::newRow("hand-edited-out-of-range") << "500" << "True" << "1" << "120" << true << true;
-        QTest::newRow("not-a-number") << "soon" << "1" << "0" << "1" << true << false;
+        QTest::addColumn<QStringList>("stored"); // Interval, Include Files, Wait; empty: none stored
+        QTest::addColumn<SlideshowOptions>("shown");
+        QTest::newRow("nothing-stored") << QStringList{} << SlideshowOptions{4, true, true};
+        QTest::newRow("all-from-load-start") << QStringList{"120", "0", "0"} << SlideshowOptions{120, false, false};
+        QTest::newRow("hand-edited") << QStringList{"500", "True", "1"} << SlideshowOptions{120, true, true};
     }
     void optionsShowTheStoredValues()
     {
-        QFETCH(QString, interval);
-        QFETCH(QString, include);
-        QFETCH(QString, wait);
-        QFETCH(QString, shown);
-        QFETCH(bool, justSelected);
-        QFETCH(bool, fromLoadComplete);
+        QFETCH(QStringList, stored);
+        QFETCH(SlideshowOptions, shown);
         CRegSettings settings = CRegSettings::program();
         settings.DeleteSetting(QStringLiteral("slideshow"));
         const QStringList keys{QStringLiteral("Interval"), QStringLiteral("Include Files"), QStringLiteral("Wait")};
-        const QStringList values{interval, include, wait};
-        for (int i = 0; i < 3; ++i)
-            if (!values[i].isNull())
-                settings.SaveSetting(QStringLiteral("slideshow"), keys[i], values[i]);
-
+        for (int i = 0; i < stored.size(); ++i)
+            settings.SaveSetting(QStringLiteral("slideshow"), keys[i], stored[i]);
         Form6 dialog(SlideshowOptions::load(settings));
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Slide Show Options"));
         QCOMPARE(dialog.Combo1->count(), 120);
-        QCOMPARE(dialog.Combo1->itemText(0), QStringLiteral("1"));
-        QCOMPARE(dialog.Combo1->currentText(), shown);
-        QCOMPARE(dialog.Option1[1]->isChecked(), justSelected);
-        QCOMPARE(dialog.Option1[0]->isChecked(), !justSelected);
-        QCOMPARE(dialog.Option2[0]->isChecked(), fromLoadComplete);
-        QCOMPARE(dialog.Option2[0]->text(), QStringLiteral("From load comlpete"));
-        QCOMPARE(dialog.Option2[1]->isChecked(), !fromLoadComplete);
+        QCOMPARE(dialog.Combo1->currentText(), QString::number(shown.interval));
+        QVERIFY(dialog.Option1[shown.justSelected ? 1 : 0]->isChecked());
+        QVERIFY(dialog.Option2[shown.fromLoadComplete ? 0 : 1]->isChecked());
     }
 
-    void optionsAnswer_data()
+    void leaving_data()
     {
-        QTest::addColumn<int>("how");
-        QTest::newRow("start") << int(Leave::Start);
-        QTest::newRow("cancel") << int(Leave::Cancel);
-        QTest::newRow("esc-is-cancel") << int(Leave::Esc);
-        QTest::newRow("close-button-is-cancel") << int(Leave::CloseButton);
+        QTest::addColumn<bool>("paused"); // Form7, else Form6
+        QTest::addColumn<int>("how");     // 0 the first button, 1 the other, 2 Esc, 3 the close button
+        const char *ways[] = {"go-on", "other", "esc", "close"};
+        for (bool paused : {false, true})
+            for (int how = 0; how < 4; ++how)
+                QTest::addRow("%s-%s", paused ? "paused" : "options", ways[how]) << paused << how;
     }
-    void optionsAnswer()
+    void leaving()
     {
+        QFETCH(bool, paused);
         QFETCH(int, how);
-        Form6 dialog(SlideshowOptions{});
-        dialog.Combo1->setCurrentIndex(119);
-        dialog.Option1[0]->setChecked(true);
-        dialog.Option2[1]->setChecked(true);
-        leave(dialog, Leave(how), dialog.Command3, dialog.Command1);
-        const bool started = Leave(how) == Leave::Start;
-        QCOMPARE(dialog.canceled, !started);
-        QCOMPARE(dialog.result().has_value(), started);
-        if (started) {
-            QCOMPARE(*dialog.result(), (SlideshowOptions{120, false, false}));
-            QCOMPARE(dialog.incl, qint16(0));
-            QCOMPARE(dialog.whentochange, qint16(0));
+        Form6 options(SlideshowOptions{});
+        options.Combo1->setCurrentIndex(119);
+        options.Option1[0]->setChecked(true);
+        options.Option2[1]->setChecked(true);
+        Form7 pausedDialog;
+        QDialog &dialog = paused ? static_cast<QDialog &>(pausedDialog) : options;
+        QPushButton *buttons[] = {paused ? pausedDialog.Command1 : options.Command3,
+                                  paused ? pausedDialog.Command2 : options.Command1};
+        dialog.show();
+        if (how < 2)
+            buttons[how]->click();
+        else if (how == 2)
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        else
+            dialog.close();
+        QVERIFY(!dialog.isVisible());
+        if (paused)
+            QCOMPARE(pausedDialog.ss_resume, how == 0);
+        else
+            QCOMPARE(options.result(), how == 0 ? std::optional(SlideshowOptions{120, false, false}) : std::nullopt);
+        if (!paused && how == 1) { // Help first, at its own page
+            options.Command2->click();
+            QVERIFY(HelpWindow::instance()->source().path().endsWith(QStringLiteral("topic19.html")));
+            delete HelpWindow::instance();
         }
-    }
-
-    void optionsHelp()
-    {
-        Form6 dialog(SlideshowOptions{});
-        dialog.Command2->click();
-        QVERIFY(HelpWindow::instance());
-        QVERIFY(HelpWindow::instance()->source().path().endsWith(QStringLiteral("topic19.html")));
-        QVERIFY(!dialog.result());
-    }
-
-    void pausedAnswer_data() { optionsAnswer_data(); }
-    void pausedAnswer()
-    {
-        QFETCH(int, how);
-        Form7 dialog;
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Slideshow Paused"));
-        QVERIFY(dialog.Command1->isDefault());
-        leave(dialog, Leave(how), dialog.Command1, dialog.Command2);
-        QCOMPARE(dialog.ss_resume, Leave(how) == Leave::Start);
     }
 };
 
