@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-websockets-dev libgl-dev
   libbenchmark-dev
   chromium xvfb xauth fonts-dejavu-core
+  curl
 )
 
 missing=()

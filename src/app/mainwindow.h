@@ -25,6 +25,7 @@ class QDialog;
 namespace tv {
 
 class LinkList;
+class SavingHost;
 class PictureBox;
 class StatusBar;
 class ToolButton;
@@ -195,7 +196,12 @@ signals:
     // A second start handed this address over (empty: only bring forward).
     void handOverReceived(const QString &address);
 
+public:
+    // Activation: a running transfer keeps its dialog in front.
+    void Form_Activate();
+
 protected:
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -228,6 +234,8 @@ private:
     QTimer *m_buildStall = nullptr;
     std::unique_ptr<SlideshowHost> m_slideshowHost;
     std::unique_ptr<Slideshow> m_slideshow;
+    // Last, so a transfer dialog still open goes before the rest of the window.
+    std::unique_ptr<SavingHost> m_savingHost;
 };
 
 } // namespace tv
