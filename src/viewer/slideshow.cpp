@@ -205,6 +205,7 @@ void Slideshow::viewerQuit()
     if (m_state == State::Idle || m_state == State::Options)
         return; // no run yet: the options dialog still owns the button
     finish();
+    m_host.showCount(); // a run had emptied it
 }
 
 Slideshow::Wait Slideshow::waitWhileBusy(const BrowserWindowPtr &viewer)
