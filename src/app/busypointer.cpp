@@ -10,6 +10,14 @@ void showBusyPointer()
         QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
+void showArrowHourglass()
+{
+    if (QApplication::overrideCursor())
+        QApplication::changeOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+}
+
 void clearBusyPointer()
 {
     while (QApplication::overrideCursor())

@@ -6,6 +6,9 @@ namespace tv {
 
 // Shows the hourglass unless a pointer of ours is up already.
 void showBusyPointer();
+// The arrow with the hourglass (the viewer loading a link), in place of a
+// pointer of ours that is up already.
+void showArrowHourglass();
 // Takes every pointer of ours down: the normal pointer is back.
 void clearBusyPointer();
 

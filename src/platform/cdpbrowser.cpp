@@ -22,12 +22,7 @@
 
 namespace tv {
 
-namespace {
-
-// Waits up to timeoutMs for `done`, checking every few milliseconds and
-// letting events run meanwhile.
-template<typename Done>
-bool waitUntil(Done done, int timeoutMs)
+bool waitUntil(const std::function<bool()> &done, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
@@ -40,8 +35,6 @@ bool waitUntil(Done done, int timeoutMs)
     }
     return true;
 }
-
-} // namespace
 
 bool processIsRunning(qint64 pid)
 {

@@ -1,6 +1,6 @@
 // The main window: settings at load, the modal wrapping, the list's rules,
-// availability and the status rule, opening a link, Esc, closing, the
-// hand-over queue.
+// availability and the status rule, opening a link, the slideshow refusal,
+// the tour window, closing, the hand-over queue.
 #include "app/commandavailability.h"
 #include "app/linklist.h"
 #include "app/mainwindow.h"
@@ -179,6 +179,61 @@ private slots:
             f.Timer1_Timer();
             QCOMPARE(statusPanel(), kept);
         }
+    }
+
+    void slideshowRefusesClicksOnTheList()
+    {
+        Form1 &f = loadForm();
+        f.List1->AppendMany(links(2));
+        f.List1->setListIndex(0);
+        f.Buttons(QStringLiteral("slideshow"))->setValue(1);
+        f.List1_DblClick();
+        f.List1_MouseUp(Qt::LeftButton, Qt::NoModifier, 1, 1);
+        f.List1_MouseUp(Qt::RightButton, Qt::NoModifier, 1, 1);
+        QCOMPARE(m_boxes->shown().size(), 2);
+        const MessageBoxRequest &r = m_boxes->shown().first();
+        QCOMPARE(r.title, QStringLiteral("Slideshow in Progress"));
+        QCOMPARE(r.text, QStringLiteral("You have a slideshow in progress. Please stop the slideshow before performing any other tasks."));
+        QCOMPARE(r.icon, tv::MsgIcon::Exclamation);
+        QVERIFY(m_browser->created.isEmpty());
+    }
+
+    void openSelectedLinkAdoptsTheLastPageWindow()
+    {
+        auto folder = m_browser->addWindow(QStringLiteral("file:///home"), false);
+        auto first = m_browser->addWindow(QStringLiteral("http://127.0.0.1/one"));
+        auto second = m_browser->addWindow(QStringLiteral("http://127.0.0.1/two"));
+        Form1 &f = loadForm();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.List1->AppendMany(links(3));
+        // The item nearest to the pointer is the one opened.
+        const QRect item1 = f.List1->visualRect(f.List1->model()->index(1, 0));
+        QCursor::setPos(f.List1->viewport()->mapToGlobal(item1.center()));
+        f.mnufileopen_Click();
+        QCOMPARE(f.webbrowser1, std::static_pointer_cast<tv::BrowserWindow>(second));
+        QCOMPARE(second->navigations, QStringList{QStringLiteral("http://127.0.0.1/page1")});
+        QVERIFY(first->navigations.isEmpty());
+        QVERIFY(!f.openedone);
+        QVERIFY(!f.openRequest());
+        QVERIFY(second->m_visible);
+
+        // The viewer closed by the user is forgotten.
+        second->fireQuit();
+        QVERIFY(!f.webbrowser1);
+    }
+
+    void tourOpensAWindowOfItsOwn()
+    {
+        m_browser->addWindow(QStringLiteral("http://127.0.0.1/open")); // never taken for the tour
+        Form1 &f = loadForm();
+        f.mnuhelptour_Click();
+        f.mnuhelptour_Click(); // the same window again
+        QCOMPARE(m_browser->created.size(), 1);
+        auto tour = m_browser->created.first();
+        QCOMPARE(tour->navigations, QStringList(2, QStringLiteral("http://www.example.com/TallyvaneTour/tour1.shtml")));
+        QVERIFY(tour->m_visible && f.webbrowser3 == tour && f.openedone && !f.webbrowser1);
+        tour->fireQuit();
+        QVERIFY(!f.webbrowser3 && !f.openedone);
     }
 
     void closeAsksOnlyWhenABrowserWasOpened()

@@ -199,6 +199,12 @@ private slots:
                                                                      {"errorText", "net::ERR_ABORTED"}, {"isDownload", true}}},
                                               {"url", zip}}}
             << QStringList{"before " + zip, "end", "error top " + zip + " 800c0008", "complete top " + zip} << false;
+        // The page the program navigates away from commits and loads a moment later.
+        QTest::newRow("late-load-of-the-page-being-replaced-is-ignored")
+            << true
+            << QList<QJsonObject>{started("P", "L1", a), clear, QJsonObject{{"navigate", "http://h.test/b"}},
+                                  committed("P", "L1", a), lifecycle("P", "L1", "load"), started("P", "L2", "http://h.test/b")}
+            << QStringList{"before http://h.test/b"} << true;
         // A late load for the replaced frame document, then the new one's twice.
         // The user's own jump reports nothing; the program's completes.
         const QJsonObject jump = ev("Page.frameStartedNavigating", {{"frameId", "P"}, {"loaderId", "L1"},

@@ -89,6 +89,12 @@ private slots:
         progress.setTextOnly(true);
         QVERIFY(!panel->hasPicture());
         QCOMPARE(panel->text(), QStringLiteral("3 links found"));
+        // Back to the bar, then an empty text takes the bar's place too.
+        progress.setTextOnly(false);
+        QVERIFY(panel->hasPicture());
+        panel->setPanelText(QString());
+        progress.setTextOnly(true);
+        QVERIFY(panel->pixmap().isNull());
     }
 
     void errorsCarryNumberSourceAndDescription()
