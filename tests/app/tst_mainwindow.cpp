@@ -191,7 +191,7 @@ private slots:
         f.List1_MouseUp(Qt::LeftButton, Qt::NoModifier, 1, 1);
         f.List1_MouseUp(Qt::RightButton, Qt::NoModifier, 1, 1);
         QCOMPARE(m_boxes->shown().size(), 2);
-        const MessageBoxRequest &r = m_boxes->shown().first();
+        const tv::MessageBoxRequest &r = m_boxes->shown().first();
         QCOMPARE(r.title, QStringLiteral("Slideshow in Progress"));
         QCOMPARE(r.text, QStringLiteral("You have a slideshow in progress. Please stop the slideshow before performing any other tasks."));
         QCOMPARE(r.icon, tv::MsgIcon::Exclamation);

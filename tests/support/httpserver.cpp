@@ -55,7 +55,9 @@ void HttpServer::onReadyRead(QTcpSocket *socket)
     const QList<QByteArray> requestLine = buffer.left(buffer.indexOf("\r\n")).split(' ');
     const QString path = QString::fromLatin1(requestLine.value(1)).section(u'?', 0, 0);
     ++m_hits[path];
-    Response response = m_routes.value(path, Response{404, "text/html", "<html><body><h1>Not Found</h1></body></html>"});
+    const Handler handler = m_routes.value(path);
+    Response response = handler ? handler({requestLine.value(0), path})
+                                : Response{404, "text/html", "<html><body><h1>Not Found</h1></body></html>"};
     if (requestLine.value(0) == "HEAD")
         response.body.clear();
     const QPointer<QTcpSocket> guard(socket);

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class QTcpServer;
 class QTcpSocket;
 
@@ -20,11 +22,17 @@ namespace tvtest {
 //   QVERIFY(server.listen());
 //   server.route("/a.html", {200, "text/html", "<a href=b.html>b</a>"});
 //   server.route("/slow", {200, "text/html", "late", /*delayMs*/ 2000});
+//   server.route("/now", [](const auto &) { return HttpServer::Response{200, "text/plain", "made now"}; });
 //   browser->navigate(server.url("/a.html"));   // "http://127.0.0.1:<port>/a.html"
 class HttpServer final : public QObject
 {
     Q_OBJECT
 public:
+    struct Request
+    {
+        QByteArray method;
+        QString path; // without the query
+    };
     struct Response
     {
         int status = 200;
@@ -50,7 +58,13 @@ public:
     // "http://127.0.0.1:<port><path>"
     QString url(const QString &path) const;
 
-    void route(const QString &path, const Response &response) { m_routes.insert(path, response); }
+    using Handler = std::function<Response(const Request &)>;
+    void route(const QString &path, const Response &response)
+    {
+        m_routes.insert(path, [response](const Request &) { return response; });
+    }
+    // An answer made when asked.
+    void route(const QString &path, Handler handler) { m_routes.insert(path, std::move(handler)); }
     // How many requests reached `path` so far.
     int hits(const QString &path) const { return m_hits.value(path); }
 
@@ -63,7 +77,7 @@ private:
     static void reset(QTcpSocket *socket);
 
     QTcpServer *m_server;
-    QHash<QString, Response> m_routes;
+    QHash<QString, Handler> m_routes;
     QHash<QString, int> m_hits;
 };
 
