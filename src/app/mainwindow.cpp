@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 
+#include "app/commandavailability.h"
 #include "app/linklist.h"
+#include "app/urlbuildsession.h"
 #include "builders/filters.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
@@ -28,7 +30,8 @@ QString idleBanner()
 }
 
 
-Form1::Form1(BrowserComponent *browser, QWidget *parent) : QMainWindow(parent), m_browser(browser)
+Form1::Form1(BrowserComponent *browser, QWidget *parent)
+    : QMainWindow(parent), m_browser(browser), m_build(new UrlBuildSession(*this))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tallyvane"));
@@ -56,11 +59,11 @@ Form1::Form1(BrowserComponent *browser, QWidget *parent) : QMainWindow(parent), 
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
-    connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+    createSlideshow(); // Timer2 drives it
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer3->setInterval(15);
-    connect(Timer3, &QTimer::timeout, this, &Form1::onTimer3);
+    connect(Timer3, &QTimer::timeout, m_build, &UrlBuildSession::timer3Tick);
 
     connect(List1, &LinkList::mouseReleased, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
         List1_MouseUp(b, m, p.x(), p.y());
@@ -306,25 +309,7 @@ void Form1::setFormEnabled(bool enabled)
 
 void Form1::CancelBuild()
 {
-    setStatus(idleBanner());
-    setFormEnabled(true);
-    m_progressMax = 100;
-    setProgress(0);
-    if (wb2) {
-        try {
-            wb2->stop();
-        } catch (const BrowserError &) {
-            // Gone already: nothing left to stop.
-        }
-        List1->RefreshExtent();
-        while (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
-        setStatus(idleBanner());
-        setFormEnabled(true);
-        m_progressMax = 100;
-        setProgress(0);
-        setWb2(nullptr);
-    }
+    m_build->cancel();
 }
 
 void Form1::ShowCount()
@@ -332,18 +317,6 @@ void Form1::ShowCount()
     sbStatusBar->Panels(QStringLiteral("pnlProgress"))->setPanelText(QString::number(List1->ListCount()) +
                                                                      QStringLiteral(" links found"));
 }
-
-namespace {
-
-void reportOpenFailure(QWidget *owner, const BrowserError &e)
-{
-    MsgBox(owner,
-           QStringLiteral("Tallyvane could not open the link in a web browser window.\r\n\r\n%1")
-               .arg(QString::fromStdString(e.what())),
-           MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Error"));
-}
-
-} // namespace
 
 bool Form1::slideshowPressed() const
 {
@@ -365,21 +338,13 @@ void Form1::List1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, i
         return;
     try {
         ObtainViewer();
-        const bool shown = Buttons(QStringLiteral("hide_br"))->Image() == 8;
-        webbrowser1->setVisible(shown);
-        if (webbrowser1->visible()) {
-            webbrowser1->showNoActivate();
-            webbrowser1->bringToForeground();
-            activateWindow();
-            raise();
-        }
         const int index = List1->ItemFromPoint(List1->viewport()->mapFromGlobal(QCursor::pos()));
         if (index > -1) {
             webbrowser1->navigate(List1->List(index));
             m_openRequest = false;
         }
     } catch (const BrowserError &e) {
-        reportOpenFailure(this, e);
+        reportOpenFailure(e);
     }
 }
 
@@ -392,13 +357,7 @@ void Form1::List1_KeyPress(int keyAscii)
 {
     if (keyAscii != 13 || List1->ListCount() == 0 || List1->ListIndex() == -1)
         return;
-    try {
-        PrepareViewerWindow();
-        if (webbrowser1)
-            webbrowser1->navigate(List1->List(List1->ListIndex()));
-    } catch (const BrowserError &e) {
-        reportOpenFailure(this, e);
-    }
+    openLink(List1->List(List1->ListIndex()));
 }
 
 void Form1::List1_OLEDragDrop(const QString &text)
@@ -454,26 +413,16 @@ void Form1::receiveHandOver(const QString &address)
     emit handOverReceived(address);
     if (address.isEmpty())
         return;
-    // Several starts in a row must not overwrite an address not yet harvested.
-    if (Timer3->isActive()) {
-        m_pendingHandOvers.append(address);
-        return;
-    }
-    nurl = address;
-    Timer3->start();
-}
-
-void Form1::onTimer3()
-{
-    Timer3_Timer();
-    if (!Timer3->isActive() && !m_pendingHandOvers.isEmpty()) {
-        nurl = m_pendingHandOvers.takeFirst();
-        Timer3->start();
-    }
+    m_build->handOver(address);
 }
 
 void Form1::Toolbar1_ButtonClick(const QString &key)
 {
+    // A run stops before any other button does its work; the layout and
+    // the viewer's visibility leave it running.
+    if (slideshowPressed() && key != u"slideshow" && key != u"resize" && key != u"hide_br")
+        m_slideshow->stopByOtherButton();
+
     if (key == u"list_url")
         mnufURL_Click();
     else if (key == u"list_clp")
@@ -482,16 +431,21 @@ void Form1::Toolbar1_ButtonClick(const QString &key)
         mnufFile_Click();
     else if (key == u"list_seq")
         mnufSeq_Click();
+    else if (key == u"back")
+        openNeighbour(-1);
+    else if (key == u"fwd")
+        openNeighbour(+1);
+    else if (key == u"hide_br")
+        toggleViewerShown();
+    else if (key == u"slideshow")
+        m_slideshow->buttonClicked(slideshowPressed());
     else if (key == u"sav") {
         if (List1->SelCount() != 0)
             mnufsav_Click();
-    } else if (key == u"help")
+    } else if (key == u"resize")
+        switchLayoutMode();
+    else if (key == u"help")
         mnuHelpCont_Click();
-    else if (key == u"back" || key == u"fwd" || key == u"hide_br" || key == u"slideshow" || key == u"resize") {
-        if (key == u"slideshow")
-            Buttons(key)->setValue(0);
-        notAvailable(Buttons(key)->ToolTipText());
-    }
 }
 
 void Form1::Toolbar1_ButtonMenuClick(int index)
@@ -515,25 +469,26 @@ void Form1::Toolbar1_MouseMove(int x)
 
 void Form1::Timer1_Timer()
 {
-    const int count = List1->ListCount();
-    const int index = List1->ListIndex();
-    const int selected = List1->SelCount();
+    const CommandAvailability a = commandAvailability({.count = List1->ListCount(),
+                                                       .index = List1->ListIndex(),
+                                                       .selected = List1->SelCount(),
+                                                       .viewerHeld = webbrowser1 != nullptr});
     auto enable = [](auto *target, bool on) {
         if (target->isEnabled() != on)
             target->setEnabled(on);
     };
-    enable(mnufsav, selected != 0);
-    enable(Buttons(QStringLiteral("sav")), count != 0);
-    enable(savtgt, selected != 0);
-    enable(savelist, count != 0);
-    enable(Buttons(QStringLiteral("back")), index > 0);
-    enable(Buttons(QStringLiteral("fwd")), index != -1 && index < count - 1);
-    enable(Buttons(QStringLiteral("slideshow")), count != 0);
-    enable(Buttons(QStringLiteral("hide_br")), webbrowser1 != nullptr);
-    enable(mnufsavlst, count != 0);
-    enable(mnufileopen, count != 0 && selected == 1);
-    enable(mnusavpopopen, selected == 1);
-    enable(mnusavepoptrgt, selected >= 1);
+    enable(mnufsav, a.saveTargets);
+    enable(Buttons(QStringLiteral("sav")), a.saveButton);
+    enable(savtgt, a.saveTargets);
+    enable(savelist, a.saveList);
+    enable(Buttons(QStringLiteral("back")), a.back);
+    enable(Buttons(QStringLiteral("fwd")), a.fwd);
+    enable(Buttons(QStringLiteral("slideshow")), a.slideshow);
+    enable(Buttons(QStringLiteral("hide_br")), a.hideBrowser);
+    enable(mnufsavlst, a.saveList);
+    enable(mnufileopen, a.openSelected);
+    enable(mnusavpopopen, a.popupOpen);
+    enable(mnusavepoptrgt, a.popupSaveTargets);
 
     // Hover state comes from enter and leave events: asking the display server
     // where the pointer is on every tick would keep the program busy.

@@ -5,6 +5,8 @@
 
 #include "platform/browser.h"
 #include "settings/settingsstore.h"
+#include "viewer/slideshow.h"
+#include "viewer/viewerwindow.h"
 #include "winsupport/blockprogressbar.h"
 
 #include <QMainWindow>
@@ -25,6 +27,7 @@ namespace tv {
 class LinkList;
 class SavingHost;
 class PictureBox;
+class UrlBuildSession;
 class StatusBar;
 class ToolButton;
 
@@ -60,9 +63,6 @@ public:
     BrowserWindowPtr webbrowser3;
     // Position of the item found by the last successful search.
     int lastFound = 0;
-    // Set by a navigation error of the current build, with its text.
-    bool navError = false;
-    QString navErrorText;
 
     QString Status() const { return m_status; }
     void setStatus(const QString &text);
@@ -93,6 +93,8 @@ public:
     QList<QWidget *> toolbarItems() const;
     BrowserComponent *browser() const { return m_browser; }
     CRegSettings &settings() { return m_settings; }
+    // The build of a list from a web page that `wb2` serves.
+    UrlBuildSession &urlBuild() { return *m_build; }
 
     // --- lifecycle ---
     void Form_Load();
@@ -115,9 +117,33 @@ public:
     void setOpenRequest(bool on) { m_openRequest = on; }
 
     // --- the viewer ---
+    // Finds, adopts or creates the viewer, shows or hides it, brings it to
+    // the front and stops a load in progress. Throws BrowserError.
     void PrepareViewerWindow();
-    // Finds, adopts or creates the viewer window when none is held.
+    // The same for the list's own open: the main window keeps the focus and
+    // a load in progress goes on.
     void ObtainViewer();
+    // PrepareViewerWindow, then Navigate; false (the user has been told)
+    // when the link could not be opened.
+    bool openLink(const QString &url);
+    // "back" (-1) and "fwd" (+1): the neighbour of the focus item, alone selected, opened.
+    void openNeighbour(int step);
+    // "hide_br": the viewer-shown state (icon 8 shown, 9 hidden) and the viewer.
+    void toggleViewerShown();
+    bool viewerShown() const;
+    // "resize": the compact and full-size layouts.
+    void switchLayoutMode();
+    // Forgets the viewer without its quit event (it has gone).
+    void forgetViewer();
+    Slideshow *slideshow() const { return m_slideshow.get(); }
+    // Mouse pointer: arrow and hourglass, or the default.
+    void setBusyPointer(bool busy);
+
+    void webbrowser1_BeforeNavigate2(const QString &pDisp, const QString &url);
+    void webbrowser1_DocumentComplete(const QString &pDisp, const QString &url);
+    void webbrowser1_ProgressChange(qint32 progress, qint32 progressMax);
+    void webbrowser1_OnQuit();
+    void webbrowser3_OnQuit();
 
     // --- the harvest ---
     void RecurseFrames(const HtmlDocumentPtr &idoc);
@@ -128,8 +154,6 @@ public:
     void wb2_ProgressChange(qint32 progress, qint32 progressMax);
     // Makes the window the one being harvested and routes its events here.
     void setWb2(BrowserWindowPtr window);
-    // A page load that reports nothing for this long ends the build.
-    int buildStallMs = 120000;
 
     // Receives an address handed over by a second start.
     void receiveHandOver(const QString &address);
@@ -162,7 +186,6 @@ public slots:
     void Toolbar1_MouseMove(int x);
 
     void Timer1_Timer();
-    void Timer2_Timer();
     void Timer3_Timer();
 
 signals:
@@ -188,8 +211,11 @@ private:
     void Form_Unload();
     // Shown by commands that this version does not offer yet.
     void notAvailable(const QString &caption);
-    void onTimer3();
     bool slideshowPressed() const;
+    void createSlideshow();
+    ViewerHooks viewerHooks();
+    // One clear message for a link the browser could not open.
+    void reportOpenFailure(const BrowserError &e);
 
     BrowserComponent *m_browser;
     CRegSettings m_settings;
@@ -200,9 +226,9 @@ private:
     bool m_openRequest = false;
     bool m_formEnabled = true;
     bool m_unloaded = false;
-    // Addresses handed over while an earlier one still waits for Timer3.
-    QStringList m_pendingHandOvers;
-    QTimer *m_buildStall = nullptr;
+    UrlBuildSession *m_build;
+    std::unique_ptr<SlideshowHost> m_slideshowHost;
+    std::unique_ptr<Slideshow> m_slideshow;
     // Last, so a transfer dialog still open goes before the rest of the window.
     std::unique_ptr<SavingHost> m_savingHost;
 };
