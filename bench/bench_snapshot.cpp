@@ -1,6 +1,7 @@
 // Navigate to a 30,000-link page on 127.0.0.1 and take its document snapshot:
 // through Tallyvane's browser component, and through a bare DevTools client
 // written for this measurement (the floor).
+#include "platform/cdpbrowser.h"
 #include "platform/cdpcomponent.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"
@@ -11,7 +12,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTimer>
-#include <QWebSocket>
 
 #include <benchmark/benchmark.h>
 
@@ -108,20 +108,19 @@ void BM_Tallyvane_SnapshotOnly(benchmark::State &state)
 }
 BENCHMARK(BM_Tallyvane_SnapshotOnly)->Unit(benchmark::kMillisecond)->Iterations(15)->UseRealTime();
 
-// The least a client must do: one socket, one page session, navigate, wait
-// for the load event, one evaluate that returns the addresses.
+// The least a client must do over the harvest browser's own connection: one
+// page session, navigate, wait for the load event, one evaluate that returns
+// the addresses (no page registry, event mapping or frame walk).
 class BareClient
 {
 public:
-    explicit BareClient(const QUrl &endpoint)
+    explicit BareClient(tv::CdpConnection *connection) : m_connection(connection)
     {
-        m_socket.setMaxAllowedIncomingMessageSize(256 * 1024 * 1024);
-        m_socket.setMaxAllowedIncomingFrameSize(256 * 1024 * 1024);
-        QObject::connect(&m_socket, &QWebSocket::textMessageReceived, [this](const QString &m) {
-            m_inbox << QJsonDocument::fromJson(m.toUtf8()).object();
-        });
-        m_socket.open(endpoint);
-        waitFor([&] { return m_socket.state() == QAbstractSocket::ConnectedState; }, 5000, &m_socket, &QWebSocket::connected);
+        QObject::connect(m_connection, &tv::CdpConnection::event, m_connection,
+                         [this](const QString &session, const QString &method, const QJsonObject &) {
+                             if (session == m_session && method == QLatin1String("Page.loadEventFired"))
+                                 m_loaded = true;
+                         });
         const QString target = call("Target.createTarget", {{"url", "about:blank"}}).value("targetId").toString();
         m_session = call("Target.attachToTarget", {{"targetId", target}, {"flatten", true}}).value("sessionId").toString();
         call("Page.enable", {}, m_session);
@@ -129,23 +128,14 @@ public:
 
     QJsonObject call(const QString &method, const QJsonObject &params, const QString &session = {})
     {
-        const int id = ++m_id;
-        QJsonObject m{{"id", id}, {"method", method}, {"params", params}};
-        if (!session.isEmpty())
-            m.insert("sessionId", session);
-        m_socket.sendTextMessage(QString::fromUtf8(QJsonDocument(m).toJson(QJsonDocument::Compact)));
-        QJsonObject result;
-        waitFor([&] { return take([&](const QJsonObject &x) { return x.value("id").toInt() == id; }, &result); }, 30000,
-                &m_socket, &QWebSocket::textMessageReceived);
-        return result.value("result").toObject();
+        return m_connection->call(method, params, session, 30000).result;
     }
 
     void navigate(const QString &url)
     {
-        m_inbox.clear();
+        m_loaded = false;
         call("Page.navigate", {{"url", url}}, m_session);
-        waitFor([&] { return take([](const QJsonObject &x) { return x.value("method") == "Page.loadEventFired"; }, nullptr); },
-                30000, &m_socket, &QWebSocket::textMessageReceived);
+        waitFor([&] { return m_loaded; }, 30000, m_connection, &tv::CdpConnection::event);
     }
 
     QStringList links()
@@ -161,30 +151,16 @@ public:
     }
 
 private:
-    bool take(const std::function<bool(const QJsonObject &)> &match, QJsonObject *out)
-    {
-        for (qsizetype i = 0; i < m_inbox.size(); ++i) {
-            if (match(m_inbox[i])) {
-                if (out)
-                    *out = m_inbox[i];
-                m_inbox.remove(0, i + 1);
-                return true;
-            }
-        }
-        return false;
-    }
-
-    QWebSocket m_socket;
-    QList<QJsonObject> m_inbox;
+    tv::CdpConnection *m_connection;
     QString m_session;
-    int m_id = 0;
+    bool m_loaded = false;
 };
 
 void BM_BareClient_NavigateToSnapshot(benchmark::State &state)
 {
     Environment &e = environment();
     e.browser.createHarvestWindow(); // makes sure the harvest browser runs
-    BareClient client(e.browser.harvestEndpoint());
+    BareClient client(e.browser.harvestBrowser()->connection());
     for (auto _ : state) {
         client.navigate(e.pageUrl);
         if (client.links().size() != LinkCount)
@@ -200,7 +176,7 @@ void BM_BareClient_SnapshotOnly(benchmark::State &state)
 {
     Environment &e = environment();
     e.browser.createHarvestWindow();
-    BareClient client(e.browser.harvestEndpoint());
+    BareClient client(e.browser.harvestBrowser()->connection());
     client.navigate(e.pageUrl);
     for (auto _ : state) {
         if (client.links().size() != LinkCount)

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/mainwindow.h"
+#include "platform/harvestprofile.h"
 #include "platform/singleinstance.h"
 #include "platform/systembrowser.h"
 #include "settings/browsersettings.h"
@@ -54,6 +55,9 @@ int runTallyvane(int argc, char **argv, const StartupOptions &options)
         browser->shutdown();
         return 0;
     }
+
+    // Profiles of harvest browsers whose program was killed before it could remove them.
+    harvestprofile::removeStale();
 
     Form1 form(browser.get());
     QObject::connect(&instance, &SingleInstance::handedOver, &form, &Form1::receiveHandOver);

@@ -2,8 +2,10 @@
 
 #include "platform/browser.h"
 #include "platform/cdpeventmapper.h"
+#include "platform/cdppipetransport.h"
 #include "platform/cdpwindow.h"
 #include "platform/devtoolsport.h"
+#include "platform/harvestprofile.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -78,6 +80,7 @@ std::shared_ptr<CdpBrowser> CdpBrowser::attach(const QString &profileDir, Kind k
         return nullptr;
     }
     std::shared_ptr<CdpBrowser> browser(new CdpBrowser(kind), &CdpBrowser::release);
+    browser->m_profileDir = profileDir;
     if (!browser->connectTo(endpoint->webSocketUrl(), timeoutMs))
         return nullptr;
     try {
@@ -95,7 +98,7 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
     std::shared_ptr<CdpBrowser> browser(new CdpBrowser(kind), &CdpBrowser::release);
     QString profile = options.profileDir;
     if (profile.isEmpty()) {
-        browser->m_tempProfile = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/tallyvane-harvest-XXXXXX"));
+        browser->m_tempProfile = std::make_unique<QTemporaryDir>(harvestprofile::folderTemplate());
         if (!browser->m_tempProfile->isValid())
             throw BrowserError(QStringLiteral("No folder could be made for the web browser's profile."));
         profile = browser->m_tempProfile->path();
@@ -105,9 +108,18 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
     }
     // A file left by an earlier run would point at a dead port.
     QFile::remove(devToolsActivePortFile(profile));
+    browser->m_profileDir = profile;
 
+    std::unique_ptr<CdpPipeTransport> pipes;
+    if (options.pipe && !options.detached) {
+        pipes = std::make_unique<CdpPipeTransport>();
+        QString why;
+        if (!pipes->create(&why))
+            throw BrowserError(QStringLiteral("No pipes could be made to control the web browser (%1).").arg(why));
+    }
     QStringList args = options.arguments;
-    args << QStringLiteral("--user-data-dir=%1").arg(profile) << QStringLiteral("about:blank");
+    args << (pipes ? CdpPipeTransport::browserSwitch() : QStringLiteral("--remote-debugging-port=0"))
+         << QStringLiteral("--user-data-dir=%1").arg(profile) << QStringLiteral("about:blank");
 
     QProcess *process = new QProcess(browser.get());
     process->setProgram(options.program);
@@ -115,6 +127,8 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
     process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardOutputFile(QProcess::nullDevice());
     process->setStandardErrorFile(QProcess::nullDevice());
+    if (browser->m_tempProfile)
+        process->setProcessEnvironment(harvestprofile::environment(profile));
     if (options.detached) {
         qint64 pid = 0;
         const bool started = process->startDetached(&pid);
@@ -124,34 +138,40 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
         browser->m_pid = pid;
     } else {
         browser->m_process = process;
-        // The harvest browser must not outlive the program, even one that crashed.
-        process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        const CdpPipeTransport *ends = pipes.get();
+        process->setChildProcessModifier([ends] {
+            if (ends)
+                ends->placeBrowserEnds();
+            // The harvest browser must not outlive the program, even one that crashed.
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        });
         process->start();
         if (!process->waitForStarted(timeoutMs))
             throw BrowserError(QStringLiteral("The web browser \"%1\" could not be started.").arg(options.program));
         browser->m_pid = process->processId();
+        // A browser that has ended is gone at once, whatever its connection
+        // still says, and so is its throwaway profile.
+        connect(process, &QProcess::finished, browser.get(), [b = browser.get()] {
+            b->m_connection->close();
+            b->m_tempProfile.reset();
+        });
     }
 
-    std::optional<DevToolsEndpoint> endpoint;
-    const bool found = waitUntil(
-        [&] {
-            endpoint = readDevToolsActivePort(profile);
-            if (endpoint)
-                return true;
-            // Ended without opening its port: another copy owns the profile, or it failed.
-            return browser->m_process ? browser->m_process->state() == QProcess::NotRunning : !processIsRunning(browser->m_pid);
-        },
-        timeoutMs);
-    if (!found || !endpoint) {
-        browser->killProcess();
-        throw BrowserError(found ? QStringLiteral("The web browser ended as soon as it started. Another copy of it may be "
-                                                  "using the profile folder %1, or it cannot open a window here.")
-                                       .arg(profile)
-                                 : QStringLiteral("The web browser did not open its control port in time."));
-    }
     try {
-        if (!browser->connectTo(endpoint->webSocketUrl(), timeoutMs))
-            throw BrowserError(QStringLiteral("Tallyvane could not connect to the web browser."));
+        if (pipes) {
+            pipes->start();
+            browser->m_connection->open(std::move(pipes));
+            browser->m_alive = browser->m_connection->isOpen();
+            // The first answer comes once the browser is up.
+            const CdpReply up = browser->m_connection->call(QStringLiteral("Browser.getVersion"), {}, {}, timeoutMs);
+            if (!up.ok) {
+                throw BrowserError(process->state() == QProcess::NotRunning
+                                       ? QStringLiteral("The web browser ended as soon as it started.")
+                                       : QStringLiteral("The web browser did not answer in time."));
+            }
+        } else {
+            browser->connectToPort(profile, timeoutMs);
+        }
         browser->setUp(false);
     } catch (const BrowserError &) {
         browser->killProcess(); // started, but of no use
@@ -161,6 +181,28 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
     if (kind == Kind::Desktop && !started.isEmpty() && browser->pageUrl(started.first()) == QLatin1String("about:blank"))
         browser->m_spare = started.first();
     return browser;
+}
+
+void CdpBrowser::connectToPort(const QString &profile, int timeoutMs)
+{
+    std::optional<DevToolsEndpoint> endpoint;
+    const bool found = waitUntil(
+        [&] {
+            endpoint = readDevToolsActivePort(profile);
+            if (endpoint)
+                return true;
+            // Ended without opening its port: another copy owns the profile, or it failed.
+            return m_process ? m_process->state() == QProcess::NotRunning : !processIsRunning(m_pid);
+        },
+        timeoutMs);
+    if (!found || !endpoint) {
+        throw BrowserError(found ? QStringLiteral("The web browser ended as soon as it started. Another copy of it may be "
+                                                  "using the profile folder %1, or it cannot open a window here.")
+                                       .arg(profile)
+                                 : QStringLiteral("The web browser did not open its control port in time."));
+    }
+    if (!connectTo(endpoint->webSocketUrl(), timeoutMs))
+        throw BrowserError(QStringLiteral("Tallyvane could not connect to the web browser."));
 }
 
 void CdpBrowser::release(CdpBrowser *browser)

@@ -34,6 +34,9 @@ struct BrowserLaunchOptions
     QStringList arguments;   // everything but the profile folder and the start page
     QString profileDir;      // empty: a fresh temporary folder, removed at the end
     bool detached = false;   // the browser outlives the program
+    // DevTools over the child's pipes instead of a port on 127.0.0.1; only
+    // for a browser that does not outlive the program.
+    bool pipe = false;
 };
 
 // One running Chromium-family browser driven over its DevTools endpoint: its
@@ -45,7 +48,8 @@ class CdpBrowser final : public QObject, public std::enable_shared_from_this<Cdp
 public:
     enum class Kind { Desktop, Harvest };
 
-    // Connects to the browser that owns `profileDir`, if one runs and answers.
+    // Connects to the browser that owns `profileDir`, if one runs and answers
+    // on its port.
     static std::shared_ptr<CdpBrowser> attach(const QString &profileDir, Kind kind, int timeoutMs);
     // Starts a browser and connects to it; throws BrowserError on failure.
     static std::shared_ptr<CdpBrowser> launch(const BrowserLaunchOptions &options, Kind kind, int timeoutMs);
@@ -56,6 +60,7 @@ public:
     bool isAlive() const { return m_alive; }
     qint64 processId() const { return m_pid; }
     QUrl endpoint() const { return m_endpoint; }
+    QString profileDir() const { return m_profileDir; }
     CdpConnection *connection() const { return m_connection; }
 
     // Sends and waits; throws BrowserError when the browser is gone, does not
@@ -92,6 +97,8 @@ signals:
 private:
     explicit CdpBrowser(Kind kind);
     static void release(CdpBrowser *browser);
+    // The port the browser opened, once it has written it into its profile.
+    void connectToPort(const QString &profile, int timeoutMs);
     void killProcess();
     bool connectTo(const QUrl &endpoint, int timeoutMs);
     void setUp(bool seedOrderByWindow);
@@ -108,6 +115,7 @@ private:
     bool m_alive = false;
     qint64 m_pid = 0;
     QUrl m_endpoint;
+    QString m_profileDir;
     QString m_spare; // the blank page the browser started with, not yet handed out
     CdpConnection *m_connection;
     QProcess *m_process = nullptr;

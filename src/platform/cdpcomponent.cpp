@@ -33,10 +33,14 @@ BrowserChoice BrowserChoice::find(const QString &command, const QStringList &fla
     return c;
 }
 
-QStringList BrowserChoice::launchArguments(bool headlessInstance) const
+bool BrowserChoice::runningAsRoot()
 {
-    QStringList args{QStringLiteral("--remote-debugging-port=0"),
-                     QStringLiteral("--no-first-run"),
+    return ::geteuid() == 0;
+}
+
+QStringList BrowserChoice::launchArguments(bool headlessInstance, bool asRoot) const
+{
+    QStringList args{QStringLiteral("--no-first-run"),
                      QStringLiteral("--no-default-browser-check"),
                      QStringLiteral("--disable-background-networking"),
                      QStringLiteral("--disable-component-update"),
@@ -45,8 +49,8 @@ QStringList BrowserChoice::launchArguments(bool headlessInstance) const
                      QStringLiteral("--disable-auto-reload")};
     if (headlessInstance)
         args << QStringLiteral("--headless=new");
-    if (::geteuid() == 0)
-        args << QStringLiteral("--no-sandbox"); // Chromium refuses to start as root otherwise
+    if (asRoot)
+        args << QStringLiteral("--no-sandbox");
     args << flags;
     return args;
 }
@@ -106,6 +110,8 @@ std::shared_ptr<CdpBrowser> CdpBrowserComponent::harvest()
     BrowserLaunchOptions options;
     options.program = choice.program;
     options.arguments = choice.launchArguments(true);
+    // Our own child: driven over its pipes, it opens no port another user could reach.
+    options.pipe = true;
     m_harvest = CdpBrowser::launch(options, CdpBrowser::Kind::Harvest, LaunchTimeout);
     return m_harvest;
 }
@@ -201,9 +207,9 @@ qint64 CdpBrowserComponent::harvestProcessId() const
     return m_harvest && m_harvest->isAlive() ? m_harvest->processId() : 0;
 }
 
-QUrl CdpBrowserComponent::harvestEndpoint() const
+std::shared_ptr<CdpBrowser> CdpBrowserComponent::harvestBrowser() const
 {
-    return m_harvest && m_harvest->isAlive() ? m_harvest->endpoint() : QUrl();
+    return m_harvest && m_harvest->isAlive() ? m_harvest : nullptr;
 }
 
 void CdpBrowserComponent::closeDesktopBrowser()

@@ -22,8 +22,11 @@ struct BrowserChoice
     // The named program as found on PATH (or as given when not found there);
     // with none named, the first Chromium-family browser on PATH.
     static BrowserChoice find(const QString &command = QString(), const QStringList &flags = {}, bool headless = false);
-    // Arguments every launch gets (without profile and start page).
-    QStringList launchArguments(bool headlessInstance) const;
+    // Arguments every launch gets (without the DevTools switch, profile and
+    // start page). Chromium starts as root only without its sandbox, so only
+    // then is the sandbox switched off.
+    QStringList launchArguments(bool headlessInstance, bool asRoot = runningAsRoot()) const;
+    static bool runningAsRoot();
 };
 
 // The system web browser over the DevTools protocol: the desktop browser
@@ -49,7 +52,7 @@ public:
     // For tests and measurements: the running browsers, if any.
     qint64 desktopProcessId() const;
     qint64 harvestProcessId() const;
-    QUrl harvestEndpoint() const;
+    std::shared_ptr<CdpBrowser> harvestBrowser() const;
     // Ends the desktop browser if this component started it (tests only).
     void closeDesktopBrowser();
 

@@ -126,7 +126,9 @@ HtmlDocumentPtr CdpSnapshot::buildDocument(const QJsonObject &node, const QStrin
 
 HtmlDocumentPtr CdpSnapshot::snapshotFrame(const QString &sessionId, const QString &frameId, int depth, bool topLevel)
 {
-    static const QString walk = QStringLiteral("(%1)(%2)").arg(script(QStringLiteral("snapshot.js"))).arg(MaxFrameDepth);
+    static const QString walkScript = script(QStringLiteral("snapshot.js"));
+    // The walk goes down only as far as the levels above it leave room for.
+    const QString walk = QStringLiteral("(%1)(%2)").arg(walkScript).arg(MaxFrameDepth - depth);
     bool reused = false;
     int context = isolatedWorld(sessionId, frameId, false, &reused);
     QJsonObject root;

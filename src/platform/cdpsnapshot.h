@@ -32,8 +32,11 @@ public:
 
     // Time bound of one document snapshot.
     static constexpr int Timeout = 30000;
-    // Frames nested deeper than this are left out.
-    static constexpr int MaxFrameDepth = 16;
+    // Frames nested deeper than this are left out. Real pages nest a few
+    // levels; this only stops a page that nests frames without end. Each
+    // level is two levels of the walk's JSON answer, well within the
+    // parser's limit of 1024.
+    static constexpr int MaxFrameDepth = 100;
 
 private:
     // Evaluates the walk in an isolated world of `frameId` (reached through

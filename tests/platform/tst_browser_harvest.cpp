@@ -1,5 +1,6 @@
 // The headless harvest browser against pages of our own server: links and
 // frames, the events of a load, errors, pop-ups, Stop, Quit and release.
+#include "platform/cdpbrowser.h"
 #include "platform/cdpcomponent.h"
 #include "platform/cdpconnection.h"
 #include "platform/cdperrors.h"
@@ -23,6 +24,7 @@ private:
     HttpServer m_site;   // the page's own origin
     HttpServer m_other;  // another port: same site, other origin
     qint64 m_pid = 0;
+    static constexpr int DeepFrames = 30;
 
     tv::BrowserWindowPtr loaded(const QString &url, std::unique_ptr<BrowserEventLog> &log)
     {
@@ -36,10 +38,10 @@ private:
     // Ids and addresses of the harvest browser's pages, as the browser lists them.
     QStringList pageTargets(bool urls = false)
     {
-        tv::CdpConnection raw;
-        if (!raw.open(m_browser->harvestEndpoint(), 5000))
+        const auto browser = m_browser->harvestBrowser();
+        if (!browser)
             return {};
-        const tv::CdpReply r = raw.call(QStringLiteral("Target.getTargets"));
+        const tv::CdpReply r = browser->connection()->call(QStringLiteral("Target.getTargets"));
         QStringList ids;
         for (const QJsonValue &t : r.result.value(QLatin1String("targetInfos")).toArray())
             if (t.toObject().value(QLatin1String("type")).toString() == QLatin1String("page"))
@@ -84,6 +86,16 @@ private slots:
         m_site.route("/slow.html", {200, "text/html", "slow", 4000});
         m_site.route("/slow-image.html", {200, "text/html", "<a href='i'>i</a><img src='slow.png'>"});
         m_site.route("/slow.png", {200, "image/png", "", 10000});
+        // Frames 30 deep; every third level on the other origin.
+        for (int level = 0; level <= DeepFrames; ++level) {
+            QByteArray page = "<a href='level-" + QByteArray::number(level) + ".html'>x</a>";
+            if (level < DeepFrames) {
+                const HttpServer &next = (level + 1) % 3 == 0 ? m_other : m_site;
+                page += "<iframe src='" + next.url(QStringLiteral("/deep-%1.html").arg(level + 1)).toUtf8() + "'></iframe>";
+            }
+            for (HttpServer *server : {&m_site, &m_other})
+                server->route(QStringLiteral("/deep-%1.html").arg(level), {200, "text/html", page});
+        }
         m_site.route("/insttxt.html", {200, "text/html", "<iframe src='insttxt-frame.html'></iframe>"});
         const QByteArray insttxtFrame =
             "<p id=insttxt>before</p><script>new MutationObserver(() => { const a = document.createElement('a');"
@@ -102,7 +114,7 @@ private slots:
             return;
         const qint64 pid = m_browser->harvestProcessId();
         m_browser->shutdown();
-        QVERIFY(!m_browser->harvestEndpoint().isValid());
+        QVERIFY(!m_browser->harvestBrowser());
         if (pid)
             QTRY_VERIFY(!tvtest::processRuns(pid));
     }
@@ -181,17 +193,27 @@ private slots:
         std::unique_ptr<BrowserEventLog> log;
         auto w = loaded(m_site.url("/slow-image.html"), log);
         QTRY_COMPARE_WITH_TIMEOUT(m_site.hits(QStringLiteral("/slow.png")), 1, 10000); // committed, still loading
-        tv::CdpConnection raw;
-        QVERIFY(raw.open(m_browser->harvestEndpoint(), 5000));
-        const tv::CdpReply attached = raw.call(QStringLiteral("Target.attachToTarget"),
-                                               {{QStringLiteral("targetId"), w->hwnd()}, {QStringLiteral("flatten"), true}});
-        QVERIFY(attached.ok);
-        raw.send(QStringLiteral("Page.crash"), {}, attached.result.value(QLatin1String("sessionId")).toString());
+        const auto browser = m_browser->harvestBrowser();
+        browser->connection()->send(QStringLiteral("Page.crash"), {}, browser->sessionOf(w->hwnd()));
         QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 10000);
         QCOMPARE(log->matching(QStringLiteral("error ")),
                  QStringList{QStringLiteral("error top %1 800c0008").arg(m_site.url("/slow-image.html"))});
         QVERIFY(!w->busy());
         QVERIFY_THROWS_EXCEPTION(tv::BrowserError, w->document());
+    }
+
+    void everyLevelOfDeepFrames()
+    {
+        std::unique_ptr<BrowserEventLog> log;
+        auto w = loaded(m_site.url("/deep-0.html"), log);
+        QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 30000);
+        QStringList levels, expected;
+        for (const QString &item : outline(w->document()))
+            if (item != u"[" && item != u"]")
+                levels << QUrl(item).fileName();
+        for (int level = 0; level <= DeepFrames; ++level)
+            expected << QStringLiteral("level-%1.html").arg(level);
+        QCOMPARE(levels, expected);
     }
 
     void innerTextOfFirstFrame()
