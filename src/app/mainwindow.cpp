@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDialog>
+#include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -74,11 +75,26 @@ Form1::Form1(BrowserComponent *browser, QWidget *parent)
 
     // Esc reaches the window before its controls, even while it is disabled.
     qApp->installEventFilter(this);
+    m_previousSettingsHandler = setSettingsWriteFailureHandler(
+        [this](const QString &file, const QString &why) { reportSettingsUnsaved(file, why); });
 }
 
 Form1::~Form1()
 {
+    setSettingsWriteFailureHandler(std::move(m_previousSettingsHandler));
     qApp->removeEventFilter(this);
+}
+
+void Form1::reportSettingsUnsaved(const QString &file, const QString &why)
+{
+    // Every later setting would fail the same way: once is enough.
+    if (std::exchange(m_settingsUnsavedTold, true))
+        return;
+    MsgBox(this,
+           QStringLiteral("Tallyvane cannot save its settings in \"%1\": %2.\r\n\r\nChanges to the settings "
+                          "are not kept.")
+               .arg(QDir::toNativeSeparators(file), why),
+           MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Settings Not Saved"));
 }
 
 void Form1::createMenus()
@@ -493,7 +509,9 @@ void Form1::Timer1_Timer()
     // Hover state comes from enter and leave events: asking the display server
     // where the pointer is on every tick would keep the program busy.
     const bool overToolbar = Toolbar1->isVisible() && Toolbar1->underMouse();
-    if (!overToolbar && m_status != u"Slideshow in progress." && m_status != u"Loading link...")
+    // A running build keeps its word on the panel until it ends.
+    if (!overToolbar && m_status != u"Slideshow in progress." && m_status != u"Loading link..."
+        && m_status != UrlBuildSession::buildingStatus())
         sbStatusBar->Panels(QStringLiteral("pnlStatus"))->setPanelText(idleBanner());
 }
 

@@ -216,6 +216,8 @@ private:
     ViewerHooks viewerHooks();
     // One clear message for a link the browser could not open.
     void reportOpenFailure(const BrowserError &e);
+    // Told once a run: a setting could not be written.
+    void reportSettingsUnsaved(const QString &file, const QString &why);
 
     BrowserComponent *m_browser;
     CRegSettings m_settings;
@@ -226,6 +228,8 @@ private:
     bool m_openRequest = false;
     bool m_formEnabled = true;
     bool m_unloaded = false;
+    bool m_settingsUnsavedTold = false;
+    SettingsWriteFailure m_previousSettingsHandler;
     UrlBuildSession *m_build;
     std::unique_ptr<SlideshowHost> m_slideshowHost;
     std::unique_ptr<Slideshow> m_slideshow;

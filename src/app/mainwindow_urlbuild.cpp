@@ -33,7 +33,7 @@ void Form1::mnufURL_Click()
         clearBusyPointer();
         if (showModal(&dialog) == QDialog::Accepted) {
             append = dialog.Append();
-            setStatus(QStringLiteral("Bulding list (press \"Esc\" to cancel)."));
+            setStatus(UrlBuildSession::buildingStatus());
             sbStatusBar->Panels(QStringLiteral("pnlProgress"))->setPanelText(QString());
         }
         setFormEnabled(false);

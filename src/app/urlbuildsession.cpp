@@ -151,14 +151,18 @@ void UrlBuildSession::cancel()
     } catch (const BrowserError &) {
         // Gone already: nothing left to stop.
     }
-    end(End::Cancelled);
+    end(End::Finished);
+}
+
+QString UrlBuildSession::buildingStatus()
+{
+    return QStringLiteral("Bulding list (press \"Esc\" to cancel).");
 }
 
 void UrlBuildSession::end(End how)
 {
     m_stall->stop();
-    if (how != End::Cancelled)
-        m_form.ShowCount();
+    m_form.ShowCount();
     m_form.List1->RefreshExtent();
     clearBusyPointer();
     m_form.setStatus(idleBanner());
@@ -191,6 +195,7 @@ void UrlBuildSession::setWindow(BrowserWindowPtr window)
     BrowserWindowPtr &wb2 = m_form.wb2;
     if (wb2) {
         disconnect(wb2.get(), nullptr, &m_form, nullptr);
+        disconnect(wb2.get(), nullptr, this, nullptr);
         // Released on the next turn of the event loop: the window may be in
         // the middle of emitting the event that ends the build.
         QTimer::singleShot(0, this, [old = std::move(wb2)] {});
@@ -201,7 +206,15 @@ void UrlBuildSession::setWindow(BrowserWindowPtr window)
         connect(wb2.get(), &BrowserWindow::NavigateError, &m_form, &Form1::wb2_NavigateError);
         connect(wb2.get(), &BrowserWindow::NewWindow2, &m_form, &Form1::wb2_NewWindow2);
         connect(wb2.get(), &BrowserWindow::ProgressChange, &m_form, &Form1::wb2_ProgressChange);
+        connect(wb2.get(), &BrowserWindow::OnQuit, this, &UrlBuildSession::windowGone);
     }
+}
+
+void UrlBuildSession::windowGone()
+{
+    // Only a load waits for events; a window read at once has been read.
+    if (m_form.wb2 && m_stall->isActive())
+        fail();
 }
 
 void UrlBuildSession::stillLoading()

@@ -32,6 +32,9 @@ public:
     // Esc: stops the load and ends the build; the list keeps what it has.
     void cancel();
 
+    // What the status panel says while a build runs.
+    static QString buildingStatus();
+
     // Makes the window the one being harvested (`wb2`) and routes its events
     // to the main window's handlers.
     void setWindow(BrowserWindowPtr window);
@@ -56,8 +59,7 @@ public:
 private:
     enum class End {
         Harvested, // after the links were added: the progress bar is left as it is
-        Finished,  // the load ended, with or without an error
-        Cancelled, // Esc: the count panel is left as it is
+        Finished,  // the load ended, with or without an error, or Esc ended it
     };
     // Every build ends here: the count, the extent, the pointer, the idle
     // banner, the window enabled, the progress bar and `wb2` released.
@@ -66,6 +68,9 @@ private:
     void fail(const QString &detail = QString());
     void resetProgress();
     void stillLoading();
+    // The page being loaded has gone: its browser ended (crashed or was
+    // killed) or the page closed itself. Nothing more will come of the load.
+    void windowGone();
 
     Form1 &m_form;
     QTimer *m_stall;

@@ -1,5 +1,8 @@
 #include "settings/settingsstore.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 #include <algorithm>
@@ -34,7 +37,43 @@ bool isString(const QVariant &v)
     return v.typeId() == QMetaType::QString;
 }
 
+SettingsWriteFailure &writeFailureHandler()
+{
+    static SettingsWriteFailure handler;
+    return handler;
+}
+
+// Whether the write went through; a failure is told to the handler.
+bool written(const QSettings &s)
+{
+    if (s.status() == QSettings::NoError)
+        return true;
+    if (const SettingsWriteFailure &handler = writeFailureHandler())
+        handler(s.fileName(), whyUnwritable(s.fileName()));
+    return false;
+}
+
 } // namespace
+
+SettingsWriteFailure setSettingsWriteFailureHandler(SettingsWriteFailure handler)
+{
+    return std::exchange(writeFailureHandler(), std::move(handler));
+}
+
+QString whyUnwritable(const QString &file)
+{
+    // The nearest part of the path that exists tells the most.
+    QString folder = QFileInfo(file).absolutePath();
+    while (!QFileInfo::exists(folder) && QFileInfo(folder).absolutePath() != folder)
+        folder = QFileInfo(folder).absolutePath();
+    if (!QFileInfo(folder).isDir())
+        return QStringLiteral("\"%1\" is a file where a folder should be").arg(QDir::toNativeSeparators(folder));
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QFile probe(file);
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
+        return probe.errorString();
+    return QStringLiteral("the file could not be written");
+}
 
 CRegSettings CRegSettings::program()
 {
@@ -92,7 +131,7 @@ bool CRegSettings::SaveSetting(const QString &section, const QString &key, const
         s.beginGroup(groupFor(section));
     s.setValue(key, setting);
     s.sync();
-    return s.status() == QSettings::NoError;
+    return written(s);
 }
 
 CRegSettings::Pairs CRegSettings::GetAllSettings(const QString &section) const
@@ -129,7 +168,7 @@ bool CRegSettings::DeleteSetting(const QString &section, const QString &key)
         s.remove(key);
     }
     s.sync();
-    return s.status() == QSettings::NoError;
+    return written(s);
 }
 
 double leadingNumber(const QString &text)

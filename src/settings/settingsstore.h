@@ -6,6 +6,8 @@
 #include <QPair>
 #include <QString>
 
+#include <functional>
+
 namespace tv {
 
 // The program's only way into its persistent settings: company / application /
@@ -41,6 +43,15 @@ private:
     QString m_company = defaultCompany();
     QString m_appName = defaultAppName();
 };
+
+// Told each time a setting cannot be written: the settings file and the
+// reason. The program tells the user; the store itself stays silent.
+using SettingsWriteFailure = std::function<void(const QString &file, const QString &why)>;
+// Returns the handler it replaces.
+SettingsWriteFailure setSettingsWriteFailureHandler(SettingsWriteFailure handler);
+// Why `file` cannot be written: a file where one of its folders should be,
+// or what the system says when it is opened for writing.
+QString whyUnwritable(const QString &file);
 
 // Readers of stored texts, lenient towards hand-edited values: the leading
 // number of a text ("12abc" is 12, no leading number is 0), and a Boolean from

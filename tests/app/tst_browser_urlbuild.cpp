@@ -10,6 +10,10 @@
 #include "support/testenv.h"
 #include "support/mainwindowfixture.h"
 
+#include <QElapsedTimer>
+
+#include <csignal>
+
 using namespace tv;
 
 namespace {
@@ -120,18 +124,49 @@ private slots:
         m_form->List1->Append(site("/kept.html"));
         build(site("/slow.html"), false);
         QVERIFY(!m_form->FormEnabled());
-        QTRY_COMPARE_WITH_TIMEOUT(m_site.hits("/slow.html"), 1, LoadBound);
+        const int hits = m_site.hits("/slow.html");
+        QTRY_COMPARE_WITH_TIMEOUT(m_site.hits("/slow.html"), hits + 1, LoadBound);
+        // The build says so on the panel while it runs.
+        QTest::qWait(50);
+        QCOMPARE(m_form->sbStatusBar->Panels("pnlStatus")->Text(), QStringLiteral("Bulding list (press \"Esc\" to cancel)."));
         QTest::keyClick(m_form->List1, Qt::Key_Escape);
         QVERIFY(!m_form->wb2);
         QVERIFY(m_form->FormEnabled());
         QVERIFY(!QApplication::overrideCursor());
         QCOMPARE(m_form->List1->Items(), sites({"/kept.html"}));
+        // The bar gives way to the count.
+        QVERIFY(!m_form->sbStatusBar->Panels("pnlProgress")->hasPicture());
+        QCOMPARE(m_form->sbStatusBar->Panels("pnlProgress")->Text(), QStringLiteral("1 links found"));
         // A build that ends after the stopped page would have answered: the
         // stopped page adds nothing to it.
         build(site("/after.html"), true);
         waitForBuildEnd();
         QCOMPARE(m_form->List1->Items(), sites({"/kept.html", "/after-link.html"}));
         QVERIFY(m_boxes->shown().isEmpty());
+    }
+
+    void killedHarvestBrowserEndsTheBuildAtOnce()
+    {
+        m_form->Form_Load();
+        m_form->List1->Append(site("/kept.html"));
+        const int hits = m_site.hits("/slow.html");
+        build(site("/slow.html"), true);
+        QTRY_COMPARE_WITH_TIMEOUT(m_site.hits("/slow.html"), hits + 1, LoadBound);
+        const qint64 pid = m_browser->harvestProcessId();
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(::kill(pid_t(pid), SIGKILL), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_form->wb2, 5000); // not the 120 s the stall bound would take
+        qInfo("the build ended %lld ms after its browser was killed", qint64(clock.elapsed()));
+        waitForBuildEnd();
+        QCOMPARE(m_boxes->shown().size(), 1);
+        QCOMPARE(m_boxes->shown().first().text, QStringLiteral("Tallyvane encountered a problem building a list from this url."));
+        QCOMPARE(m_form->List1->Items(), sites({"/kept.html"}));
+        // The next build starts a fresh browser.
+        build(site("/frames.html"), true);
+        waitForBuildEnd();
+        QVERIFY(m_browser->harvestProcessId() != pid);
+        QCOMPARE(m_form->List1->ListCount(), 5);
     }
 
     void pageInFrontAtStartUp()

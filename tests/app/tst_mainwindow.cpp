@@ -11,6 +11,8 @@
 #include <QAction>
 #include <QCursor>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 #include <QToolBar>
 
@@ -93,6 +95,23 @@ private slots:
         }
         // The bundled pictures stand in for a theme that has none.
         QVERIFY(!m_fx->form->Buttons(QStringLiteral("list_url"))->icon().pixmap(24, 24).isNull());
+    }
+
+    void unsavedSettingsToldOnce()
+    {
+        // A file where the settings folder should be.
+        const QString folder = QFileInfo(tv::CRegSettings::program().fileName()).absolutePath();
+        QVERIFY(QDir(folder).removeRecursively());
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Form1 &form = loadForm();
+        QVERIFY(!form.settings().SaveSetting("Options", "On Top", "False"));
+        QVERIFY(!form.settings().SaveSetting("Filters", "Apply Filters", "1"));
+        QVERIFY(blocker.remove());
+        QCOMPARE(m_boxes->shown().size(), 1);
+        QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Settings Not Saved"));
+        QVERIFY(m_boxes->shown().first().text.contains(QStringLiteral("\"%1\" is a file where a folder should be").arg(folder)));
     }
 
     void modalDialogLeavesTheTopmostLayerWhileOpen()

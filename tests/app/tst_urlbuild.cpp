@@ -89,6 +89,9 @@ private slots:
         QVERIFY(!m_form->FormEnabled());
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         QCOMPARE(m_form->Status(), QStringLiteral("Bulding list (press \"Esc\" to cancel)."));
+        // The availability timer leaves it on the panel while the build runs.
+        QTest::qWait(50);
+        QCOMPARE(m_form->sbStatusBar->Panels("pnlStatus")->Text(), m_form->Status());
         QCOMPARE(m_form->wb2, std::static_pointer_cast<BrowserWindow>(page));
         // The browser's progress drives the bar; a total not known yet (0)
         // stretches it to the progress.
@@ -149,6 +152,8 @@ private slots:
         QTest::newRow("not-html") << "not-html" << Problem;
         QTest::newRow("no-word-from-the-page") << "stall" << Problem;
         QTest::newRow("browser-cannot-start") << "no-browser" << Problem + "\r\n\r\nError: cannot start a browser";
+        // Its browser crashed or was killed: nothing more will come of the load.
+        QTest::newRow("browser-gone") << "gone" << Problem;
         QTest::newRow("esc") << "esc" << QString();
     }
     void otherEnds()
@@ -167,6 +172,8 @@ private slots:
         } else if (how == u"esc") {
             QTest::keyClick(m_form->List1, Qt::Key_Escape);
             QCOMPARE(page->stopCalls, 1);
+        } else if (how == u"gone") {
+            page->fireQuit();
         } else if (how == u"stall") {
             QTRY_COMPARE_WITH_TIMEOUT(boxes().size(), 1, 5000);
             QCOMPARE(page->stopCalls, 1);
@@ -176,8 +183,11 @@ private slots:
             QCOMPARE(boxes().first().text, message);
         QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
         verifyIdle();
-        // Esc leaves the count panel to what the load showed.
-        QCOMPARE(m_fx->countText(), how == u"esc" ? QString() : QStringLiteral("1 links found"));
+        // The bar gives way to the count again, however the build ended.
+        QCOMPARE(m_fx->countText(), QStringLiteral("1 links found"));
+        QVERIFY(!m_form->sbStatusBar->Panels("pnlProgress")->hasPicture());
+        QTest::qWait(50);
+        QCOMPARE(m_form->sbStatusBar->Panels("pnlStatus")->Text(), idleBanner());
         if (page) {
             // A late completion of an ended build adds nothing.
             page->doc = makeDocument(P, {P + "late"});
