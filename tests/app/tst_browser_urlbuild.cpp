@@ -3,6 +3,7 @@
 // start-up.
 #include "app/linklist.h"
 #include "app/mainwindow.h"
+#include "platform/cdpbrowser.h"
 #include "platform/cdpcomponent.h"
 #include "platform/commoncontrols.h"
 #include "support/browserprobe.h"
@@ -11,6 +12,7 @@
 #include "support/mainwindowfixture.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 
 #include <csignal>
 
@@ -153,6 +155,7 @@ private slots:
         build(site("/slow.html"), true);
         QTRY_COMPARE_WITH_TIMEOUT(m_site.hits("/slow.html"), hits + 1, LoadBound);
         const qint64 pid = m_browser->harvestProcessId();
+        const QString profile = m_browser->harvestBrowser()->profileDir();
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(::kill(pid_t(pid), SIGKILL), 0);
@@ -162,6 +165,7 @@ private slots:
         QCOMPARE(m_boxes->shown().size(), 1);
         QCOMPARE(m_boxes->shown().first().text, QStringLiteral("Tallyvane encountered a problem building a list from this url."));
         QCOMPARE(m_form->List1->Items(), sites({"/kept.html"}));
+        QTRY_VERIFY(!QFileInfo::exists(profile)); // its throwaway profile goes with it
         // The next build starts a fresh browser.
         build(site("/frames.html"), true);
         waitForBuildEnd();
