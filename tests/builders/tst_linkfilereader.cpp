@@ -189,19 +189,13 @@ void TestLinkFileReader::roomAndLeftOut()
 
 void TestLinkFileReader::onlyRegularFilesOpen()
 {
+    // The list file's own check, after the dialog's: a FIFO neither opens nor blocks.
     QTemporaryDir dir;
-    const QString fifo = dir.filePath("fifo");
-    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile fifo(dir.filePath("fifo"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo.fileName()).constData(), 0600), 0);
     QString why;
-    for (const QString &path : {fifo, QStringLiteral("/dev/zero"), dir.path()}) {
-        QFile file(path);
-        QVERIFY2(!tv::openRegularFile(file, &why), qPrintable(path)); // and a FIFO does not block
-        QCOMPARE(why, QStringLiteral("it is not a regular file"));
-    }
-    QFile file(dir.filePath("links.txt"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    QVERIFY(tv::openRegularFile(file, &why));
+    QVERIFY(!tv::openRegularFile(fifo, &why));
+    QCOMPARE(why, QStringLiteral("it is not a regular file"));
 }
 
 void TestLinkFileReader::clipboardLines_data()

@@ -4,6 +4,7 @@
 #include "platform/cdpcomponent.h"
 #include "platform/devtoolsport.h"
 #include "support/browserprobe.h"
+#include "support/netprobe.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"
 
@@ -101,6 +102,7 @@ private slots:
         QVERIFY(m_browser->desktopProcessId() > 0);
         QTRY_COMPARE(m_browser->shellWindows().size(), 3); // the blank start page is not left behind
         QVERIFY((QFile::permissions(tv::CdpBrowserComponent::desktopProfileDir()) & (QFile::ReadGroup | QFile::ReadOther)) == 0);
+        QCOMPARE(tvtest::listeningTcpPorts(m_browser->desktopProcessId()).size(), 1); // the port it keeps
         for (int i = 0; i < 2; ++i)
             QTRY_COMPARE_WITH_TIMEOUT(m_windows[i]->locationUrl(), urls[i], 20000);
         QTRY_VERIFY_WITH_TIMEOUT(!m_windows[0]->busy() && !m_windows[1]->busy() && !m_windows[2]->busy(), 20000);

@@ -57,9 +57,8 @@ private slots:
     {
         const tv::BrowserWindowPtr w = m_browser->createHarvestWindow();
         const auto browser = m_browser->harvestBrowser();
-        const QList<qint64> family = tvtest::processTree(browser->processId());
-        QVERIFY(family.size() > 1); // the browser and its helpers
-        QCOMPARE(tvtest::listeningTcpPorts(family), QList<quint16>());
+        // A DevTools port would be the browser process's own (the desktop test sees one).
+        QCOMPARE(tvtest::listeningTcpPorts(browser->processId()), QList<quint16>());
         const QDir profile(browser->profileDir());
         QVERIFY(!profile.exists(QStringLiteral("DevToolsActivePort")));
         // Its crash reports go into its profile, not into the user's Chromium folder.
