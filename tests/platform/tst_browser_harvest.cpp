@@ -1,15 +1,19 @@
 // The headless harvest browser against pages of our own server: links and
-// frames, the events of a load, errors, pop-ups, Stop, Quit and release.
+// frames (30 levels deep too), the events of a load, errors, pop-ups, Stop,
+// Quit and release; its pipes, no port, nothing written outside its profile.
 #include "platform/cdpbrowser.h"
 #include "platform/cdpcomponent.h"
 #include "platform/cdpconnection.h"
 #include "platform/cdperrors.h"
 #include "support/browserprobe.h"
 #include "support/httpserver.h"
+#include "support/netprobe.h"
 #include "support/testenv.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QSignalSpy>
+#include <QStandardPaths>
 
 
 using tvtest::BrowserEventLog;
@@ -200,6 +204,45 @@ private slots:
                  QStringList{QStringLiteral("error top %1 800c0008").arg(m_site.url("/slow-image.html"))});
         QVERIFY(!w->busy());
         QVERIFY_THROWS_EXCEPTION(tv::BrowserError, w->document());
+    }
+
+    void sandboxOffOnlyForRoot()
+    {
+        const tv::BrowserChoice choice = tv::BrowserChoice::find();
+        QVERIFY(!choice.launchArguments(true, false).contains(QStringLiteral("--no-sandbox")));
+        QVERIFY(choice.launchArguments(true, true).contains(QStringLiteral("--no-sandbox")));
+    }
+
+    // Driven over its pipes: one message many times the pipe's buffer.
+    void requestsAndLargeRepliesOverThePipes()
+    {
+        const tv::BrowserWindowPtr w = m_browser->createHarvestWindow();
+        const auto browser = m_browser->harvestBrowser();
+        QVERIFY(browser);
+        QVERIFY(!browser->endpoint().isValid());
+        // Many times the pipe's buffer, in one message; the next answer still
+        // finds its request.
+        const QString session = browser->sessionOf(w->hwnd());
+        const tv::CdpReply big = browser->connection()->call(
+            QStringLiteral("Runtime.evaluate"), {{"expression", "'x'.repeat(24 * 1024 * 1024)"}, {"returnByValue", true}},
+            session, 60000);
+        QVERIFY2(big.ok, qPrintable(big.errorMessage));
+        QCOMPARE(big.result.value("result").toObject().value("value").toString().size(), 24 * 1024 * 1024);
+        QVERIFY(browser->connection()->call(QStringLiteral("Runtime.evaluate"), {{"expression", "1+1"}}, session).ok);
+    }
+
+    void noPortAndNothingOutsideTheProfile()
+    {
+        const tv::BrowserWindowPtr w = m_browser->createHarvestWindow();
+        const auto browser = m_browser->harvestBrowser();
+        // A DevTools port would be the browser process's own (the desktop test sees one).
+        QCOMPARE(tvtest::listeningTcpPorts(browser->processId()), QList<quint16>());
+        const QDir profile(browser->profileDir());
+        QVERIFY(!profile.exists(QStringLiteral("DevToolsActivePort")));
+        // Its crash reports go into its profile, not into the user's Chromium folder.
+        QVERIFY(profile.exists(QStringLiteral("crash-reports")));
+        const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        QVERIFY(!QFileInfo::exists(config + QStringLiteral("/chromium")));
     }
 
     void everyLevelOfDeepFrames()
