@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QVariant>
 #include <QWindow>
 
@@ -300,7 +301,17 @@ bool CFormBorder::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_client)
         return false;
-    if (event->type() == QEvent::MouseButtonPress && m_autoDrag) {
+    if (event->type() == QEvent::Show && !ShowInTaskbar()) {
+        // Qt writes the window's states afresh when it maps it: ask again after.
+        QTimer::singleShot(0, this, [this] {
+            if (m_client && !ShowInTaskbar())
+                x11::setSkipTaskbar(m_client->windowHandle(), true);
+        });
+    } else if (event->type() == QEvent::Close && event->spontaneous() && !commandAllowed(SC_CLOSE)) {
+        // Some window managers keep their close command whatever the hints say.
+        event->ignore();
+        return true;
+    } else if (event->type() == QEvent::MouseButtonPress && m_autoDrag) {
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton && commandAllowed(SC_MOVE) && m_client->windowHandle()) {
             m_client->windowHandle()->startSystemMove();
