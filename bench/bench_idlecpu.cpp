@@ -1,6 +1,6 @@
 // CPU used by the idle main window with a full list shown, over a stretch of
 // wall-clock time (30 s by default; TALLYVANE_IDLE_SECONDS changes it).
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "app/linklist.h"
 #include "support/fakebrowser.h"
 

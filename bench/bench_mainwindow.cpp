@@ -1,6 +1,6 @@
 // The main window's list and progress bar: filling a full list, the extent
 // rule over it, and a progress sweep.
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "app/linklist.h"
 #include "support/fakebrowser.h"
 

@@ -24,7 +24,7 @@ constexpr int LinkCount = 30000;
 struct Environment
 {
     tvtest::HttpServer site;
-    tv::CdpBrowserComponent browser;
+    tv::CdpBrowserComponent browser{tv::BrowserChoice::find()};
     QString pageUrl;
 
     Environment()

@@ -1,6 +1,6 @@
 // Lists from text at the list's limit: import a 32767-line list file, export
 // it again, and search the full list for an item near its end.
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "benchmain.h"
 #include "app/linklist.h"
 #include "app/listsearch.h"
@@ -9,7 +9,7 @@
 #include "saving/listexport.h"
 #include "support/fakebrowser.h"
 #include "support/testenv.h"
-#include "winsupport/msaveload.h"
+#include "winsupport/filedialogs.h"
 
 #include <QFile>
 #include <QTemporaryDir>

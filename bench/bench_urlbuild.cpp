@@ -3,10 +3,10 @@
 // real headless Chromium against a page of our own server and with a
 // scripted browser (the program's own share); the page's own load for
 // comparison; and what scanning the list for every address would have cost.
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "app/linklist.h"
 #include "builders/linkharvest.h"
-#include "builders/urldialog.h"
+#include "support/urldialoganswer.h"
 #include "platform/cdpcomponent.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
@@ -125,7 +125,7 @@ BENCHMARK(BM_BuildFromUrl)->Arg(0)->Arg(20000)->UseManualTime()->Unit(benchmark:
 struct ChromiumSite
 {
     tvtest::HttpServer site;
-    std::unique_ptr<tv::CdpBrowserComponent> browser = std::make_unique<tv::CdpBrowserComponent>();
+    std::unique_ptr<tv::CdpBrowserComponent> browser = std::make_unique<tv::CdpBrowserComponent>(tv::BrowserChoice::find());
     QString root;
     QString pageUrl;
     QString failure;

@@ -1,5 +1,7 @@
 #include "app/linklist.h"
 
+#include "platform/messagebox.h"
+
 #include <QDragEnterEvent>
 #include <QFontMetrics>
 #include <QMimeData>
@@ -296,6 +298,17 @@ void LinkList::dropEvent(QDropEvent *event)
     event->setDropAction(Qt::CopyAction);
     event->accept();
     emit textDropped(event->mimeData()->text());
+}
+
+void reportListFull(QWidget *owner, qsizetype leftOut)
+{
+    if (leftOut <= 0)
+        return;
+    MsgBox(owner,
+           QStringLiteral("The list holds at most %1 links, so %2 link(s) were left out.")
+               .arg(LinkList::MaxItems)
+               .arg(leftOut),
+           MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("List Full"));
 }
 
 } // namespace tv

@@ -87,4 +87,7 @@ private:
     mutable bool m_selCountValid = true;
 };
 
+// Tells the user once how many links did not fit into the list.
+void reportListFull(QWidget *owner, qsizetype leftOut);
+
 } // namespace tv

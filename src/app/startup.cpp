@@ -1,8 +1,10 @@
 #include "app/startup.h"
 
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "platform/singleinstance.h"
 #include "platform/systembrowser.h"
+#include "settings/browsersettings.h"
+#include "settings/settingsstore.h"
 
 #include <QApplication>
 
@@ -36,7 +38,8 @@ int runTallyvane(int argc, char **argv, const StartupOptions &options)
     QApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tallyvane"));
 
-    std::unique_ptr<BrowserComponent> browser = options.makeBrowser ? options.makeBrowser() : createSystemBrowser();
+    std::unique_ptr<BrowserComponent> browser =
+        options.makeBrowser ? options.makeBrowser() : createSystemBrowser(storedBrowserChoice(CRegSettings::program()));
 
     SingleInstance instance(QStringLiteral("tallyvane"));
     if (!instance.tryBecomeFirst()) {

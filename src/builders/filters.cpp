@@ -1,7 +1,7 @@
 #include "builders/filters.h"
 
-#include "app/module1.h"
-#include "settings/cregsettings.h"
+#include "builders/pathpart.h"
+#include "settings/settingsstore.h"
 
 namespace tv::Filters {
 

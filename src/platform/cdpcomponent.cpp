@@ -1,24 +1,21 @@
 #include "platform/cdpcomponent.h"
 
 #include "platform/cdpwindow.h"
-#include "settings/cregsettings.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <unistd.h>
 
 namespace tv {
 
-BrowserChoice BrowserChoice::fromSettings(const CRegSettings &settings)
+BrowserChoice BrowserChoice::find(const QString &command, const QStringList &flags, bool headless)
 {
     BrowserChoice c;
-    const QString section = QStringLiteral("Browser");
-    c.program = settings.GetSetting(section, QStringLiteral("Command")).trimmed();
-    c.flags = QProcess::splitCommand(settings.GetSetting(section, QStringLiteral("Flags")));
-    c.headless = settings.GetSetting(section, QStringLiteral("Headless")).trimmed() == QLatin1String("1");
+    c.program = command;
+    c.flags = flags;
+    c.headless = headless;
     if (!c.program.isEmpty()) {
         const QString found = QStandardPaths::findExecutable(c.program);
         if (!found.isEmpty())
@@ -54,7 +51,10 @@ QStringList BrowserChoice::launchArguments(bool headlessInstance) const
     return args;
 }
 
-CdpBrowserComponent::CdpBrowserComponent(QObject *parent) : BrowserComponent(parent) {}
+CdpBrowserComponent::CdpBrowserComponent(BrowserChoice choice, QObject *parent)
+    : BrowserComponent(parent), m_choice(std::move(choice))
+{
+}
 
 CdpBrowserComponent::~CdpBrowserComponent()
 {
@@ -75,25 +75,19 @@ std::shared_ptr<CdpBrowser> CdpBrowserComponent::runningDesktop()
     return m_desktop;
 }
 
-namespace {
-
-// The browser named in the program's settings, or the first one found.
-BrowserChoice configuredBrowser()
+const BrowserChoice &CdpBrowserComponent::usableChoice() const
 {
-    BrowserChoice choice = BrowserChoice::fromSettings(CRegSettings::program());
-    if (choice.program.isEmpty())
+    if (m_choice.program.isEmpty())
         throw BrowserError(QStringLiteral("No Chromium-family web browser was found. Install Chromium, or name the browser "
                                           "in the setting \"Command\" of section \"Browser\"."));
-    return choice;
+    return m_choice;
 }
-
-} // namespace
 
 std::shared_ptr<CdpBrowser> CdpBrowserComponent::desktop()
 {
     if (auto running = runningDesktop())
         return running;
-    const BrowserChoice choice = configuredBrowser();
+    const BrowserChoice &choice = usableChoice();
     BrowserLaunchOptions options;
     options.program = choice.program;
     options.arguments = choice.launchArguments(choice.headless);
@@ -108,7 +102,7 @@ std::shared_ptr<CdpBrowser> CdpBrowserComponent::harvest()
 {
     if (m_harvest && m_harvest->isAlive())
         return m_harvest;
-    const BrowserChoice choice = configuredBrowser();
+    const BrowserChoice &choice = usableChoice();
     BrowserLaunchOptions options;
     options.program = choice.program;
     options.arguments = choice.launchArguments(true);

@@ -10,17 +10,18 @@
 namespace tv {
 
 class CdpWindow;
-class CRegSettings;
 
-// Which browser to run: settings section "Browser" ("Command", "Flags",
-// "Headless"), otherwise the first Chromium-family browser on PATH.
+// Which browser to run, with extra flags, and whether the desktop browser runs
+// headless. The start-up reads it from the settings.
 struct BrowserChoice
 {
     QString program;        // empty: none found
     QStringList flags;
     bool headless = false;
 
-    static BrowserChoice fromSettings(const CRegSettings &settings);
+    // The named program as found on PATH (or as given when not found there);
+    // with none named, the first Chromium-family browser on PATH.
+    static BrowserChoice find(const QString &command = QString(), const QStringList &flags = {}, bool headless = false);
     // Arguments every launch gets (without profile and start page).
     QStringList launchArguments(bool headlessInstance) const;
 };
@@ -33,7 +34,7 @@ class CdpBrowserComponent final : public BrowserComponent
 {
     Q_OBJECT
 public:
-    explicit CdpBrowserComponent(QObject *parent = nullptr);
+    explicit CdpBrowserComponent(BrowserChoice choice, QObject *parent = nullptr);
     ~CdpBrowserComponent() override;
 
     QList<BrowserWindowPtr> shellWindows() override;
@@ -60,7 +61,10 @@ private:
     std::shared_ptr<CdpBrowser> runningDesktop();
     std::shared_ptr<CdpBrowser> desktop();
     std::shared_ptr<CdpBrowser> harvest();
+    // The choice, or an error that says how to make one.
+    const BrowserChoice &usableChoice() const;
 
+    BrowserChoice m_choice;
     std::shared_ptr<CdpBrowser> m_desktop;
     std::shared_ptr<CdpBrowser> m_harvest;
     bool m_desktopHeadless = false; // the desktop browser was started headless by us

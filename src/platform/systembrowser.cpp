@@ -4,9 +4,9 @@
 
 namespace tv {
 
-std::unique_ptr<BrowserComponent> createSystemBrowser(QObject *parent)
+std::unique_ptr<BrowserComponent> createSystemBrowser(const BrowserChoice &choice, QObject *parent)
 {
-    return std::make_unique<CdpBrowserComponent>(parent);
+    return std::make_unique<CdpBrowserComponent>(choice, parent);
 }
 
 } // namespace tv

@@ -1,6 +1,6 @@
 #include "settings/preferences.h"
 
-#include "settings/cregsettings.h"
+#include "settings/settingsstore.h"
 
 namespace tv {
 

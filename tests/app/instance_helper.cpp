@@ -3,7 +3,7 @@
 // then every address handed over to it as "got <address>", and ends after the
 // number of hand-overs given as the second argument (or 20 s). A later copy
 // prints "second" and ends as the program does.
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "app/startup.h"
 #include "platform/messagebox.h"
 #include "support/fakebrowser.h"

@@ -1,18 +1,21 @@
-// "Search List", "Add Single Link" and "Save list to text file" on the main
-// window.
-#include "app/form1.h"
-#include "app/form11.h"
-#include "app/form9.h"
+// "Search List", "Add Single Link", "Build Sequential List" and "Save list to
+// text file" on the main window.
+#include "app/mainwindow.h"
+#include "app/addlinkdialog.h"
+#include "app/searchdialog.h"
 #include "app/linklist.h"
+#include "builders/sequencedialog.h"
 #include "platform/commoncontrols.h"
 #include "support/fakebrowser.h"
 #include "support/mainwindowfixture.h"
 #include "support/modalhelper.h"
 #include "support/testenv.h"
-#include "winsupport/msaveload.h"
+#include "winsupport/filedialogs.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -75,6 +78,9 @@ private slots:
     void exportList();
     void exportUnwritable();
     void exportCancel();
+    void sequenceStopsAtTheListLimit();
+    void sequenceWithoutAppendReplacesTheList();
+    void sequenceCancelStillShowsCount();
 
 private:
 
@@ -218,7 +224,7 @@ void TestListDialogs::searchScrollsMatchToTop()
 
 void TestListDialogs::singleLinkDialogLooks()
 {
-    tv::Form11 dialog(m_fx->form.get());
+    tv::Form11 dialog(m_fx->form->List1, m_fx->form.get());
     QVERIFY(dialog.Check1->isChecked());
     QVERIFY(dialog.Command1->isDefault());
 }
@@ -361,6 +367,70 @@ void TestListDialogs::exportCancel()
     QCOMPARE(m_fx->form->settings().GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"),
                                            QStringLiteral("<none>")),
              QStringLiteral("<none>"));
+}
+
+void TestListDialogs::sequenceStopsAtTheListLimit()
+{
+    // From 0 to the largest number: the run stops at the list's limit.
+    tv::Form1 &form = *m_fx->form;
+    form.ontop = true;
+    form.List1->Append(QStringLiteral("http://keep/"));
+    bool wasTopmost = true;
+    tvtest::whenModal([&](QWidget *modal) {
+        wasTopmost = form.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        auto *f = qobject_cast<tv::Form2 *>(modal);
+        QVERIFY(f);
+        f->Text1->setText(QStringLiteral("http://h/1.jpg"));
+        f->Text1->setSelection(9, 1);
+        f->Check1->setChecked(true);
+        f->text3->setEditText(QStringLiteral("0"));
+        f->text4->setEditText(QStringLiteral("2147483647"));
+        f->Command1_Click();
+    });
+    QGuiApplication::clipboard()->clear();
+    form.mnufSeq_Click();
+    QVERIFY(!wasTopmost);
+    QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QCOMPARE(form.List1->ListCount(), tv::LinkList::MaxItems);
+    QCOMPARE(form.List1->List(0), QStringLiteral("http://keep/"));
+    QCOMPARE(form.List1->List(1), QStringLiteral("http://h/0.jpg"));
+    QCOMPARE(form.List1->List(tv::LinkList::MaxItems - 1), QStringLiteral("http://h/32765.jpg"));
+    QVERIFY(form.List1->HorizontalExtent() > 0);
+    const auto &boxes = m_fx->boxes.shown();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().title, QStringLiteral("List Full"));
+    // 2147483648 numbers, 32766 of them fitted.
+    QVERIFY(boxes.first().text.contains(QStringLiteral("2147450882")));
+}
+
+void TestListDialogs::sequenceWithoutAppendReplacesTheList()
+{
+    // A start above the end makes no links, and the list is still cleared.
+    tv::Form1 &form = *m_fx->form;
+    form.List1->Append(QStringLiteral("http://a/"));
+    tvtest::whenModal([&](QWidget *modal) {
+        auto *f = qobject_cast<tv::Form2 *>(modal);
+        QVERIFY(f);
+        f->Text1->setText(QStringLiteral("http://h/1"));
+        f->Text1->setSelection(9, 1);
+        f->text3->setEditText(QStringLiteral("5"));
+        f->text4->setEditText(QStringLiteral("3"));
+        f->Command1_Click();
+    });
+    form.mnufSeq_Click();
+    QCOMPARE(form.List1->ListCount(), 0);
+    QCOMPARE(m_fx->countText(), QStringLiteral("0 links found"));
+}
+
+void TestListDialogs::sequenceCancelStillShowsCount()
+{
+    tv::Form1 &form = *m_fx->form;
+    form.List1->Append(QStringLiteral("http://a/"));
+    tvtest::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    form.mnufSeq_Click();
+    QCOMPARE(form.List1->ListCount(), 1);
+    QCOMPARE(m_fx->countText(), QStringLiteral("1 links found"));
+    QVERIFY(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 TV_TEST_MAIN(TestListDialogs)

@@ -1,14 +1,16 @@
 // Building the list from the clipboard and from a list file, through the
 // menus and the toolbar.
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "app/linklist.h"
-#include "builders/form10.h"
+#include "builders/importchoicedialog.h"
+#include "builders/linkfilereader.h"
 #include "platform/commoncontrols.h"
 #include "support/fakebrowser.h"
 #include "support/mainwindowfixture.h"
 #include "support/modalhelper.h"
 #include "support/testenv.h"
-#include "winsupport/msaveload.h"
+#include "saving/listexport.h"
+#include "winsupport/filedialogs.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -65,6 +67,8 @@ private slots:
     void limitReported_data();
     void limitReported();
     void toolbarRunsImports();
+    void roundTrip_data();
+    void roundTrip();
 
 private:
     QString writeFile(const QString &name, const QByteArray &bytes);
@@ -344,6 +348,35 @@ void TestTextImport::toolbarRunsImports()
     m_fx->form->Buttons(QStringLiteral("list_file"))->click();
     QCOMPARE(m_fx->form->List1->Items(), (QStringList{"http://clip", "http://file"}));
     QCOMPARE(m_fx->requests.size(), 1);
+}
+
+// What the export writes, the import reads back.
+void TestTextImport::roundTrip_data()
+{
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QStringList>("readBack");
+    const QStringList plain{"http://a.example/1", "HTTPS://b.example/q?x=1&y=2", "ftp://c.example/f.zip",
+                            "http://a.example/1", QString::fromUtf8("http://d.example/\u00fcber")};
+    QTest::newRow("plain-links-same-order") << plain << plain;
+    QTest::newRow("trailing-blank-kept") << QStringList{"http://a "} << QStringList{"http://a "};
+    // The reader splits, trims and skips these.
+    QTest::newRow("comma-splits") << QStringList{"http://a/x,http://b"} << QStringList{"http://a/x", "http://b"};
+    QTest::newRow("leading-blank-trimmed") << QStringList{"  http://a"} << QStringList{"http://a"};
+    QTest::newRow("empty-item-skipped") << QStringList{"http://a", "", "http://b"} << QStringList{"http://a", "http://b"};
+    QTest::newRow("leading-quote-removed") << QStringList{"\"http://a\""} << QStringList{"http://a"};
+}
+
+void TestTextImport::roundTrip()
+{
+    QFETCH(QStringList, items);
+    QFETCH(QStringList, readBack);
+    const QString path = m_dir.filePath(QStringLiteral("round.txt"));
+    QVERIFY(tv::SaveListToFile(path, items).ok);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const tv::LinkFileScan scan = tv::scanLinkFile(tv::decodeListText(file.readAll()).text);
+    QVERIFY(!scan.badItem);
+    QCOMPARE(scan.links, readBack);
 }
 
 TV_TEST_MAIN(TestTextImport)

@@ -1,10 +1,13 @@
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "app/linklist.h"
-#include "builders/form5.h"
+#include "builders/filters.h"
+#include "builders/filtersdialog.h"
 #include "builders/urldialog.h"
+#include "support/urldialoganswer.h"
 #include "platform/commoncontrols.h"
 #include "support/fakebrowser.h"
 #include "support/mainwindowfixture.h"
+#include "support/modalhelper.h"
 #include "support/testenv.h"
 
 #include <QAction>
@@ -12,6 +15,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 
 using namespace tv;
@@ -48,6 +52,10 @@ private slots:
     void handOverHarvests();
     void handOverWithoutBrowserWindows_data();
     void handOverWithoutBrowserWindows();
+    void filterMenuAfterDialog_data();
+    void filterMenuAfterDialog();
+    void applyFiltersToggleIsStored();
+    void urlDialogTellsFilterState();
 
 private:
     // Runs the menu command with the dialog answered: address, append.
@@ -426,6 +434,89 @@ void TestUrlBuild::handOverWithoutBrowserWindows()
     }
     QVERIFY(!m_form->wb2);
     QVERIFY(m_form->FormEnabled());
+}
+
+void TestUrlBuild::filterMenuAfterDialog_data()
+{
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QString>("apply");
+    QTest::addColumn<bool>("deleteAll");
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("applyAfter");
+
+    QTest::newRow("filters-and-apply-on") << QStringList{"A - a"} << "1" << false << true << true << "1";
+    QTest::newRow("filters-and-apply-off") << QStringList{"A - a"} << "0" << false << false << true << "0";
+    QTest::newRow("last-filter-deleted") << QStringList{"A - a"} << "1" << true << false << false << "0";
+    QTest::newRow("no-filters-ever") << QStringList{} << "1" << false << false << false << "0";
+}
+
+void TestUrlBuild::filterMenuAfterDialog()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QString, apply);
+    QFETCH(bool, deleteAll);
+    QFETCH(bool, checked);
+    QFETCH(bool, enabled);
+    QFETCH(QString, applyAfter);
+
+    Filters::save(m_form->settings(), stored);
+    m_form->settings().SaveSetting("Filters", "Apply Filters", apply);
+    m_form->Form_Load();
+
+    bool answered = false;
+    tvtest::whenModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<Form3 *>(modal);
+        QVERIFY(dialog);
+        answered = true;
+        if (deleteAll) {
+            while (dialog->List1->count() > 0) {
+                dialog->List1->setCurrentRow(0);
+                dialog->Command4_Click();
+            }
+        }
+        dialog->Command2->click();
+    });
+    m_form->mnuopfilt_Click();
+    QVERIFY(answered);
+    QCOMPARE(m_form->mnuopappfilt->isChecked(), checked);
+    QCOMPARE(m_form->mnuopappfilt->isEnabled(), enabled);
+    QCOMPARE(m_form->settings().GetSetting("Filters", "Apply Filters"), applyAfter);
+    QCOMPARE(m_form->ftypes, deleteAll ? QStringList() : Filters::extensionsOf(stored));
+}
+
+void TestUrlBuild::applyFiltersToggleIsStored()
+{
+    Filters::save(m_form->settings(), {"A - a"});
+    m_form->Form_Load();
+    QVERIFY(m_form->mnuopappfilt->isEnabled());
+    QVERIFY(!m_form->mnuopappfilt->isChecked());
+    m_form->mnuopappfilt->trigger();
+    QVERIFY(m_form->mnuopappfilt->isChecked());
+    QCOMPARE(m_form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("1"));
+    m_form->mnuopappfilt->trigger();
+    QVERIFY(!m_form->mnuopappfilt->isChecked());
+    QCOMPARE(m_form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("0"));
+}
+
+void TestUrlBuild::urlDialogTellsFilterState()
+{
+    for (const bool on : {false, true}) {
+        m_form->mnuopappfilt->setChecked(on);
+        QString label;
+        tvtest::whenModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<Form5 *>(modal);
+            QVERIFY(dialog);
+            label = dialog->Label2->text();
+            dialog->Command3->click();
+        });
+        m_form->mnufURL_Click();
+        QCOMPARE(label, on ? QStringLiteral("Filters will be applied. (See \"Options\" menu.)")
+                           : QStringLiteral("Filters will not be applied. (See \"Options\" menu.)"));
+        QVERIFY(m_form->FormEnabled());
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(m_browser->harvests.isEmpty());
+    }
 }
 
 TV_TEST_MAIN(TestUrlBuild)

@@ -1,5 +1,7 @@
 #include "builders/filters.h"
-#include "settings/cregsettings.h"
+#include "builders/pathpart.h"
+#include "platform/runtimeerror.h"
+#include "settings/settingsstore.h"
 #include "support/testenv.h"
 
 #include <QFile>
@@ -14,6 +16,8 @@ private slots:
     void init();
     void extensionOf_data();
     void extensionOf();
+    void pathPart_data();
+    void pathPart();
     void matches_data();
     void matches();
     void saveWritesWholeSection();
@@ -47,6 +51,39 @@ void TestFilters::extensionOf()
     QFETCH(QString, entry);
     QFETCH(QString, extension);
     QCOMPARE(Filters::extensionOf(entry), extension);
+}
+
+void TestFilters::pathPart_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QStringList>("parts"); // drive, folder, name, extension
+    QTest::newRow("windows-path") << "C:\\dir\\file.txt" << QStringList{"C:", "\\dir\\", "file", ".txt"};
+    QTest::newRow("web-address") << "http://host/dir/pic.gif" << QStringList{"", "", "http://host/dir/pic", ".gif"};
+    // No dot after the host: the host's last dot starts the extension.
+    QTest::newRow("bare-host-slash") << "http://www.example.com/" << QStringList{"", "", "http://www.example", ".com/"};
+    QTest::newRow("only-last-dot") << "http://h/a.b.c/x.tar.gz" << QStringList{"", "", "http://h/a.b.c/x.tar", ".gz"};
+    // A dot with nothing after it gives no extension; the next dot is tried.
+    QTest::newRow("trailing-dot") << "a.b." << QStringList{"", "", "a", ".b"};
+    QTest::newRow("no-dot") << "readme" << QStringList{"", "", "readme", ""};
+    QTest::newRow("trailing-backslash") << "C:\\dir\\" << QStringList{"C:", "\\", "dir\\", ""};
+    QTest::newRow("drive-only") << "D:" << QStringList{"D:", "", "", ""};
+    QTest::newRow("dot-in-folder-only") << "C:\\a.b\\file" << QStringList{"C:", "\\a.b\\", "file", ""};
+}
+
+void TestFilters::pathPart()
+{
+    QFETCH(QString, path);
+    QFETCH(QStringList, parts);
+    for (int part = 0; part < 4; ++part)
+        QCOMPARE(PathPart(path, part), parts.at(part));
+    for (const int other : {-1, 4}) {
+        try {
+            PathPart(path, other);
+            QFAIL("no error raised");
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.number(), 1L);
+        }
+    }
 }
 
 void TestFilters::matches_data()

@@ -3,7 +3,6 @@
 // HTML-document test, window state, and a browser that is killed.
 #include "platform/cdpcomponent.h"
 #include "platform/devtoolsport.h"
-#include "settings/cregsettings.h"
 #include "support/browserprobe.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"
@@ -56,21 +55,25 @@ private:
                "trailer<</Root 1 0 R>>\n%%EOF\n";
     }
 
+    // Headless; with the pop-up blocker off (extra flags reach the browser),
+    // pop-ups open and must be closed by Cancel.
+    static tv::BrowserChoice choice()
+    {
+        return tv::BrowserChoice::find({}, {QStringLiteral("--disable-popup-blocking")}, true);
+    }
+
 private slots:
     void initTestCase()
     {
-        if (tv::BrowserChoice::fromSettings(tv::CRegSettings::program()).program.isEmpty())
+        if (choice().program.isEmpty())
             QSKIP("No Chromium-family browser is installed.");
-        tv::CRegSettings::program().SaveSetting(QStringLiteral("Browser"), QStringLiteral("Headless"), QStringLiteral("1"));
-        // Extra flags reach the browser: with the blocker off, pop-ups open and must be closed by Cancel.
-        tv::CRegSettings::program().SaveSetting(QStringLiteral("Browser"), QStringLiteral("Flags"), QStringLiteral("--disable-popup-blocking"));
         QVERIFY(m_site.listen());
         m_site.route("/page.html", {200, "text/html", "<title>p</title><a href='x.html'>x</a>"});
         m_site.route("/text.txt", {200, "text/plain", "http://example.invalid/not-a-link"});
         m_site.route("/doc.pdf", {200, "application/pdf", minimalPdf()});
         m_site.route("/popup.html", {200, "text/html", "<script>window.open('/opened.html')</script>"});
         m_site.route("/opened.html", {200, "text/html", "opened"});
-        m_browser = std::make_unique<tv::CdpBrowserComponent>();
+        m_browser = std::make_unique<tv::CdpBrowserComponent>(choice());
     }
 
     void cleanupTestCase()
@@ -100,12 +103,10 @@ private slots:
     void browserThatCannotStartIsAnError()
     {
         QFETCH(QString, command);
-        tv::CRegSettings settings = tv::CRegSettings::program();
-        settings.SaveSetting(QStringLiteral("Browser"), QStringLiteral("Command"), command);
-        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, m_browser->createWindow());
-        settings.DeleteSetting(QStringLiteral("Browser"), QStringLiteral("Command"));
-        QCOMPARE(m_browser->desktopProcessId(), qint64(0));
-        QVERIFY(m_browser->shellWindows().isEmpty());
+        tv::CdpBrowserComponent broken(tv::BrowserChoice::find(command, {}, true));
+        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, broken.createWindow());
+        QCOMPARE(broken.desktopProcessId(), qint64(0));
+        QVERIFY(broken.shellWindows().isEmpty());
     }
 
     void stalePortFileIsNoBrowser()
@@ -145,7 +146,7 @@ private slots:
         QCOMPARE(orderOf(idsOf(m_browser->shellWindows()), created), created); // and again
 
         // A later start of the program finds the same windows in the same order.
-        tv::CdpBrowserComponent second;
+        tv::CdpBrowserComponent second(choice());
         QCOMPARE(orderOf(idsOf(second.shellWindows()), created), created);
         second.shutdown();
         QVERIFY(tvtest::processRuns(m_browser->desktopProcessId())); // the user's browser stays open

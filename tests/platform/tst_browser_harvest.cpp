@@ -3,7 +3,6 @@
 #include "platform/cdpcomponent.h"
 #include "platform/cdpconnection.h"
 #include "platform/cdperrors.h"
-#include "settings/cregsettings.h"
 #include "support/browserprobe.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"
@@ -52,7 +51,7 @@ private:
 private slots:
     void initTestCase()
     {
-        if (tv::BrowserChoice::fromSettings(tv::CRegSettings::program()).program.isEmpty())
+        if (tv::BrowserChoice::find().program.isEmpty())
             QSKIP("No Chromium-family browser is installed.");
         QVERIFY(m_site.listen());
         QVERIFY(m_other.listen());
@@ -87,7 +86,7 @@ private slots:
         m_site.route("/insttxt-frame.html", {200, "text/html", insttxtFrame});
         m_other.route("/insttxt-frame.html", {200, "text/html", insttxtFrame});
         m_site.route("/insttxt-cross.html", {200, "text/html", "<iframe src='" + otherRoot + "/insttxt-frame.html'></iframe>"});
-        m_browser = std::make_unique<tv::CdpBrowserComponent>();
+        m_browser = std::make_unique<tv::CdpBrowserComponent>(tv::BrowserChoice::find());
     }
 
     void cleanupTestCase()

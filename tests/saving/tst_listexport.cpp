@@ -1,5 +1,4 @@
 // Writing the list to a text file, and reading it back.
-#include "builders/linkfilereader.h"
 #include "saving/listexport.h"
 #include "support/testenv.h"
 
@@ -16,8 +15,6 @@ class TestListExport : public QObject
 private slots:
     void writesCrLfLines_data();
     void writesCrLfLines();
-    void roundTrip_data();
-    void roundTrip();
     void replacesLongerFile();
     void unwritableTarget_data();
     void unwritableTarget();
@@ -55,32 +52,6 @@ void TestListExport::writesCrLfLines()
     const tv::ListExportResult result = tv::SaveListToFile(path, items);
     QVERIFY2(result.ok, qPrintable(result.errorText));
     QCOMPARE(readAll(path), bytes);
-}
-
-void TestListExport::roundTrip_data()
-{
-    QTest::addColumn<QStringList>("items");
-    QTest::addColumn<QStringList>("readBack");
-    const QStringList plain{"http://a.example/1", "HTTPS://b.example/q?x=1&y=2", "ftp://c.example/f.zip",
-                            "http://a.example/1", QString::fromUtf8("http://d.example/\u00fcber")};
-    QTest::newRow("plain-links-same-order") << plain << plain;
-    QTest::newRow("trailing-blank-kept") << QStringList{"http://a "} << QStringList{"http://a "};
-    // The reader splits, trims and skips these.
-    QTest::newRow("comma-splits") << QStringList{"http://a/x,http://b"} << QStringList{"http://a/x", "http://b"};
-    QTest::newRow("leading-blank-trimmed") << QStringList{"  http://a"} << QStringList{"http://a"};
-    QTest::newRow("empty-item-skipped") << QStringList{"http://a", "", "http://b"} << QStringList{"http://a", "http://b"};
-    QTest::newRow("leading-quote-removed") << QStringList{"\"http://a\""} << QStringList{"http://a"};
-}
-
-void TestListExport::roundTrip()
-{
-    QFETCH(QStringList, items);
-    QFETCH(QStringList, readBack);
-    const QString path = m_dir.filePath(QStringLiteral("round.txt"));
-    QVERIFY(tv::SaveListToFile(path, items).ok);
-    const tv::LinkFileScan scan = tv::scanLinkFile(tv::decodeListText(readAll(path)).text);
-    QVERIFY(!scan.badItem);
-    QCOMPARE(scan.links, readBack);
 }
 
 void TestListExport::replacesLongerFile()

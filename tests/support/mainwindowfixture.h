@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "platform/commoncontrols.h"
-#include "settings/cregsettings.h"
+#include "settings/settingsstore.h"
 #include "support/fakebrowser.h"
 #include "support/testenv.h"
-#include "winsupport/msaveload.h"
+#include "winsupport/filedialogs.h"
 
 #include <QFile>
 

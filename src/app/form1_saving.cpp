@@ -1,8 +1,0 @@
-// Saving the targets of the selected links.
-#include "app/form1.h"
-
-namespace tv {
-
-void Form1::mnufsav_Click() { notAvailable(mnufsav->text()); }
-
-} // namespace tv

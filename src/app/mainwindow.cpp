@@ -1,0 +1,619 @@
+#include "app/mainwindow.h"
+
+#include "app/linklist.h"
+#include "builders/filters.h"
+#include "platform/commoncontrols.h"
+#include "platform/messagebox.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace tv {
+
+QString idleBanner()
+{
+    return QStringLiteral("Tallyvane - gather the links of a page, then open, show or save them.");
+}
+
+
+Form1::Form1(BrowserComponent *browser, QWidget *parent) : QMainWindow(parent), m_browser(browser)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tallyvane"));
+    setWindowIcon(applicationIcon());
+    resize(640, 420);
+
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    List1 = new LinkList(central);
+    layout->addWidget(List1);
+    setCentralWidget(central);
+    picProgress = new PictureBox(this);
+    picProgress->setObjectName(QStringLiteral("picProgress"));
+
+    createMenus();
+    createToolbar();
+    createStatusBar();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    // Coarse ticks, as often as the desktop's timer resolution makes sense.
+    Timer1->setInterval(15);
+    Timer1->setTimerType(Qt::CoarseTimer);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+    Timer3 = new QTimer(this);
+    Timer3->setObjectName(QStringLiteral("Timer3"));
+    Timer3->setInterval(15);
+    connect(Timer3, &QTimer::timeout, this, &Form1::onTimer3);
+
+    connect(List1, &LinkList::mouseReleased, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
+        List1_MouseUp(b, m, p.x(), p.y());
+    });
+    connect(List1, &LinkList::doubleClicked, this, [this] { List1_DblClick(); });
+    connect(List1, &LinkList::enterPressed, this, [this] { List1_KeyPress(13); });
+    connect(List1, &LinkList::textDropped, this, &Form1::List1_OLEDragDrop);
+
+    // Esc reaches the window before its controls, even while it is disabled.
+    qApp->installEventFilter(this);
+}
+
+Form1::~Form1()
+{
+    qApp->removeEventFilter(this);
+}
+
+void Form1::createMenus()
+{
+    auto item = [this](QMenu *menu, QAction *&action, const char *name, const QString &caption, auto slot) {
+        action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, slot);
+    };
+    auto separator = [](QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QLatin1String(name)); };
+
+    mnuf = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuf->setObjectName(QStringLiteral("mnuf"));
+    item(mnuf, mnufileopen, "mnufileopen", QStringLiteral("&Open selected link"), &Form1::mnufileopen_Click);
+    separator(mnuf, "sep1");
+    item(mnuf, mnufsav, "mnufsav", QStringLiteral("Save selected link &target(s) to disk"), &Form1::mnufsav_Click);
+    item(mnuf, mnufsavlst, "mnufsavlst", QStringLiteral("Save &list to text file"), &Form1::mnufsavlst_Click);
+    separator(mnuf, "sep3");
+    item(mnuf, mnufEx, "mnufEx", QStringLiteral("&Exit"), &Form1::mnufEx_Click);
+
+    mnulst = menuBar()->addMenu(QStringLiteral("&List"));
+    mnulst->setObjectName(QStringLiteral("mnulst"));
+    item(mnulst, mnufURL, "mnufURL", QStringLiteral("Build list from &URL"), &Form1::mnufURL_Click);
+    item(mnulst, mnufClip, "mnufClip", QStringLiteral("Build list from &Clipboard"), &Form1::mnufClip_Click);
+    item(mnulst, mnufFile, "mnufFile", QStringLiteral("Build list from &file"), &Form1::mnufFile_Click);
+    item(mnulst, mnufSeq, "mnufSeq", QStringLiteral("Build &sequential list"), &Form1::mnufSeq_Click);
+    item(mnulst, mnulstSingle, "mnulstSingle", QStringLiteral("&Add single link"), &Form1::mnulstSingle_Click);
+    separator(mnulst, "seplst");
+    item(mnulst, mnulstsrch, "mnulstsrch", QStringLiteral("Search &list"), &Form1::mnulstsrch_Click);
+    item(mnulst, mnulstclr, "mnulstclr", QStringLiteral("&Clear list"), &Form1::mnulstclr_Click);
+    item(mnulst, mnulstselall, "mnulstselall", QStringLiteral("Select &all"), &Form1::mnulstselall_Click);
+
+    mnuo = menuBar()->addMenu(QStringLiteral("&Options"));
+    mnuo->setObjectName(QStringLiteral("mnuo"));
+    item(mnuo, mnuopoptions, "mnuopoptions", QStringLiteral("&Preferences..."), &Form1::mnuopoptions_Click);
+    separator(mnuo, "sepp");
+    item(mnuo, mnuopappfilt, "mnuopappfilt", QStringLiteral("Apply &filters"), &Form1::mnuopappfilt_Click);
+    mnuopappfilt->setCheckable(true);
+    item(mnuo, mnuopfilt, "mnuopfilt", QStringLiteral("&Manage filters..."), &Form1::mnuopfilt_Click);
+
+    mnuh = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuh->setObjectName(QStringLiteral("mnuh"));
+    item(mnuh, mnuHelpCont, "mnuHelpCont", QStringLiteral("&Contents"), &Form1::mnuHelpCont_Click);
+    mnuHelpCont->setShortcut(QKeySequence::HelpContents);
+    item(mnuh, mnuhelptour, "mnuhelptour", QStringLiteral("&Interactive Tour"), &Form1::mnuhelptour_Click);
+    separator(mnuh, "sep2");
+    item(mnuh, mnuhelpfreesoft, "mnuhelpfreesoft", QStringLiteral("&More free software"), &Form1::mnuhelpfreesoft_Click);
+    item(mnuh, mnuHelpAbt, "mnuHelpAbt", QStringLiteral("&About..."), &Form1::mnuHelpAbt_Click);
+
+    // Pop-up only: never in the menu bar.
+    mnusavepop = new QMenu(this);
+    mnusavepop->setObjectName(QStringLiteral("mnusavepop"));
+    item(mnusavepop, mnusavpopopen, "mnusavpopopen", QStringLiteral("&Open selected link"), &Form1::mnusavpopopen_Click);
+    item(mnusavepop, mnusavepoptrgt, "mnusavepoptrgt", QStringLiteral("Save selected link target(s) to disk"),
+         &Form1::mnusavepoptrgt_Click);
+    mnusavepop->setDefaultAction(mnusavpopopen);
+}
+
+void Form1::createToolbar()
+{
+    Toolbar1 = addToolBar(QStringLiteral("Toolbar1"));
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setMovable(false);
+    Toolbar1->setFloatable(false);
+    Toolbar1->setIconSize(QSize(24, 24));
+    Toolbar1->setMouseTracking(true);
+    Toolbar1->installEventFilter(this);
+
+    struct ButtonDef { const char *key; const char *hint; int image; bool separatorBefore; };
+    static const ButtonDef buttons[] = {
+        {"list_url", "Build list from URL", 1, false},
+        {"list_clp", "Build list from Clipboard", 2, false},
+        {"list_file", "Build list from file", 3, false},
+        {"list_seq", "Build sequential list", 4, false},
+        {"back", "Open previous link in browser", 5, true},
+        {"fwd", "Open next link in browser", 6, false},
+        {"hide_br", "Hide browser", 8, false},
+        {"slideshow", "Slideshow", 7, false},
+        {"sav", "Save target(s) to disk", 10, true},
+        {"resize", "Compact mode", 12, false},
+        {"help", "Help", 11, false},
+    };
+    for (const ButtonDef &def : buttons) {
+        if (def.separatorBefore)
+            Toolbar1->addSeparator();
+        auto *button = new ToolButton(QLatin1String(def.key), Toolbar1);
+        button->setToolTipText(QLatin1String(def.hint));
+        button->setAccessibleName(QLatin1String(def.hint));
+        button->setImage(def.image);
+        button->setMouseTracking(true);
+        button->installEventFilter(this);
+        Toolbar1->addWidget(button);
+        const QString key = button->Key();
+        connect(button, &QToolButton::clicked, this, [this, key] { Toolbar1_ButtonClick(key); });
+    }
+    Buttons(QStringLiteral("slideshow"))->setCheckable(true);
+
+    ToolButton *sav = Buttons(QStringLiteral("sav"));
+    savMenu = new QMenu(sav);
+    savtgt = savMenu->addAction(QStringLiteral("Save selected link &target(s) to disk"));
+    savtgt->setObjectName(QStringLiteral("savtgt"));
+    savelist = savMenu->addAction(QStringLiteral("Save &list to text file"));
+    savelist->setObjectName(QStringLiteral("savelist"));
+    connect(savtgt, &QAction::triggered, this, [this] { Toolbar1_ButtonMenuClick(1); });
+    connect(savelist, &QAction::triggered, this, [this] { Toolbar1_ButtonMenuClick(2); });
+    sav->setMenu(savMenu);
+    sav->setPopupMode(QToolButton::MenuButtonPopup);
+}
+
+void Form1::createStatusBar()
+{
+    sbStatusBar = new StatusBar(this);
+    sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
+    setStatusBar(sbStatusBar);
+    sbStatusBar->addPanel(QStringLiteral("pnlStatus"), 1, 200);
+    sbStatusBar->addPanel(QStringLiteral("pnlProgress"), 0, 180);
+}
+
+ToolButton *Form1::Buttons(const QString &key) const
+{
+    return Toolbar1->findChild<ToolButton *>(key, Qt::FindDirectChildrenOnly);
+}
+
+QList<QWidget *> Form1::toolbarItems() const
+{
+    QList<QWidget *> items;
+    for (QAction *action : Toolbar1->actions()) {
+        if (QWidget *w = Toolbar1->widgetForAction(action))
+            items.append(w);
+    }
+    return items;
+}
+
+void Form1::setStatus(const QString &text)
+{
+    m_status = text;
+    sbStatusBar->Panels(QStringLiteral("pnlStatus"))->setPanelText(text);
+}
+
+void Form1::setProgress(qint32 value)
+{
+    if (!m_progressBar) {
+        m_progressBar = std::make_unique<CProgressBarEx>();
+        m_progressBar->setClient(picProgress);
+        m_progressBar->setHost(sbStatusBar);
+        m_progressBar->setPanelKey(QStringLiteral("pnlProgress"));
+        m_progressBar->ResizeEx();
+    }
+    m_progressBar->setTextOnly(value == 0);
+    m_progressBar->setMax(m_progressMax);
+    m_progress = value;
+    m_progressBar->setValue(value);
+}
+
+void Form1::Form_Load()
+{
+    // The hand-over listener and the form-border object are attached by the
+    // start-up; the window keeps the size it had at load as its minimum.
+    meX = qint32(width());
+    meY = height();
+    setMinimumSize(meX.toInt(), meY);
+
+    ftypes.clear();
+    m_settings.setCompany(QStringLiteral("Quillmere"));
+    m_settings.setAppName(QStringLiteral("Tallyvane"));
+    setStatus(idleBanner());
+
+    const QStringList entries = Filters::load(m_settings);
+    if (entries.isEmpty()) {
+        mnuopappfilt->setEnabled(false);
+    } else {
+        ftypes = Filters::extensionsOf(entries);
+        mnuopappfilt->setChecked(Filters::applyFilters(m_settings));
+    }
+    owaction = qint32(leadingNumber(
+        m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("0"))));
+    ontop = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("On Top"), QStringLiteral("True")), true);
+    newwin = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("New Window"), QStringLiteral("0")), false);
+
+    if (wb2) {
+        List1->Clear();
+        try {
+            RecurseFrames(wb2->document());
+        } catch (const BrowserError &) {
+            // The page in front could not be read: start with an empty list.
+            wb2.reset();
+        }
+    }
+
+    applyZOrder(ontop);
+    show();
+    Timer1->start();
+}
+
+void Form1::applyZOrder(bool topmost)
+{
+    Qt::WindowFlags flags = windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) == topmost)
+        return;
+    flags.setFlag(Qt::WindowStaysOnTopHint, topmost);
+    if (QWindow *window = windowHandle()) {
+        // Changing the flags of the shown window keeps it where it is, unlike
+        // QWidget::setWindowFlags, which hides and re-creates it.
+        overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
+}
+
+int Form1::showModal(QDialog *dialog)
+{
+    applyZOrder(false);
+    dialog->setParent(this, dialog->windowFlags() | Qt::Dialog);
+    dialog->setWindowModality(Qt::WindowModal);
+    const int result = dialog->exec();
+    applyZOrder(ontop);
+    return result;
+}
+
+void Form1::setFormEnabled(bool enabled)
+{
+    m_formEnabled = enabled;
+    menuBar()->setEnabled(enabled);
+    Toolbar1->setEnabled(enabled);
+    centralWidget()->setEnabled(enabled);
+}
+
+void Form1::CancelBuild()
+{
+    setStatus(idleBanner());
+    setFormEnabled(true);
+    m_progressMax = 100;
+    setProgress(0);
+    if (wb2) {
+        try {
+            wb2->stop();
+        } catch (const BrowserError &) {
+            // Gone already: nothing left to stop.
+        }
+        List1->RefreshExtent();
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+        setStatus(idleBanner());
+        setFormEnabled(true);
+        m_progressMax = 100;
+        setProgress(0);
+        setWb2(nullptr);
+    }
+}
+
+void Form1::ShowCount()
+{
+    sbStatusBar->Panels(QStringLiteral("pnlProgress"))->setPanelText(QString::number(List1->ListCount()) +
+                                                                     QStringLiteral(" links found"));
+}
+
+namespace {
+
+void reportOpenFailure(QWidget *owner, const BrowserError &e)
+{
+    MsgBox(owner,
+           QStringLiteral("Tallyvane could not open the link in a web browser window.\r\n\r\n%1")
+               .arg(QString::fromStdString(e.what())),
+           MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Error"));
+}
+
+} // namespace
+
+bool Form1::slideshowPressed() const
+{
+    return Buttons(QStringLiteral("slideshow"))->Value() == 1;
+}
+
+void Form1::List1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)
+{
+    Q_UNUSED(shift);
+    if (slideshowPressed()) {
+        MsgBox(this, QStringLiteral("You have a slideshow in progress. Please stop the slideshow before performing any other tasks."),
+               MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("Slideshow in Progress"));
+        return;
+    }
+    if (button == Qt::RightButton && List1->ListCount() != 0 && List1->ListIndex() != -1)
+        mnusavepop->exec(List1->viewport()->mapToGlobal(QPoint(x, y)));
+
+    if (!m_openRequest)
+        return;
+    try {
+        ObtainViewer();
+        const bool shown = Buttons(QStringLiteral("hide_br"))->Image() == 8;
+        webbrowser1->setVisible(shown);
+        if (webbrowser1->visible()) {
+            webbrowser1->showNoActivate();
+            webbrowser1->bringToForeground();
+            activateWindow();
+            raise();
+        }
+        const int index = List1->ItemFromPoint(List1->viewport()->mapFromGlobal(QCursor::pos()));
+        if (index > -1) {
+            webbrowser1->navigate(List1->List(index));
+            m_openRequest = false;
+        }
+    } catch (const BrowserError &e) {
+        reportOpenFailure(this, e);
+    }
+}
+
+void Form1::List1_DblClick()
+{
+    m_openRequest = true;
+}
+
+void Form1::List1_KeyPress(int keyAscii)
+{
+    if (keyAscii != 13 || List1->ListCount() == 0 || List1->ListIndex() == -1)
+        return;
+    try {
+        PrepareViewerWindow();
+        if (webbrowser1)
+            webbrowser1->navigate(List1->List(List1->ListIndex()));
+    } catch (const BrowserError &e) {
+        reportOpenFailure(this, e);
+    }
+}
+
+void Form1::List1_OLEDragDrop(const QString &text)
+{
+    goturl = text;
+    mnufURL_Click();
+}
+
+void Form1::mnufileopen_Click()
+{
+    m_openRequest = true;
+    List1_MouseUp(Qt::NoButton, Qt::NoModifier, 0, 0);
+}
+
+void Form1::mnusavpopopen_Click()
+{
+    m_openRequest = true;
+}
+
+void Form1::mnusavepoptrgt_Click()
+{
+    if (List1->SelCount() >= 1)
+        mnufsav_Click();
+}
+
+void Form1::mnulstclr_Click()
+{
+    List1->Clear();
+    List1->RefreshExtent();
+    sbStatusBar->Panels(QStringLiteral("pnlProgress"))->setPanelText(QString());
+}
+
+void Form1::mnulstselall_Click()
+{
+    List1->SelectAll();
+}
+
+void Form1::mnufEx_Click()
+{
+    // At once: no close question, and the user's browser windows stay open.
+    m_unloaded = true;
+    if (m_browser)
+        m_browser->shutdown();
+    QCoreApplication::exit(0);
+}
+
+void Form1::receiveHandOver(const QString &address)
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    emit handOverReceived(address);
+    if (address.isEmpty())
+        return;
+    // Several starts in a row must not overwrite an address not yet harvested.
+    if (Timer3->isActive()) {
+        m_pendingHandOvers.append(address);
+        return;
+    }
+    nurl = address;
+    Timer3->start();
+}
+
+void Form1::onTimer3()
+{
+    Timer3_Timer();
+    if (!Timer3->isActive() && !m_pendingHandOvers.isEmpty()) {
+        nurl = m_pendingHandOvers.takeFirst();
+        Timer3->start();
+    }
+}
+
+void Form1::Toolbar1_ButtonClick(const QString &key)
+{
+    if (key == u"list_url")
+        mnufURL_Click();
+    else if (key == u"list_clp")
+        mnufClip_Click();
+    else if (key == u"list_file")
+        mnufFile_Click();
+    else if (key == u"list_seq")
+        mnufSeq_Click();
+    else if (key == u"sav") {
+        if (List1->SelCount() != 0)
+            mnufsav_Click();
+    } else if (key == u"help")
+        mnuHelpCont_Click();
+    else if (key == u"back" || key == u"fwd" || key == u"hide_br" || key == u"slideshow" || key == u"resize") {
+        if (key == u"slideshow")
+            Buttons(key)->setValue(0);
+        notAvailable(Buttons(key)->ToolTipText());
+    }
+}
+
+void Form1::Toolbar1_ButtonMenuClick(int index)
+{
+    if (index == 1)
+        mnufsav_Click();
+    else if (index == 2)
+        mnufsavlst_Click();
+}
+
+void Form1::Toolbar1_MouseMove(int x)
+{
+    for (QWidget *item : toolbarItems()) {
+        const int left = item->geometry().left();
+        if (left < x && x < left + item->width()) {
+            sbStatusBar->Panels(QStringLiteral("pnlStatus"))->setPanelText(item->toolTip());
+            // The panel is written directly: the stored status text stays.
+        }
+    }
+}
+
+void Form1::Timer1_Timer()
+{
+    const int count = List1->ListCount();
+    const int index = List1->ListIndex();
+    const int selected = List1->SelCount();
+    auto enable = [](auto *target, bool on) {
+        if (target->isEnabled() != on)
+            target->setEnabled(on);
+    };
+    enable(mnufsav, selected != 0);
+    enable(Buttons(QStringLiteral("sav")), count != 0);
+    enable(savtgt, selected != 0);
+    enable(savelist, count != 0);
+    enable(Buttons(QStringLiteral("back")), index > 0);
+    enable(Buttons(QStringLiteral("fwd")), index != -1 && index < count - 1);
+    enable(Buttons(QStringLiteral("slideshow")), count != 0);
+    enable(Buttons(QStringLiteral("hide_br")), webbrowser1 != nullptr);
+    enable(mnufsavlst, count != 0);
+    enable(mnufileopen, count != 0 && selected == 1);
+    enable(mnusavpopopen, selected == 1);
+    enable(mnusavepoptrgt, selected >= 1);
+
+    // Hover state comes from enter and leave events: asking the display server
+    // where the pointer is on every tick would keep the program busy.
+    const bool overToolbar = Toolbar1->isVisible() && Toolbar1->underMouse();
+    if (!overToolbar && m_status != u"Slideshow in progress." && m_status != u"Loading link...")
+        sbStatusBar->Panels(QStringLiteral("pnlStatus"))->setPanelText(idleBanner());
+}
+
+void Form1::notAvailable(const QString &caption)
+{
+    QString what = caption;
+    what.remove(u'&');
+    MsgBox(this, QStringLiteral("\"%1\" is not available in this version of Tallyvane.").arg(what), MsgButtons::Ok,
+           MsgIcon::Information, QStringLiteral("Not Available"));
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (key->key() == Qt::Key_Escape && widget && widget->window() == this && !QApplication::activePopupWidget()) {
+            CancelBuild();
+            return true;
+        }
+    } else if (event->type() == QEvent::MouseMove) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && (widget == Toolbar1 || widget->parentWidget() == Toolbar1)) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            Toolbar1_MouseMove(widget->mapTo(Toolbar1, mouse->position().toPoint()).x());
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    if (!m_unloaded) {
+        Form_QueryUnload();
+        Form_Unload();
+    }
+    event->accept();
+}
+
+void Form1::Form_QueryUnload()
+{
+    if (openedone) {
+        const MsgResult answer = MsgBox(this,
+            QStringLiteral("Tallyvane openend a web browser window while it was running and it is still open. Do you wish to close it as well?"),
+            MsgButtons::YesNo, MsgIcon::Question, QStringLiteral("Close Browser Window?"));
+        if (answer == MsgResult::Yes) {
+            for (BrowserWindowPtr *w : {&webbrowser1, &webbrowser3}) {
+                try {
+                    if (*w)
+                        (*w)->quit();
+                } catch (const BrowserError &) {
+                    // Already closed by the user.
+                }
+            }
+        }
+    }
+    try {
+        if (wb2)
+            wb2->quit();
+    } catch (const BrowserError &) {
+    }
+    setWb2(nullptr);
+    const QList<QWidget *> windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows) {
+        if (w != this && w->isVisible())
+            w->close();
+    }
+}
+
+void Form1::Form_Unload()
+{
+    m_unloaded = true;
+    Timer1->stop();
+    Timer2->stop();
+    Timer3->stop();
+    emit unloaded();
+}
+
+} // namespace tv

@@ -1,0 +1,202 @@
+#pragma once
+
+// "Tallyvane" (Form1): the main window. Its commands are spread over
+// mainwindow_*.cpp by subject.
+
+#include "platform/browser.h"
+#include "settings/settingsstore.h"
+#include "winsupport/blockprogressbar.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+class QAction;
+class QMenu;
+class QTimer;
+class QToolBar;
+class QDialog;
+
+namespace tv {
+
+class LinkList;
+class PictureBox;
+class StatusBar;
+class ToolButton;
+
+// The program's text for the status panel when nothing else owns it.
+QString idleBanner();
+
+// The main window: the link list, its menus, toolbar and status bar, and the
+// members through which the dialogs and the builders talk to it.
+class Form1 final : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit Form1(BrowserComponent *browser, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // --- public state read and written by the dialogs and builders ---
+    QString nurl;
+    bool ontop = false;
+    qint32 owaction = 0;
+    bool fnext = false;
+    QString srchtxt;
+    bool add2sel = false;
+    bool mcase = false;
+    bool append = false;
+    QString goturl;
+    QVariant meX;
+    qint32 meY = 0;
+    bool newwin = false;
+    bool openedone = false;
+    QStringList ftypes;
+    BrowserWindowPtr wb2;
+    BrowserWindowPtr webbrowser1;
+    BrowserWindowPtr webbrowser3;
+    // Position of the item found by the last successful search.
+    int lastFound = 0;
+    // Set by a navigation error of the current build, with its text.
+    bool navError = false;
+    QString navErrorText;
+
+    QString Status() const { return m_status; }
+    void setStatus(const QString &text);
+    qint32 Progress() const { return m_progress; }
+    void setProgress(qint32 value);
+    qint32 ProgressMax() const { return m_progressMax; }
+    void setProgressMax(qint32 max) { m_progressMax = max; }
+
+    // --- controls ---
+    LinkList *List1 = nullptr;
+    StatusBar *sbStatusBar = nullptr;
+    QToolBar *Toolbar1 = nullptr;
+    PictureBox *picProgress = nullptr;
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QTimer *Timer3 = nullptr;
+    QMenu *mnuf = nullptr, *mnulst = nullptr, *mnuo = nullptr, *mnuh = nullptr, *mnusavepop = nullptr;
+    QMenu *savMenu = nullptr;
+    QAction *mnufileopen = nullptr, *mnufsav = nullptr, *mnufsavlst = nullptr, *mnufEx = nullptr;
+    QAction *mnufURL = nullptr, *mnufClip = nullptr, *mnufFile = nullptr, *mnufSeq = nullptr,
+            *mnulstSingle = nullptr, *mnulstsrch = nullptr, *mnulstclr = nullptr, *mnulstselall = nullptr;
+    QAction *mnuopoptions = nullptr, *mnuopappfilt = nullptr, *mnuopfilt = nullptr;
+    QAction *mnuHelpCont = nullptr, *mnuhelptour = nullptr, *mnuhelpfreesoft = nullptr, *mnuHelpAbt = nullptr;
+    QAction *mnusavpopopen = nullptr, *mnusavepoptrgt = nullptr;
+    QAction *savtgt = nullptr, *savelist = nullptr;
+
+    ToolButton *Buttons(const QString &key) const;
+    QList<QWidget *> toolbarItems() const;
+    BrowserComponent *browser() const { return m_browser; }
+    CRegSettings &settings() { return m_settings; }
+
+    // --- lifecycle ---
+    void Form_Load();
+    void CancelBuild();
+    // Enables or disables the window's input; Esc still reaches it.
+    void setFormEnabled(bool enabled);
+    bool FormEnabled() const { return m_formEnabled; }
+    // Applies the on-top state without moving or resizing the window.
+    void applyZOrder(bool topmost);
+    // Runs a dialog modally over this window, out of the topmost layer.
+    int showModal(QDialog *dialog);
+
+    // --- the link list ---
+    void ShowCount();
+    void List1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void List1_DblClick();
+    void List1_KeyPress(int keyAscii);
+    void List1_OLEDragDrop(const QString &text);
+    bool openRequest() const { return m_openRequest; }
+    void setOpenRequest(bool on) { m_openRequest = on; }
+
+    // --- the viewer ---
+    void PrepareViewerWindow();
+    // Finds, adopts or creates the viewer window when none is held.
+    void ObtainViewer();
+
+    // --- the harvest ---
+    void RecurseFrames(const HtmlDocumentPtr &idoc);
+
+    void wb2_DocumentComplete(const QString &pDisp, const QString &url);
+    void wb2_NavigateError(const QString &pDisp, const QString &url, const QString &frame, qint32 statusCode);
+    void wb2_NewWindow2(bool *cancel);
+    void wb2_ProgressChange(qint32 progress, qint32 progressMax);
+    // Makes the window the one being harvested and routes its events here.
+    void setWb2(BrowserWindowPtr window);
+    // A page load that reports nothing for this long ends the build.
+    int buildStallMs = 120000;
+
+    // Receives an address handed over by a second start.
+    void receiveHandOver(const QString &address);
+
+public slots:
+    void mnufileopen_Click();
+    void mnufsav_Click();
+    void mnufsavlst_Click();
+    void mnufEx_Click();
+    void mnufURL_Click();
+    void mnufClip_Click();
+    void mnufFile_Click();
+    void mnufSeq_Click();
+    void mnulstSingle_Click();
+    void mnulstsrch_Click();
+    void mnulstclr_Click();
+    void mnulstselall_Click();
+    void mnuopoptions_Click();
+    void mnuopappfilt_Click();
+    void mnuopfilt_Click();
+    void mnuHelpCont_Click();
+    void mnuhelptour_Click();
+    void mnuhelpfreesoft_Click();
+    void mnuHelpAbt_Click();
+    void mnusavpopopen_Click();
+    void mnusavepoptrgt_Click();
+
+    void Toolbar1_ButtonClick(const QString &key);
+    void Toolbar1_ButtonMenuClick(int index);
+    void Toolbar1_MouseMove(int x);
+
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer3_Timer();
+
+signals:
+    // The window has gone through its close request and unloaded.
+    void unloaded();
+    // A second start handed this address over (empty: only bring forward).
+    void handOverReceived(const QString &address);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createMenus();
+    void createToolbar();
+    void createStatusBar();
+    void Form_QueryUnload();
+    void Form_Unload();
+    // Shown by commands that this version does not offer yet.
+    void notAvailable(const QString &caption);
+    void onTimer3();
+    bool slideshowPressed() const;
+
+    BrowserComponent *m_browser;
+    CRegSettings m_settings;
+    std::unique_ptr<CProgressBarEx> m_progressBar;
+    QString m_status;
+    qint32 m_progress = 0;
+    qint32 m_progressMax = 100;
+    bool m_openRequest = false;
+    bool m_formEnabled = true;
+    bool m_unloaded = false;
+    // Addresses handed over while an earlier one still waits for Timer3.
+    QStringList m_pendingHandOvers;
+    QTimer *m_buildStall = nullptr;
+};
+
+} // namespace tv

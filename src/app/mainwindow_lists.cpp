@@ -1,0 +1,229 @@
+// Lists from text and sequences: clipboard, file import, the sequential
+// builder, list export, search and single links.
+#include "app/mainwindow.h"
+
+#include "app/addlinkdialog.h"
+#include "app/searchdialog.h"
+#include "app/linklist.h"
+#include "app/listsearch.h"
+#include "builders/importchoicedialog.h"
+#include "builders/linkfilereader.h"
+#include "builders/sequencedialog.h"
+#include "platform/messagebox.h"
+#include "saving/listexport.h"
+#include "winsupport/filedialogs.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+
+#include <functional>
+
+namespace tv {
+
+namespace {
+
+QString listFileFilter()
+{
+    return QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*");
+}
+
+QString lastUsedSaveFolder(const CRegSettings &settings)
+{
+    return settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"),
+                               defaultDocumentsFolder());
+}
+
+void storeLastUsedSaveFolder(CRegSettings &settings, const QString &path)
+{
+    settings.SaveSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"), path);
+}
+
+// The hourglass for the length of a command, taken down at most once.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { release(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+    void release()
+    {
+        if (m_on)
+            QApplication::restoreOverrideCursor();
+        m_on = false;
+    }
+
+private:
+    bool m_on = true;
+};
+
+// Adds the links of one import. When the list already holds entries the user
+// is asked once, before the first link, whether to append or start anew.
+void addImportedLinks(Form1 &form, const QStringList &links, const std::function<void()> &beforeQuestion)
+{
+    if (links.isEmpty())
+        return;
+    if (form.List1->ListCount() > 0) {
+        if (beforeQuestion)
+            beforeQuestion();
+        Form10 dialog(&form);
+        if (form.showModal(&dialog) == QDialog::Accepted)
+            form.append = dialog.Append();
+        if (!form.append)
+            form.List1->Clear();
+    }
+    const int added = form.List1->AppendMany(links);
+    reportListFull(&form, links.size() - added);
+}
+
+} // namespace
+
+void Form1::mnufClip_Click()
+{
+    const QString text = QApplication::clipboard()->text();
+    if (text.isEmpty()) {
+        MsgBox(this, QStringLiteral("The ClipBoard does not contain any valid URLs. Operation aborted."), MsgButtons::Ok,
+               MsgIcon::Critical, QStringLiteral("Oops!"));
+        return;
+    }
+    const QStringList links = clipboardLinks(text);
+    if (links.isEmpty()) {
+        MsgBox(this, QStringLiteral("The ClipBoard does not contain any valid urls. Operation aborted."), MsgButtons::Ok,
+               MsgIcon::Critical, QStringLiteral("Oops!"));
+    } else {
+        addImportedLinks(*this, links, {});
+        // The count would otherwise go on showing the list before the import.
+        ShowCount();
+    }
+    List1->RefreshExtent();
+}
+
+void Form1::mnufFile_Click()
+{
+    QString filter = listFileFilter();
+    const QString path = ShowOpenFileDialog(this, filter, QStringLiteral("Select file to import..."),
+                                            lastUsedSaveFolder(settings()));
+    if (path.isEmpty())
+        return;
+
+    WaitCursor wait;
+    storeLastUsedSaveFolder(settings(), path);
+
+    QFile file(path);
+    QByteArray bytes;
+    QString failure;
+    if (!file.open(QIODevice::ReadOnly)) {
+        failure = QStringLiteral("could not be opened");
+    } else {
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            failure = QStringLiteral("could not be read");
+        file.close();
+    }
+    if (!failure.isEmpty()) {
+        wait.release();
+        MsgBox(this,
+               QStringLiteral("The file \"%1\" %2 (%3). Operation aborted.").arg(path, failure, file.errorString()),
+               MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("File Error"));
+        setStatus(idleBanner());
+        setFormEnabled(true);
+        return;
+    }
+
+    const DecodedText decoded = decodeListText(bytes);
+    const LinkFileScan scan = scanLinkFile(decoded.text);
+    addImportedLinks(*this, scan.links, [&wait] { wait.release(); });
+    if (scan.badItem) {
+        wait.release();
+        MsgBox(this,
+               QStringLiteral("This file appears to contain items that are not valid urls. Please see the program's "
+                              "help file for details on formatting url list files for importing. Operation aborted."),
+               MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Bad Format"));
+    }
+
+    ShowCount();
+    List1->RefreshExtent();
+    wait.release();
+    setStatus(idleBanner());
+    setFormEnabled(true);
+}
+
+void Form1::mnufSeq_Click()
+{
+    Form2 dialog(this);
+    qint64 leftOut = 0;
+    if (showModal(&dialog) == QDialog::Accepted) {
+        if (!dialog.Append())
+            List1->Clear();
+        // Only what fits is made: a run up to the largest number stays quick.
+        const int added = List1->AppendMany(dialog.sequence().links(List1->Room()));
+        leftOut = dialog.sequence().count() - added;
+    }
+    List1->RefreshExtent();
+    ShowCount();
+    reportListFull(this, leftOut);
+}
+
+void Form1::mnufsavlst_Click()
+{
+    QString filter = listFileFilter();
+    const QString path = ShowSaveFileDialog(this, filter, QStringLiteral("Save file as..."),
+                                            lastUsedSaveFolder(settings()), 0);
+    if (path.isEmpty())
+        return;
+    storeLastUsedSaveFolder(settings(), path);
+
+    WaitCursor wait;
+    const ListExportResult result = SaveListToFile(path, List1->Items());
+    wait.release();
+    if (!result.ok) {
+        MsgBox(this,
+               QStringLiteral("The list could not be saved to \"%1\" (%2). Any earlier file of that name is unchanged.")
+                   .arg(path, result.errorText),
+               MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Save Error"));
+    }
+}
+
+void Form1::mnulstsrch_Click()
+{
+    fnext = false;
+    add2sel = false;
+    mcase = false;
+    srchtxt.clear();
+
+    {
+        Form9 dialog(this);
+        if (showModal(&dialog) == QDialog::Accepted) {
+            const SearchAnswers &answers = dialog.answers();
+            add2sel = answers.addToSelection;
+            mcase = answers.matchCase;
+            srchtxt = answers.text;
+            fnext = answers.findNext;
+        }
+    }
+    if (srchtxt.isEmpty())
+        return;
+
+    const int start = fnext ? lastFound + 1 : 0;
+    const int found = SearchList(*List1, SearchRequest{srchtxt, mcase, add2sel, start});
+    if (found < 0) {
+        MsgBox(this, QStringLiteral("Search text not found"), MsgButtons::Ok, MsgIcon::Information,
+               QStringLiteral("Not Found"));
+        return;
+    }
+    lastFound = found;
+}
+
+void Form1::mnulstSingle_Click()
+{
+    Form11 dialog(List1, this);
+    showModal(&dialog);
+    if (dialog.listChanged()) {
+        // Keep the count and the scroll range true to the list.
+        ShowCount();
+        List1->RefreshExtent();
+    }
+}
+
+} // namespace tv

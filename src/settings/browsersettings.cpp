@@ -1,0 +1,17 @@
+#include "settings/browsersettings.h"
+
+#include "settings/settingsstore.h"
+
+#include <QProcess>
+
+namespace tv {
+
+BrowserChoice storedBrowserChoice(const CRegSettings &settings)
+{
+    const QString section = QStringLiteral("Browser");
+    return BrowserChoice::find(settings.GetSetting(section, QStringLiteral("Command")).trimmed(),
+                               QProcess::splitCommand(settings.GetSetting(section, QStringLiteral("Flags"))),
+                               settings.GetSetting(section, QStringLiteral("Headless")).trimmed() == u"1");
+}
+
+} // namespace tv

@@ -1,0 +1,206 @@
+#include "settings/settingsstore.h"
+
+#include <QSettings>
+
+#include <algorithm>
+
+namespace tv {
+
+namespace {
+
+QString trimBlanks(const QString &s)
+{
+    qsizetype first = 0;
+    qsizetype last = s.size();
+    while (first < last && s.at(first) == u' ')
+        ++first;
+    while (last > first && s.at(last - 1) == u' ')
+        --last;
+    return s.mid(first, last - first);
+}
+
+// The unnamed value of a section is stored under this key.
+const QString unnamedKey = QStringLiteral("*");
+
+QString groupFor(const QString &section)
+{
+    QString group = section;
+    group.replace(u'\\', u'/');
+    return group;
+}
+
+bool isString(const QVariant &v)
+{
+    return v.typeId() == QMetaType::QString;
+}
+
+} // namespace
+
+CRegSettings CRegSettings::program()
+{
+    CRegSettings s;
+    s.setCompany(QStringLiteral("Quillmere"));
+    s.setAppName(QStringLiteral("Tallyvane"));
+    return s;
+}
+
+QString CRegSettings::defaultCompany()
+{
+    return QStringLiteral("Program Settings");
+}
+
+QString CRegSettings::defaultAppName()
+{
+    return QStringLiteral("Tallyvane");
+}
+
+void CRegSettings::setCompany(const QString &company)
+{
+    m_company = company.isEmpty() ? defaultCompany() : trimBlanks(company);
+}
+
+void CRegSettings::setAppName(const QString &appName)
+{
+    m_appName = appName.isEmpty() ? defaultAppName() : trimBlanks(appName);
+}
+
+QString CRegSettings::fileName() const
+{
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, m_company, m_appName).fileName();
+}
+
+QString CRegSettings::GetSetting(const QString &section, const QString &key, const QString &defaultValue) const
+{
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, m_company, m_appName);
+    if (!section.isEmpty())
+        s.beginGroup(groupFor(section));
+    const QString &name = key;
+    if (name.isEmpty() || !s.contains(name))
+        return defaultValue;
+    const QVariant v = s.value(name);
+    if (v.typeId() == QMetaType::QStringList)
+        return v.toStringList().join(u", ");
+    return v.toString();
+}
+
+bool CRegSettings::SaveSetting(const QString &section, const QString &key, const QString &setting)
+{
+    if (key.isEmpty())
+        return false;
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, m_company, m_appName);
+    if (!section.isEmpty())
+        s.beginGroup(groupFor(section));
+    s.setValue(key, setting);
+    s.sync();
+    return s.status() == QSettings::NoError;
+}
+
+CRegSettings::Pairs CRegSettings::GetAllSettings(const QString &section) const
+{
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, m_company, m_appName);
+    if (!section.isEmpty())
+        s.beginGroup(groupFor(section));
+    QStringList keys = s.childKeys();
+    std::sort(keys.begin(), keys.end(), naturalLess);
+    Pairs pairs;
+    pairs.reserve(keys.size());
+    for (const QString &key : std::as_const(keys)) {
+        const QVariant v = s.value(key);
+        if (!isString(v))
+            continue;
+        pairs.append({key == unnamedKey ? QString() : key, v.toString()});
+    }
+    return pairs;
+}
+
+bool CRegSettings::DeleteSetting(const QString &section, const QString &key)
+{
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, m_company, m_appName);
+    if (key.isEmpty()) {
+        // Deleting a section that does not exist fails, as deleting a missing key would.
+        if (section.isEmpty() || !s.childGroups().contains(groupFor(section).section(u'/', 0, 0)))
+            return false;
+        s.remove(groupFor(section));
+    } else {
+        if (!section.isEmpty())
+            s.beginGroup(groupFor(section));
+        if (!s.contains(key))
+            return false;
+        s.remove(key);
+    }
+    s.sync();
+    return s.status() == QSettings::NoError;
+}
+
+double leadingNumber(const QString &text)
+{
+    const QString t = text.trimmed();
+    qsizetype end = 0;
+    if (end < t.size() && (t.at(end) == u'+' || t.at(end) == u'-'))
+        ++end;
+    while (end < t.size() && (t.at(end).isDigit() || t.at(end) == u'.'))
+        ++end;
+    bool ok = false;
+    const double v = t.left(end).toDouble(&ok);
+    return ok ? v : 0.0;
+}
+
+bool booleanText(const QString &text, bool fallback)
+{
+    const QString t = text.trimmed();
+    if (t.compare(u"true", Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(u"false", Qt::CaseInsensitive) == 0)
+        return false;
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    return ok ? v != 0.0 : fallback;
+}
+
+bool naturalLess(const QString &a, const QString &b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        const QChar ca = a.at(i);
+        const QChar cb = b.at(j);
+        if (ca.isDigit() && cb.isDigit()) {
+            qsizetype ei = i;
+            qsizetype ej = j;
+            while (ei < a.size() && a.at(ei).isDigit())
+                ++ei;
+            while (ej < b.size() && b.at(ej).isDigit())
+                ++ej;
+            // Compare the digit runs as numbers of any length: strip leading zeros.
+            qsizetype si = i;
+            qsizetype sj = j;
+            while (si < ei - 1 && a.at(si) == u'0')
+                ++si;
+            while (sj < ej - 1 && b.at(sj) == u'0')
+                ++sj;
+            const qsizetype li = ei - si;
+            const qsizetype lj = ej - sj;
+            if (li != lj)
+                return li < lj;
+            const int c = QStringView(a).mid(si, li).compare(QStringView(b).mid(sj, lj));
+            if (c != 0)
+                return c < 0;
+            if (ei - i != ej - j)
+                return ei - i < ej - j;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        if (ca != cb) {
+            const int c = QString::compare(QString(ca), QString(cb), Qt::CaseInsensitive);
+            if (c != 0)
+                return c < 0;
+            return ca < cb;
+        }
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
+} // namespace tv

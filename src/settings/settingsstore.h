@@ -1,0 +1,55 @@
+#pragma once
+
+// CRegSettings: the settings store, and readers of stored values.
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace tv {
+
+// The program's only way into its persistent settings: company / application /
+// section / key, string values, kept in the user's INI file through QSettings.
+class CRegSettings
+{
+public:
+    using Pairs = QList<QPair<QString, QString>>;
+
+    // The program's own settings: company "Quillmere", application "Tallyvane".
+    static CRegSettings program();
+
+    static QString defaultCompany();
+    static QString defaultAppName();
+
+    QString Company() const { return m_company; }
+    void setCompany(const QString &company);
+    QString AppName() const { return m_appName; }
+    void setAppName(const QString &appName);
+
+    QString GetSetting(const QString &section, const QString &key, const QString &defaultValue = QString()) const;
+    bool SaveSetting(const QString &section, const QString &key, const QString &setting);
+    // Every string value of the section in natural key order ("Type 2" before
+    // "Type 10"); empty when the section is missing or holds no string value.
+    Pairs GetAllSettings(const QString &section) const;
+    // An empty key deletes the whole section.
+    bool DeleteSetting(const QString &section, const QString &key = QString());
+
+    // Where the settings of this company and application live.
+    QString fileName() const;
+
+private:
+    QString m_company = defaultCompany();
+    QString m_appName = defaultAppName();
+};
+
+// Readers of stored texts, lenient towards hand-edited values: the leading
+// number of a text ("12abc" is 12, no leading number is 0), and a Boolean from
+// "True"/"False" in any letter case or a number (non-zero is true), else the
+// fallback.
+double leadingNumber(const QString &text);
+bool booleanText(const QString &text, bool fallback);
+
+// Compares with runs of digits taken as numbers, so that "Type 2" < "Type 10".
+bool naturalLess(const QString &a, const QString &b);
+
+} // namespace tv

@@ -1,0 +1,176 @@
+#include "winsupport/filedialogs.h"
+
+#include "platform/messagebox.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+namespace tv {
+
+namespace {
+
+FileDialogHandler &handlerSlot()
+{
+    static FileDialogHandler handler;
+    return handler;
+}
+
+QString runRealDialog(const FileDialogRequest &request)
+{
+    QFileDialog dialog(request.owner, request.title, request.directory);
+    dialog.setObjectName(QStringLiteral("FileDialog"));
+    dialog.setNameFilters(request.nameFilters);
+    if (request.kind == FileDialogKind::Open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // Replacing is confirmed through the program's own message box.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    }
+    if (!request.selectedName.isEmpty())
+        dialog.selectFile(request.selectedName);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
+}
+
+QString pick(const FileDialogRequest &request)
+{
+    if (const FileDialogHandler &handler = handlerSlot())
+        return handler(request);
+    return runRealDialog(request);
+}
+
+// Asked again, the dialog starts where the refused answer pointed.
+void pointAt(FileDialogRequest &request, const QFileInfo &answer)
+{
+    if (answer.dir().exists())
+        request.directory = answer.absolutePath();
+    request.selectedName = answer.fileName();
+}
+
+FileDialogRequest makeRequest(FileDialogKind kind, QWidget *owner, QString &filter, const QString &title,
+                              const QString &initialFolder)
+{
+    ConvertFilter(filter);
+    FileDialogRequest request;
+    request.kind = kind;
+    request.owner = owner;
+    request.title = title;
+    request.nameFilters = nameFiltersFromConverted(filter);
+    resolveInitialFolder(initialFolder, &request.directory, &request.selectedName);
+    return request;
+}
+
+} // namespace
+
+FileDialogHandler setFileDialogHandler(FileDialogHandler handler)
+{
+    return std::exchange(handlerSlot(), std::move(handler));
+}
+
+void ConvertFilter(QString &filter)
+{
+    if (!filter.endsWith(u'|'))
+        filter.append(u'|');
+    filter.replace(u'|', QChar(0));
+}
+
+QStringList nameFiltersFromConverted(const QString &converted)
+{
+    static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+    QStringList parts = converted.split(QChar(0));
+    if (!parts.isEmpty() && parts.constLast().isEmpty())
+        parts.removeLast();
+    QStringList filters;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        QString description = parts.at(i);
+        description.remove(trailingPatterns);
+        QStringList patterns = parts.value(i + 1).split(u';', Qt::SkipEmptyParts);
+        for (QString &p : patterns) {
+            p = p.trimmed();
+            if (p == u"*.*")
+                p = QStringLiteral("*");
+        }
+        patterns.removeAll(QString());
+        if (patterns.isEmpty())
+            patterns.append(QStringLiteral("*"));
+        filters.append(description + QStringLiteral(" (") + patterns.join(u' ') + u')');
+    }
+    return filters;
+}
+
+void resolveInitialFolder(const QString &initialFolder, QString *directory, QString *fileName)
+{
+    directory->clear();
+    fileName->clear();
+    const QFileInfo info(initialFolder);
+    if (!initialFolder.isEmpty() && info.isDir()) {
+        *directory = info.absoluteFilePath();
+        return;
+    }
+    if (!initialFolder.isEmpty() && info.dir().exists() && !info.fileName().isEmpty()) {
+        *directory = info.absolutePath();
+        *fileName = info.fileName();
+        return;
+    }
+    *directory = defaultDocumentsFolder();
+}
+
+QString defaultDocumentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+QString ShowOpenFileDialog(QWidget *owner, QString &filter, const QString &title, const QString &initialFolder)
+{
+    FileDialogRequest request = makeRequest(FileDialogKind::Open, owner, filter, title, initialFolder);
+    for (;;) {
+        const QString answer = pick(request);
+        if (answer.isEmpty())
+            return QString();
+        const QFileInfo info(answer);
+        if (info.isFile())
+            return info.absoluteFilePath();
+        MsgBox(owner, QStringLiteral("%1\nFile not found.\nCheck the file name and try again.").arg(answer),
+               MsgButtons::Ok, MsgIcon::Exclamation, title);
+        pointAt(request, info);
+    }
+}
+
+QString ShowSaveFileDialog(QWidget *owner, QString &filter, const QString &title, const QString &initialFolder,
+                           qint16 blankName)
+{
+    Q_UNUSED(blankName);
+    FileDialogRequest request = makeRequest(FileDialogKind::Save, owner, filter, title, initialFolder);
+    // The save dialog starts with an empty name, in the folder only.
+    request.selectedName.clear();
+    for (;;) {
+        const QString answer = pick(request);
+        if (answer.isEmpty())
+            return QString();
+        const QFileInfo info(answer);
+        if (info.isDir()) {
+            request.directory = info.absoluteFilePath();
+            request.selectedName.clear();
+            continue;
+        }
+        const MsgResult confirmed =
+            info.exists()
+                ? MsgBox(owner, QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(info.fileName()),
+                         MsgButtons::YesNo, MsgIcon::Exclamation, title)
+                : MsgBox(owner, QStringLiteral("%1\nThis file does not exist.\nDo you want to create the file?").arg(info.fileName()),
+                         MsgButtons::YesNo, MsgIcon::Question, title);
+        if (confirmed == MsgResult::Yes)
+            return info.absoluteFilePath();
+        pointAt(request, info);
+    }
+}
+
+} // namespace tv

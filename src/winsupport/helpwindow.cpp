@@ -1,0 +1,155 @@
+#include "winsupport/helpwindow.h"
+
+#include "platform/desktopservices.h"
+#include "platform/messagebox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace tv {
+
+namespace {
+
+QPointer<HelpWindow> &helpWindow()
+{
+    static QPointer<HelpWindow> window;
+    return window;
+}
+
+} // namespace
+
+QString HelpFolder()
+{
+    // Installed beside the program's data; a build tree uses the sources.
+    const QString appDir = QCoreApplication::applicationDirPath();
+    for (const QString &candidate : {appDir + QStringLiteral("/../share/tallyvane/help"),
+                                     QStringLiteral(TALLYVANE_DATADIR "/help"),
+                                     QStringLiteral(TALLYVANE_BUILD_HELPDIR)}) {
+        if (QFileInfo::exists(candidate + QStringLiteral("/index.html")))
+            return QDir(candidate).canonicalPath();
+    }
+    return QStringLiteral(TALLYVANE_BUILD_HELPDIR);
+}
+
+QString AddSlash(const QString &folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+QString HelpFilePath(const QString &folder, int context)
+{
+    const QString page = context == HelpContents ? QStringLiteral("index.html")
+                                                 : QStringLiteral("topic%1.html").arg(context);
+    return AddSlash(folder) + page;
+}
+
+HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("HelpWindow"));
+    setWindowTitle(QStringLiteral("Tallyvane Help"));
+    // Help left open must not keep the program running after its main window.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    resize(720, 560);
+
+    cmdContents = new QPushButton(QStringLiteral("&Contents"), this);
+    cmdContents->setObjectName(QStringLiteral("cmdContents"));
+    cmdBack = new QPushButton(QStringLiteral("&Back"), this);
+    cmdBack->setObjectName(QStringLiteral("cmdBack"));
+    cmdBack->setEnabled(false);
+    cmdForward = new QPushButton(QStringLiteral("&Forward"), this);
+    cmdForward->setObjectName(QStringLiteral("cmdForward"));
+    cmdForward->setEnabled(false);
+    browser = new QTextBrowser(this);
+    browser->setObjectName(QStringLiteral("browser"));
+    browser->setOpenLinks(false);
+    browser->setOpenExternalLinks(false);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(cmdContents);
+    buttons->addWidget(cmdBack);
+    buttons->addWidget(cmdForward);
+    buttons->addStretch();
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(browser);
+
+    connect(cmdContents, &QPushButton::clicked, this, [this] { showPage(HelpFilePath(HelpFolder(), HelpContents)); });
+    connect(cmdBack, &QPushButton::clicked, browser, &QTextBrowser::backward);
+    connect(cmdForward, &QPushButton::clicked, browser, &QTextBrowser::forward);
+    connect(browser, &QTextBrowser::backwardAvailable, cmdBack, &QPushButton::setEnabled);
+    connect(browser, &QTextBrowser::forwardAvailable, cmdForward, &QPushButton::setEnabled);
+    connect(browser, &QTextBrowser::anchorClicked, this, &HelpWindow::linkClicked);
+    connect(browser, &QTextBrowser::sourceChanged, this,
+            [this] { setWindowTitle(QStringLiteral("Tallyvane Help - ") + pageTitle()); });
+}
+
+HelpWindow *HelpWindow::instance()
+{
+    return helpWindow();
+}
+
+void HelpWindow::showPage(const QString &path)
+{
+    browser->setSource(QUrl::fromLocalFile(path));
+}
+
+QUrl HelpWindow::source() const
+{
+    return browser->source();
+}
+
+QString HelpWindow::pageTitle() const
+{
+    return browser->documentTitle();
+}
+
+void HelpWindow::linkClicked(const QUrl &url)
+{
+    const QUrl target = browser->source().resolved(url);
+    if (target.isLocalFile()) {
+        if (QFileInfo::exists(target.toLocalFile())) {
+            browser->setSource(target);
+        } else {
+            MsgBox(this, QStringLiteral("The help page \"%1\" could not be found.").arg(target.toLocalFile()),
+                   MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Help"));
+        }
+        return;
+    }
+    if (target.scheme() == u"mailto")
+        OpenMail(this, target.path());
+    else
+        OpenWebPage(this, target.toString());
+}
+
+HelpWindow *ShowHelp(QWidget *owner, int context)
+{
+    const QString path = HelpFilePath(HelpFolder(), context);
+    if (!QFileInfo::exists(path)) {
+        MsgBox(owner, QStringLiteral("The help page \"%1\" could not be found. Please reinstall Tallyvane.").arg(path),
+               MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Help"));
+        return nullptr;
+    }
+    QPointer<HelpWindow> &window = helpWindow();
+    if (!window) {
+        // No parent: the help stays usable while a modal dialog is open.
+        window = new HelpWindow;
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, [w = window.data()] { delete w; });
+        if (owner) {
+            const QRect frame = owner->window()->frameGeometry();
+            window->move(frame.topLeft() + QPoint(40, 40));
+        }
+    }
+    window->showPage(path);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+} // namespace tv
