@@ -4,6 +4,7 @@
 #include "builders/filters.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
+#include "winsupport/mouseover.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -16,7 +17,6 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QVBoxLayout>
 #include <QWindow>
 
 namespace tv {
@@ -34,11 +34,9 @@ Form1::Form1(BrowserComponent *browser, QWidget *parent) : QMainWindow(parent), 
     setWindowIcon(applicationIcon());
     resize(640, 420);
 
+    // The list is placed by the resize handling, not by a layout.
     auto *central = new QWidget(this);
-    auto *layout = new QVBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
     List1 = new LinkList(central);
-    layout->addWidget(List1);
     setCentralWidget(central);
     picProgress = new PictureBox(this);
     picProgress->setObjectName(QStringLiteral("picProgress"));
@@ -231,11 +229,12 @@ void Form1::setProgress(qint32 value)
 
 void Form1::Form_Load()
 {
-    // The hand-over listener and the form-border object are attached by the
-    // start-up; the window keeps the size it had at load as its minimum.
-    meX = qint32(width());
-    meY = height();
-    setMinimumSize(meX.toInt(), meY);
+    // The hand-over listener is attached by the start-up. The window can never
+    // be made smaller than it was at load.
+    m_border.setClient(this);
+    meX = qint32(frameGeometry().width());
+    meY = frameGeometry().height();
+    MSubclass::AttachMsgHandler(this, winId(), Msg::WM_GETMINMAXINFO);
 
     ftypes.clear();
     m_settings.setCompany(QStringLiteral("Quillmere"));
@@ -271,6 +270,12 @@ void Form1::Form_Load()
 
 void Form1::applyZOrder(bool topmost)
 {
+    // Once the border object is attached it owns the window's flags.
+    if (m_border.Client()) {
+        if (m_border.TopMost() != topmost)
+            m_border.setTopMost(topmost);
+        return;
+    }
     Qt::WindowFlags flags = windowFlags();
     if (flags.testFlag(Qt::WindowStaysOnTopHint) == topmost)
         return;
@@ -486,7 +491,9 @@ void Form1::Toolbar1_ButtonClick(const QString &key)
             mnufsav_Click();
     } else if (key == u"help")
         mnuHelpCont_Click();
-    else if (key == u"back" || key == u"fwd" || key == u"hide_br" || key == u"slideshow" || key == u"resize") {
+    else if (key == u"resize")
+        ToggleLayoutMode();
+    else if (key == u"back" || key == u"fwd" || key == u"hide_br" || key == u"slideshow") {
         if (key == u"slideshow")
             Buttons(key)->setValue(0);
         notAvailable(Buttons(key)->ToolTipText());
@@ -534,10 +541,7 @@ void Form1::Timer1_Timer()
     enable(mnusavpopopen, selected == 1);
     enable(mnusavepoptrgt, selected >= 1);
 
-    // Hover state comes from enter and leave events: asking the display server
-    // where the pointer is on every tick would keep the program busy.
-    const bool overToolbar = Toolbar1->isVisible() && Toolbar1->underMouse();
-    if (!overToolbar && m_status != u"Slideshow in progress." && m_status != u"Loading link...")
+    if (!IsMouseOver(Toolbar1) && m_status != u"Slideshow in progress." && m_status != u"Loading link...")
         sbStatusBar->Panels(QStringLiteral("pnlStatus"))->setPanelText(idleBanner());
 }
 
@@ -610,6 +614,7 @@ void Form1::Form_QueryUnload()
 void Form1::Form_Unload()
 {
     m_unloaded = true;
+    MSubclass::DetachMsgHandler(this, winId(), Msg::WM_GETMINMAXINFO);
     Timer1->stop();
     Timer2->stop();
     Timer3->stop();

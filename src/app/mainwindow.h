@@ -6,6 +6,8 @@
 #include "platform/browser.h"
 #include "settings/settingsstore.h"
 #include "winsupport/blockprogressbar.h"
+#include "winsupport/formborder.h"
+#include "winsupport/subclass.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -32,7 +34,7 @@ QString idleBanner();
 
 // The main window: the link list, its menus, toolbar and status bar, and the
 // members through which the dialogs and the builders talk to it.
-class Form1 final : public QMainWindow
+class Form1 final : public QMainWindow, public ISubclass
 {
     Q_OBJECT
 public:
@@ -133,6 +135,20 @@ public:
     // Receives an address handed over by a second start.
     void receiveHandOver(const QString &address);
 
+    // --- layout modes ---
+    // The "resize" button: compact strip or full-size window, and back.
+    void ToggleLayoutMode();
+    bool compactMode() const;
+    void Form_Resize();
+    // Set while a mode switch is in progress: resize notifications are not laid out.
+    bool switchingMode = false;
+    CFormBorder &formBorder() { return m_border; }
+
+    // The minimum tracking size through the window hook.
+    qint32 ISubclass_MsgResponse() const override;
+    void setISubclass_MsgResponse(qint32) override {}
+    qintptr ISubclass_WindowProc(WId hWnd, qint32 iMsg, qintptr wParam, qintptr lParam) override;
+
 public slots:
     void mnufileopen_Click();
     void mnufsav_Click();
@@ -173,6 +189,9 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void createMenus();
@@ -197,6 +216,12 @@ private:
     // Addresses handed over while an earlier one still waits for Timer3.
     QStringList m_pendingHandOvers;
     QTimer *m_buildStall = nullptr;
+    CFormBorder m_border;
+    // The full-size window's outer size in twips while the window is compact.
+    QSize m_fullSize;
+    void setToolbarIconSize(int pixels);
+    // The frame's share of the outer size when the list was last laid out.
+    QSize m_frame;
 };
 
 } // namespace tv

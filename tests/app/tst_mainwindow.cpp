@@ -346,6 +346,11 @@ private slots:
             f.Timer1_Timer();
             QCOMPARE(statusPanel(), kept);
         }
+        // Any text stays while the pointer is on the toolbar, its right edge included.
+        f.setStatus(QStringLiteral("Done something."));
+        QCursor::setPos(f.Toolbar1->mapToGlobal(QPoint(f.Toolbar1->width(), 1)));
+        f.Timer1_Timer();
+        QCOMPARE(statusPanel(), QStringLiteral("Done something."));
     }
 
     void toolbarHints()
