@@ -9,14 +9,11 @@ using namespace tv;
 
 namespace {
 
-WId xid(const QWidget &w)
-{
-    return w.windowHandle()->winId();
-}
+using tvtest::xid;
 
 QList<QByteArray> allowed(const QWidget &w)
 {
-    return x11::atomNames(xid(w), "_NET_WM_ALLOWED_ACTIONS");
+    return tvtest::allowedActions(w);
 }
 
 // WM_NORMAL_HINTS: flags, x, y, width, height, min width, min height, max width, max height.

@@ -18,16 +18,11 @@ using namespace tv;
 
 namespace {
 
-// The X window now behind the widget: Qt makes a new one when a window shown
-// again has changed its stays-on-top flag, and QWidget::winId() misses that.
-WId xid(const QWidget &w)
-{
-    return w.windowHandle()->winId();
-}
+using tvtest::xid;
 
 QList<QByteArray> allowed(const QWidget &w)
 {
-    return x11::atomNames(xid(w), "_NET_WM_ALLOWED_ACTIONS");
+    return tvtest::allowedActions(w);
 }
 
 QList<QByteArray> states(const QWidget &w)

@@ -109,6 +109,18 @@ private:
     pid_t m_wm = -1;
 };
 
+// The X window now behind a widget: Qt makes a new one when a window shown
+// again has changed its stays-on-top flag, and QWidget::winId() misses that.
+inline WId xid(const QWidget &w)
+{
+    return w.windowHandle()->winId();
+}
+
+inline QList<QByteArray> allowedActions(const QWidget &w)
+{
+    return tv::x11::atomNames(xid(w), "_NET_WM_ALLOWED_ACTIONS");
+}
+
 } // namespace tvtest
 
 // Like TV_TEST_MAIN, on a display of the test's own with a window manager.
