@@ -4,6 +4,7 @@
 #include "builders/filters.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
+#include "saving/savingfilesdialog.h"
 #include "winsupport/mouseover.h"
 
 #include <QAction>

@@ -25,6 +25,7 @@ class QDialog;
 namespace tv {
 
 class LinkList;
+class SavingHost;
 class PictureBox;
 class StatusBar;
 class ToolButton;
@@ -186,12 +187,16 @@ signals:
     // A second start handed this address over (empty: only bring forward).
     void handOverReceived(const QString &address);
 
+public:
+    // Activation: a running transfer keeps its dialog in front.
+    void Form_Activate();
+
 protected:
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private:
     void createMenus();
@@ -222,6 +227,8 @@ private:
     void setToolbarIconSize(int pixels);
     // The frame's share of the outer size when the list was last laid out.
     QSize m_frame;
+    // Last, so a transfer dialog still open goes before the rest of the window.
+    std::unique_ptr<SavingHost> m_savingHost;
 };
 
 } // namespace tv

@@ -5,6 +5,7 @@
 #include "app/windowlayout.h"
 
 #include "platform/commoncontrols.h"
+#include "saving/savingfilesdialog.h"
 
 #include <QAction>
 #include <QEvent>
@@ -103,6 +104,8 @@ void Form1::ToggleLayoutMode()
 
 void Form1::Form_Resize()
 {
+    if (!isMinimized())
+        SavingMainWindowRestored();
     if (isMinimized() || switchingMode) {
         switchingMode = false;
         return;
@@ -130,14 +133,6 @@ void Form1::moveEvent(QMoveEvent *event)
         m_frame = frame;
         Form_Resize();
     }
-}
-
-void Form1::changeEvent(QEvent *event)
-{
-    QMainWindow::changeEvent(event);
-    // Minimising only clears a pending switch; restoring lays the list out again.
-    if (event->type() == QEvent::WindowStateChange)
-        Form_Resize();
 }
 
 qint32 Form1::ISubclass_MsgResponse() const

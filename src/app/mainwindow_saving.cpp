@@ -1,8 +1,76 @@
 // Saving the targets of the selected links.
+#include "app/linklist.h"
 #include "app/mainwindow.h"
+#include "saving/savetargets.h"
+#include "saving/savingfilesdialog.h"
+
+#include <QEvent>
+#include <QWindowStateChangeEvent>
 
 namespace tv {
 
-void Form1::mnufsav_Click() { notAvailable(mnufsav->text()); }
+namespace {
+
+// The main window as the transfer sees it.
+class MainWindowSavingHost final : public SavingHost
+{
+public:
+    explicit MainWindowSavingHost(Form1 *window) : m_window(window) {}
+    ~MainWindowSavingHost() override
+    {
+        // The window is going: a transfer still loaded ends with it.
+        delete Form4::current();
+    }
+
+    void setTransferCaption(const QString &caption) override { m_window->setWindowTitle(caption); }
+    void setTransferHostEnabled(bool enabled) override { m_window->setFormEnabled(enabled); }
+    void minimizeForTransfer() override { m_window->showMinimized(); }
+    void restoreForTransfer() override
+    {
+        m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+        m_window->show();
+    }
+    void transferEnded(bool topmost) override
+    {
+        m_window->applyZOrder(topmost);
+        m_window->setFormEnabled(true);
+        m_window->raise();
+        m_window->activateWindow();
+    }
+
+private:
+    Form1 *m_window;
+};
+
+} // namespace
+
+void Form1::mnufsav_Click()
+{
+    QStringList links;
+    for (int i = 0; i < List1->ListCount(); ++i) {
+        if (List1->Selected(i))
+            links.append(List1->List(i));
+    }
+    if (!m_savingHost)
+        m_savingHost = std::make_unique<MainWindowSavingHost>(this);
+    StartSavingTargets(links, owaction, ontop, m_savingHost.get(), this, m_settings);
+}
+
+void Form1::Form_Activate()
+{
+    SavingMainWindowActivated();
+}
+
+void Form1::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        Form_Activate();
+    } else if (event->type() == QEvent::WindowStateChange) {
+        // Minimising only clears a pending mode switch; restoring lays the list
+        // out again and brings a transfer sent to the background back.
+        Form_Resize();
+    }
+}
 
 } // namespace tv

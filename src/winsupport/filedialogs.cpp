@@ -23,7 +23,11 @@ QString runRealDialog(const FileDialogRequest &request)
     QFileDialog dialog(request.owner, request.title, request.directory);
     dialog.setObjectName(QStringLiteral("FileDialog"));
     dialog.setNameFilters(request.nameFilters);
-    if (request.kind == FileDialogKind::Open) {
+    if (request.kind == FileDialogKind::Folder) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    } else if (request.kind == FileDialogKind::Open) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
     } else {
@@ -141,6 +145,31 @@ QString ShowOpenFileDialog(QWidget *owner, QString &filter, const QString &title
         MsgBox(owner, QStringLiteral("%1\nFile not found.\nCheck the file name and try again.").arg(answer),
                MsgButtons::Ok, MsgIcon::Exclamation, title);
         pointAt(request, info);
+    }
+}
+
+QString ShowFolderDialog(QWidget *owner, const QString &title, const QString &initialFolder)
+{
+    FileDialogRequest request;
+    request.kind = FileDialogKind::Folder;
+    request.owner = owner;
+    request.title = title;
+    request.directory = QFileInfo(initialFolder).isDir() ? initialFolder : defaultDocumentsFolder();
+    for (;;) {
+        const QString answer = pick(request);
+        if (answer.isEmpty())
+            return QString();
+        const QFileInfo info(answer);
+        if (info.isDir()) {
+            QString folder = info.absoluteFilePath();
+            if (!folder.endsWith(u'/'))
+                folder += u'/';
+            return folder;
+        }
+        MsgBox(owner, QStringLiteral("%1\nFolder not found.\nCheck the folder name and try again.").arg(answer),
+               MsgButtons::Ok, MsgIcon::Exclamation, title);
+        if (info.dir().exists())
+            request.directory = info.absolutePath();
     }
 }
 

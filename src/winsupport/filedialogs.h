@@ -22,6 +22,10 @@ QString ShowOpenFileDialog(QWidget *owner, QString &filter, const QString &title
 QString ShowSaveFileDialog(QWidget *owner, QString &filter, const QString &title, const QString &initialFolder,
                            qint16 blankName = 0);
 
+// The folder dialog: an existing folder, returned with a "/" at its end,
+// or "" on cancel. It starts in initialFolder when that exists.
+QString ShowFolderDialog(QWidget *owner, const QString &title, const QString &initialFolder);
+
 // Appends a closing "|" when missing, then turns every "|" into a NUL.
 void ConvertFilter(QString &filter);
 // Name filters in QFileDialog's form from a converted filter: each
@@ -29,7 +33,7 @@ void ConvertFilter(QString &filter);
 // turned into blanks and "*.*" widened to "*" (names need no dot here).
 QStringList nameFiltersFromConverted(const QString &converted);
 
-enum class FileDialogKind { Open, Save };
+enum class FileDialogKind { Open, Save, Folder };
 
 // What a dialog is asked to show. The handler seam and the real dialog both
 // receive it.

@@ -5,6 +5,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 namespace tvtest {
 
 namespace {
@@ -130,12 +132,38 @@ void HttpServer::answer(QTcpSocket *socket, const Response &response)
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
     if (!response.contentType.isEmpty())
         head += "Content-Type: " + response.contentType + "\r\n";
-    head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    if (!response.omitLength) {
+        const qint64 length = response.declaredLength >= 0 ? response.declaredLength : response.body.size();
+        head += "Content-Length: " + QByteArray::number(length) + "\r\n";
+    }
     head += "Connection: close\r\nCache-Control: no-store\r\n";
     for (const auto &[name, value] : response.headers)
         head += name + ": " + value + "\r\n";
-    socket->write(head + "\r\n" + response.body);
-    socket->disconnectFromHost();
+    socket->write(head + "\r\n" + (response.cutAfter >= 0 ? response.body.left(response.cutAfter) : response.body));
+    switch (response.end) {
+    case Response::End::Close:
+        socket->disconnectFromHost();
+        break;
+    case Response::End::Reset:
+        if (socket->flush(), socket->bytesToWrite() == 0)
+            reset(socket);
+        else
+            connect(socket, &QTcpSocket::bytesWritten, socket, [socket] {
+                if (socket->bytesToWrite() == 0)
+                    reset(socket);
+            });
+        break;
+    case Response::End::Hold:
+        break; // open until the client or the server goes
+    }
+}
+
+void HttpServer::reset(QTcpSocket *socket)
+{
+    // No lingering: closing sends a reset instead of an orderly end.
+    const linger now{1, 0};
+    ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now, sizeof now);
+    socket->abort();
 }
 
 } // namespace tvtest

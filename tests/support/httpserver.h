@@ -50,6 +50,14 @@ public:
         int delayMs = 0;             // wait this long before the headers
         bool dropConnection = false; // close without answering (an empty response)
         QList<QPair<QByteArray, QByteArray>> headers; // extra headers
+        // How the body is sent: announced with its own length unless
+        // declaredLength says otherwise (-1) or omitLength drops the header;
+        // cut at cutAfter bytes (-1: whole), then ended as `end` says.
+        enum class End { Close, Reset, Hold };
+        qint64 declaredLength = -1;
+        bool omitLength = false;
+        qint64 cutAfter = -1;
+        End end = End::Close;
     };
     using Handler = std::function<Response(const Request &)>;
 
@@ -76,6 +84,7 @@ private:
     void onNewConnection();
     void onReadyRead(QTcpSocket *socket);
     void answer(QTcpSocket *socket, const Response &response);
+    static void reset(QTcpSocket *socket);
 
     QTcpServer *m_server;
     QHash<QString, Handler> m_routes;

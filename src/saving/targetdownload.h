@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+namespace tv {
+
+enum class DownloadStatus { Completed, Cancelled, HttpError, NetworkError, WriteError };
+
+struct DownloadResult
+{
+    DownloadStatus status = DownloadStatus::Completed;
+    // With status HttpError the HTTP status; NetworkError a QNetworkReply
+    // error number; WriteError the system's error number.
+    qint32 code = 0;
+    QString info;      // what went wrong, for the user
+    QString savedPath; // the complete file, or the partial one kept on Cancel
+    qint64 bytes = 0;
+};
+
+// One GET into one file. The body is written, as it arrives, to a hidden
+// temporary file in the destination folder, which takes the file's name only
+// when the body is complete, so a failed or cancelled download never
+// destroys an existing file. Redirects are followed up to MaxRedirects.
+class TargetDownload final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TargetDownload)
+public:
+    static constexpr int MaxRedirects = 10;
+
+    explicit TargetDownload(QNetworkAccessManager *network, QObject *parent = nullptr);
+    ~TargetDownload() override;
+
+    // Downloads `url` into `path`; `replace` allows an existing file there to
+    // be replaced. finished() always follows, never from inside start().
+    void start(const QUrl &url, const QString &path, bool replace);
+    // Stops at once. What arrived is kept beside the file under its partial
+    // name (nothing when no byte arrived); finished() reports Cancelled.
+    void cancel();
+
+    bool running() const { return m_running; }
+    qint64 received() const { return m_received; }
+    // The announced size, or -1 when the server gave no Content-Length.
+    qint64 total() const { return m_total; }
+
+signals:
+    void finished(const tv::DownloadResult &result);
+
+private:
+    void onMetaData();
+    void drain();
+    void fail(DownloadStatus status, qint32 code, const QString &info);
+    void complete();
+    void finish(DownloadResult result);
+    void dropReply();
+    bool openTemporary();
+
+    QNetworkAccessManager *m_network;
+    QPointer<QNetworkReply> m_reply;
+    QFile m_file;
+    QString m_path;
+    bool m_replace = false;
+    bool m_running = false;
+    bool m_replyFinished = false;
+    bool m_drainQueued = false;
+    qint64 m_received = 0;
+    qint64 m_total = -1;
+    QByteArray m_buffer;
+};
+
+// "ErrorCode: <code> : <info>", the text of the transfer's error message.
+QString DownloadErrorText(const DownloadResult &result);
+
+} // namespace tv

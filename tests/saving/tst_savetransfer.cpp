@@ -1,0 +1,218 @@
+// Saving link targets from a real HTTP server on 127.0.0.1 into a temporary
+// folder: every fault ends in an error or a complete file, never a wrong one.
+#include "saving/savetransfer.h"
+#include "saving/targetnames.h"
+#include "support/httpserver.h"
+#include "support/testenv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QNetworkAccessManager>
+
+using tvtest::HttpServer;
+using End = HttpServer::Response::End;
+
+Q_DECLARE_METATYPE(tv::ExistsAnswer)
+
+namespace {
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void write(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+HttpServer::Response redirectTo(const QByteArray &location)
+{
+    HttpServer::Response r{302, "text/html", "moved"};
+    r.headers.append({"Location", location});
+    return r;
+}
+
+} // namespace
+
+class TestSaveTransfer : public QObject
+{
+    Q_OBJECT
+
+    HttpServer m_server;
+    QNetworkAccessManager m_network;
+
+    struct Run
+    {
+        QList<tv::DownloadResult> failures;
+        bool finished = false;
+        bool error = false;
+    };
+    // Saves the links into `folder` and waits for the end.
+    Run save(const QStringList &links, const QString &folder, qint32 owaction,
+             std::function<tv::ExistsAnswer(const QString &)> ask = {})
+    {
+        Run run;
+        tv::SaveTransfer transfer(&m_network, links, folder, owaction);
+        transfer.askExists = std::move(ask);
+        connect(&transfer, &tv::SaveTransfer::fileFailed, this, [&](const tv::DownloadResult &r) { run.failures << r; });
+        connect(&transfer, &tv::SaveTransfer::finished, this, [&](bool error) {
+            run.finished = true;
+            run.error = error;
+        });
+        transfer.start();
+        if (!QTest::qWaitFor([&] { return run.finished; }, 10000))
+            qWarning("transfer did not end");
+        return run;
+    }
+
+    static QStringList temporaries(const QString &folder)
+    {
+        return QDir(folder).entryList({".tallyvane-*"}, QDir::Files | QDir::Hidden);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_server.listen());
+        m_server.route("/good.txt", {200, "text/plain", "good body"});
+        m_server.route("/r2", redirectTo("/good.txt"));
+        m_server.route("/loop", redirectTo("/loop"));
+    }
+
+    void faults_data()
+    {
+        QTest::addColumn<HttpServer::Response>("response");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("error"); // "" when the file is saved
+        QTest::addColumn<QByteArray>("saved");
+        const QByteArray body(64 * 1024, 'b');
+        HttpServer::Response noLength{200, "text/plain", body};
+        noLength.omitLength = true;
+        HttpServer::Response tooLong{200, "text/plain", "0123456789"};
+        tooLong.declaredLength = 100;
+        HttpServer::Response reset{200, "application/octet-stream", body};
+        reset.cutAfter = 20000;
+        reset.end = End::Reset;
+        HttpServer::Response closed = reset;
+        closed.end = End::Close;
+        QTest::newRow("complete") << HttpServer::Response{200, "text/plain", body} << "/f.bin" << "" << body;
+        QTest::newRow("no-content-length") << noLength << "/f.bin" << "" << body;
+        QTest::newRow("empty-body") << HttpServer::Response{200, "text/plain", ""} << "/f.bin" << "" << QByteArray();
+        QTest::newRow("404") << HttpServer::Response{404, "text/html", "gone"} << "/f.bin" << "ErrorCode: 404 : Not Found"
+                             << QByteArray();
+        QTest::newRow("500") << HttpServer::Response{500, "text/html", "oops"} << "/f.bin"
+                             << "ErrorCode: 500 : Internal Server Error" << QByteArray();
+        QTest::newRow("length-mismatch") << tooLong << "/f.bin" << "ErrorCode: 2 :" << QByteArray();
+        QTest::newRow("closed-mid-body") << closed << "/f.bin" << "ErrorCode: 2 :" << QByteArray();
+        QTest::newRow("reset-mid-body") << reset << "/f.bin" << "ErrorCode:" << QByteArray();
+        QTest::newRow("redirect-chain-named-by-link") << redirectTo("/r2") << "/r1.txt" << "" << QByteArray("good body");
+        QTest::newRow("redirect-loop") << redirectTo("/loop") << "/f.bin" << "ErrorCode: 10 : Too many redirects" << QByteArray();
+    }
+    void faults()
+    {
+        QFETCH(HttpServer::Response, response);
+        QFETCH(QString, path);
+        QFETCH(QString, error);
+        QFETCH(QByteArray, saved);
+        m_server.route(path, response);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(path.mid(1));
+        write(target, "old file");
+        // The second link shows that the transfer goes on after a failure.
+        const Run run = save({m_server.url(path), m_server.url("/good.txt")}, dir.path(), tv::OwOverwrite);
+        QVERIFY(run.finished);
+        QCOMPARE(run.error, !error.isEmpty());
+        QCOMPARE(contents(dir.filePath("good.txt")), QByteArray("good body"));
+        if (error.isEmpty()) {
+            QVERIFY(run.failures.isEmpty());
+            QCOMPARE(contents(target), saved);
+        } else {
+            QCOMPARE(run.failures.size(), 1);
+            const QString text = tv::DownloadErrorText(run.failures.first());
+            QVERIFY2(text.startsWith(error), qPrintable(text));
+            QCOMPARE(contents(target), QByteArray("old file")); // never replaced by a failure
+        }
+        QCOMPARE(temporaries(dir.path()), QStringList());
+    }
+
+    void unwritableFolderGoesOn()
+    {
+        QTemporaryDir dir;
+        const Run run = save({m_server.url("/good.txt"), m_server.url("/good.txt")}, dir.filePath("missing"),
+                             tv::OwOverwrite);
+        QVERIFY(run.error);
+        QCOMPARE(run.failures.size(), 2);
+        QCOMPARE(run.failures.first().status, tv::DownloadStatus::WriteError);
+        QVERIFY(tv::DownloadErrorText(run.failures.first()).contains("missing"));
+    }
+
+    void existingFiles_data()
+    {
+        QTest::addColumn<qint32>("owaction");
+        QTest::addColumn<tv::ExistsAnswer>("answer");
+        QTest::addColumn<QStringList>("files"); // what the folder holds afterwards
+        QTest::addColumn<int>("asked");
+        const tv::ExistsAnswer none;
+        QTest::newRow("unique-shares-counter") << qint32(tv::OwUnique) << none
+                                               << QStringList{"x(1).jpg", "x(2).jpg", "x.jpg", "y(3).jpg", "y.jpg"} << 0;
+        QTest::newRow("prompt-skip-for-all-asks-once")
+            << qint32(tv::OwPrompt) << tv::ExistsAnswer{tv::ExistsSkip, QString(), true}
+            << QStringList{"x(1).jpg", "x.jpg", "y.jpg"} << 1;
+        QTest::newRow("prompt-asks-each-file")
+            << qint32(tv::OwPrompt) << tv::ExistsAnswer{tv::ExistsSkip, QString(), false}
+            << QStringList{"x(1).jpg", "x.jpg", "y.jpg"} << 2;
+        // The typed name is made safe; reused for the next file it gets a number.
+        QTest::newRow("prompt-new-name-for-all")
+            << qint32(tv::OwPrompt) << tv::ExistsAnswer{tv::ExistsNewName, "../n.jpg", true}
+            << QStringList{".._n(1).jpg", ".._n.jpg", "x(1).jpg", "x.jpg", "y.jpg"} << 1;
+    }
+    void existingFiles()
+    {
+        QFETCH(qint32, owaction);
+        QFETCH(tv::ExistsAnswer, answer);
+        QFETCH(QStringList, files);
+        QFETCH(int, asked);
+        m_server.route("/x.jpg", {200, "image/jpeg", "new x"});
+        m_server.route("/y.jpg", {200, "image/jpeg", "new y"});
+        QTemporaryDir dir;
+        for (const char *name : {"x.jpg", "x(1).jpg", "y.jpg"})
+            write(dir.filePath(name), "old");
+        int asks = 0;
+        const Run run = save({m_server.url("/x.jpg"), m_server.url("/y.jpg")}, dir.path(), owaction,
+                             [&](const QString &) { ++asks; return answer; });
+        QVERIFY(run.finished && !run.error);
+        QCOMPARE(asks, asked);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), files);
+        QCOMPARE(contents(dir.filePath("x.jpg")), QByteArray("old"));
+    }
+
+    void cancelKeepsPartialBeside()
+    {
+        HttpServer::Response held{200, "application/octet-stream", QByteArray(50000, 'p')};
+        held.cutAfter = 30000;
+        held.end = End::Hold;
+        m_server.route("/big.bin", held);
+        QTemporaryDir dir;
+        write(dir.filePath("big.bin"), "old file");
+        write(dir.filePath("big.bin.part"), "older partial");
+        tv::SaveTransfer transfer(&m_network, {m_server.url("/big.bin")}, dir.path(), tv::OwOverwrite);
+        QSignalSpy finished(&transfer, &tv::SaveTransfer::finished);
+        transfer.start();
+        QTRY_COMPARE_WITH_TIMEOUT(transfer.download().received(), qint64(30000), 10000);
+        transfer.cancel();
+        QVERIFY(!transfer.download().running());
+        QCOMPARE(contents(dir.filePath("big.bin")), QByteArray("old file"));
+        QCOMPARE(contents(dir.filePath("big.bin.part")), QByteArray("older partial"));
+        QCOMPARE(contents(dir.filePath("big(1).bin.part")), QByteArray(30000, 'p'));
+        QCOMPARE(temporaries(dir.path()), QStringList());
+        QTest::qWait(50);
+        QCOMPARE(finished.size(), 0);
+    }
+};
+
+TV_TEST_MAIN(TestSaveTransfer)
+#include "tst_savetransfer.moc"

@@ -1,0 +1,214 @@
+// "Saving Files" and "File Exists" over a stand-in main window: what they
+// show, and how they hand the main window back.
+#include "saving/fileexistsdialog.h"
+#include "saving/savingfilesdialog.h"
+#include "support/httpserver.h"
+#include "support/modalhelper.h"
+#include "support/testenv.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+using tvtest::HttpServer;
+
+namespace {
+
+struct Host final : tv::SavingHost
+{
+    QStringList captions;
+    bool enabled = false; // the starter disabled it
+    int minimized = 0;
+    int restored = 0;
+    QList<bool> ended;
+    void setTransferCaption(const QString &c) override { captions << c; }
+    void setTransferHostEnabled(bool on) override { enabled = on; }
+    void minimizeForTransfer() override { ++minimized; }
+    void restoreForTransfer() override { ++restored; }
+    void transferEnded(bool topmost) override { ended << topmost; }
+};
+
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
+} // namespace
+
+class TestSavingFilesDialog : public QObject
+{
+    Q_OBJECT
+
+    HttpServer m_server;
+    tvtest::MessageBoxScript m_boxes;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    Host m_host;
+
+    // Shows the dialog for these links, as the starter does.
+    tv::Form4 *start(const QStringList &paths, qint32 owaction = tv::OwOverwrite)
+    {
+        Host &host = m_host;
+        tv::TransferState &state = tv::transferState();
+        state.sellinks.clear();
+        for (const QString &path : paths)
+            state.sellinks << m_server.url(path);
+        state.savefolder = m_dir->path() + u'/';
+        auto *form = new tv::Form4(owaction, true, &host);
+        form->show();
+        return form;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_server.listen());
+        m_server.route("/a.txt", {200, "text/plain", "a"});
+        HttpServer::Response held{200, "application/octet-stream", QByteArray(50000, 'h')};
+        held.cutAfter = 30000;
+        held.end = HttpServer::Response::End::Hold;
+        m_server.route("/held.bin", held);
+    }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_host = Host();
+    }
+    void cleanup()
+    {
+        const bool leftOpen = tv::Form4::current() != nullptr;
+        delete tv::Form4::current();
+        QVERIFY(!leftOpen);
+        QVERIFY(!tv::transferState().savebusy);
+        m_boxes.clear();
+    }
+
+    void oneLinkMirrorsBarsThenOpensFolder()
+    {
+        Host &host = m_host;
+        QPointer<tv::Form4> form = start({"/a.txt"});
+        QTRY_COMPARE(form->Label3->text(), QStringLiteral("Done"));
+        QCOMPARE(form->ProgressBar2->value(), form->ProgressBar2->maximum());
+        QCOMPARE(form->ProgressBar1->value(), 100);
+        QCOMPARE(form->Command1->text(), QStringLiteral("Close"));
+        QCOMPARE(form->Command2->text(), QStringLiteral("Open Folder"));
+        QCOMPARE(host.captions, (QStringList{"Tallyvane - Saving Files  (1 of 1)", "Tallyvane - Saving Files (Complete)"}));
+        QVERIFY(!host.enabled);
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        form->Command2_Click();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(m_dir->path() + u'/')});
+        QTRY_VERIFY(!form);
+        QVERIFY(host.enabled);
+        QCOMPARE(host.captions.last(), QStringLiteral("Tallyvane"));
+        QCOMPARE(host.ended, QList<bool>{true});
+    }
+
+    void severalLinksAdvancePerFileAndEndInError()
+    {
+        QFile(m_dir->filePath("skip.txt")).open(QIODevice::WriteOnly);
+        m_server.route("/skip.txt", {200, "text/plain", "s"});
+        Host &host = m_host;
+        QPointer<tv::Form4> form = start({"/skip.txt", "/missing.txt", "/a.txt"}, tv::OwSkip);
+        QList<int> totals;
+        connect(form->transfer(), &tv::SaveTransfer::fileDone, this, [&] { totals << form->ProgressBar2->value(); });
+        QTRY_COMPARE(form->Label3->text(), QStringLiteral("Error"));
+        QCOMPARE(totals, (QList<int>{1, 2, 3}));
+        QCOMPARE(form->ProgressBar2->maximum(), 3);
+        QVERIFY(form->Command2->isHidden());
+        QCOMPARE(host.captions, (QStringList{"Tallyvane - Saving Files  (2 of 3)", "Tallyvane - Saving Files  (3 of 3)",
+                                             "Tallyvane - Saving Files (Error)"}));
+        QCOMPARE(m_boxes.shown().size(), 1);
+        QCOMPARE(m_boxes.shown().first().text, QStringLiteral("ErrorCode: 404 : Not Found"));
+        QCOMPARE(m_boxes.shown().first().title, QStringLiteral("Error"));
+        QCOMPARE(m_boxes.shown().first().icon, tv::MsgIcon::Critical);
+        QTest::keyClick(form, Qt::Key_Escape); // "Close"
+        QTRY_VERIFY(!form);
+    }
+
+    void progressBackgroundAndCancel()
+    {
+        Host &host = m_host;
+        QPointer<tv::Form4> form = start({"/held.bin"});
+        QTRY_COMPARE(form->Label1->text(), QStringLiteral("30000 of 50000 bytes"));
+        QCOMPARE(form->Label2->text(), QStringLiteral("60%"));
+        QCOMPARE(form->ProgressBar1->value(), 60);
+        QCOMPARE(form->ProgressBar2->value(), 60);
+        QCOMPARE(form->Label3->text(),
+                 QStringLiteral("Saving %1/held.bin (1 of 1)").arg(m_dir->path()));
+
+        form->Command2_Click(); // "Background"
+        QVERIFY(form->isHidden());
+        QVERIFY(host.enabled);
+        QCOMPARE(host.minimized, 1);
+        tv::SavingMainWindowRestored();
+        QVERIFY(form->isVisible());
+        QVERIFY(!host.enabled);
+
+        form->Command1_Click(); // "Cancel"
+        QTRY_VERIFY(!form);
+        QVERIFY(host.enabled);
+        QCOMPARE(host.captions.last(), QStringLiteral("Tallyvane"));
+    }
+
+    void fileExistsQuestion_data()
+    {
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("new-name-after-empty-name-warning") << true << QByteArray("a");
+        QTest::newRow("close-button-skips") << false << QByteArray("<none>");
+    }
+    void fileExistsQuestion()
+    {
+        QFETCH(bool, confirm);
+        QFETCH(QByteArray, saved);
+        QFile old(m_dir->filePath("a.txt"));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        old.close();
+        QFile::remove(m_dir->filePath("b.txt"));
+        tvtest::ModalResponder responder(QStringLiteral("Form8"), [&](QDialog *dialog) {
+            auto *form8 = static_cast<tv::Form8 *>(dialog);
+            QCOMPARE(form8->windowTitle(), QStringLiteral("File Exists"));
+            QCOMPARE(form8->Label1->text(), QStringLiteral("The file \"a.txt\" already exists in the destination folder. "
+                                                          "Select the action you wish to be taken below."));
+            QVERIFY(form8->Option1[0]->isChecked());
+            if (!confirm) {
+                form8->close();
+                return;
+            }
+            form8->Option1[2]->click();
+            QCOMPARE(form8->Text1->selectedText(), QStringLiteral("a.txt"));
+            form8->Text1->clear();
+            form8->Command1_Click();
+            QCOMPARE(m_boxes.shown().last().title, QStringLiteral("No Filename Specified"));
+            QCOMPARE(m_boxes.shown().last().text, QStringLiteral("Please specify a valid filename in the space provided "
+                                                                 "or choose anothr save option."));
+            QVERIFY(form8->isVisible());
+            QCOMPARE(form8->Text1->selectedText(), QStringLiteral("a.txt"));
+            form8->Text1->setText(QStringLiteral("b.txt"));
+            form8->Check1->setChecked(true);
+            form8->Command1_Click();
+        });
+        QPointer<tv::Form4> form = start({"/a.txt"}, tv::OwPrompt);
+        QTRY_COMPARE(form->Label3->text(), QStringLiteral("Done"));
+        QCOMPARE(responder.count(), 1);
+        QCOMPARE(form->allfiles, confirm);
+        QFile b(m_dir->filePath("b.txt"));
+        QCOMPARE(b.open(QIODevice::ReadOnly) ? b.readAll() : QByteArray("<none>"), saved);
+        form->close();
+        QTRY_VERIFY(!form);
+    }
+};
+
+TV_TEST_MAIN(TestSavingFilesDialog)
+#include "tst_savingfilesdialog.moc"
