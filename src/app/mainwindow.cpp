@@ -542,7 +542,10 @@ void Form1::Timer1_Timer()
     enable(mnusavpopopen, selected == 1);
     enable(mnusavepoptrgt, selected >= 1);
 
-    if (!IsMouseOver(Toolbar1) && m_status != u"Slideshow in progress." && m_status != u"Loading link...")
+    // Asking the display server where the pointer is costs a round trip:
+    // only when it is over this window at all can it be over the toolbar.
+    const bool overToolbar = underMouse() && IsMouseOver(Toolbar1);
+    if (!overToolbar && m_status != u"Slideshow in progress." && m_status != u"Loading link...")
         sbStatusBar->Panels(QStringLiteral("pnlStatus"))->setPanelText(idleBanner());
 }
 

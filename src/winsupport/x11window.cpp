@@ -36,21 +36,6 @@ xcb_atom_t atom(xcb_connection_t *c, const char *name)
     return value;
 }
 
-void sendToRoot(xcb_connection_t *c, WId window, const char *type, const std::array<quint32, 5> &data)
-{
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = xcb_window_t(window);
-    event.type = atom(c, type);
-    for (size_t i = 0; i < data.size(); ++i)
-        event.data.data32[i] = data[i];
-    xcb_send_event(c, 0, xcb_window_t(rootWindow()),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char *>(&event));
-    xcb_flush(c);
-}
-
 void replace32(xcb_connection_t *c, WId window, const char *name, xcb_atom_t type, const QList<quint32> &values)
 {
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window), atom(c, name), type, 32, uint32_t(values.size()),
@@ -64,6 +49,24 @@ constexpr quint32 MwmFuncAll = 1;
 constexpr quint32 MwmFuncMove = 4;
 
 } // namespace
+
+void sendToManager(WId window, const char *type, const std::array<quint32, 5> &data)
+{
+    xcb_connection_t *c = connection();
+    if (!c)
+        return;
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = xcb_window_t(window);
+    event.type = atom(c, type);
+    for (size_t i = 0; i < data.size(); ++i)
+        event.data.data32[i] = data[i];
+    xcb_send_event(c, 0, xcb_window_t(rootWindow()),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&event));
+    xcb_flush(c);
+}
 
 bool available()
 {
@@ -137,7 +140,7 @@ void setSkipTaskbar(QWindow *window, bool skip)
     const xcb_atom_t state = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
     if (window->isVisible()) {
         // A mapped window's state belongs to the window manager: ask it.
-        sendToRoot(c, window->winId(), "_NET_WM_STATE", {skip ? 1u : 0u, state, 0, 1, 0});
+        sendToManager(window->winId(), "_NET_WM_STATE", {skip ? 1u : 0u, state, 0, 1, 0});
         return;
     }
     // Read again when the window is mapped; Qt keeps states it does not know.
@@ -181,7 +184,7 @@ bool startKeyboardMoveResize(QWindow *window, bool size)
     const QPoint at = QCursor::pos(window->screen());
     constexpr quint32 sizeKeyboard = 9;
     constexpr quint32 moveKeyboard = 10;
-    sendToRoot(c, window->winId(), "_NET_WM_MOVERESIZE",
+    sendToManager(window->winId(), "_NET_WM_MOVERESIZE",
                {quint32(at.x()), quint32(at.y()), size ? sizeKeyboard : moveKeyboard, 0, 1});
     return true;
 }

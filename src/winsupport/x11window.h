@@ -4,6 +4,8 @@
 #include <QList>
 #include <QWindow>
 
+#include <array>
+
 // What the X11 window manager is told beyond what Qt's window flags say.
 // Every function does nothing (or answers "no") on other window systems.
 namespace tv::x11 {
@@ -18,6 +20,9 @@ QList<quint32> property32(WId window, const char *name);
 QByteArray atomName(quint32 atom);
 // The names of the atoms a property lists (_NET_WM_STATE, _NET_WM_ALLOWED_ACTIONS).
 QList<QByteArray> atomNames(WId window, const char *name);
+
+// A client message about the window to the window manager (on the root window).
+void sendToManager(WId window, const char *type, const std::array<quint32, 5> &data);
 
 // Keeps the window out of task bars and pagers' task lists.
 void setSkipTaskbar(QWindow *window, bool skip);

@@ -39,14 +39,14 @@ private:
     qint32 m_response;
 };
 
-long errorOf(const std::function<void()> &f)
+RuntimeError errorOf(const std::function<void()> &f)
 {
     try {
         f();
     } catch (const RuntimeError &e) {
-        return e.number() - MSubclass::vbObjectError;
+        return e;
     }
-    return 0;
+    return RuntimeError(0, {}, {});
 }
 
 void pressKey(QWidget *w)
@@ -64,30 +64,40 @@ class TestSubclass : public QObject
 private slots:
     void init() { s_log.clear(); }
 
-    void attachCountsAndDetachRestores()
+    void handlerListsAttachDetach()
     {
         Probe w;
         const WId h = w.winId();
-        Handler a(QStringLiteral("a"));
-        MSubclass::AttachMsgHandler(&a, h, Msg::WM_KEYDOWN);
-        MSubclass::AttachMsgHandler(&a, h, Msg::WM_SIZE);
-        QCOMPARE(MSubclass::AttachmentCount(h), 2);
-        QCOMPARE(errorOf([&] { MSubclass::AttachMsgHandler(&a, h, Msg::WM_SIZE); }), 13082L);
-        QCOMPARE(MSubclass::AttachmentCount(h), 2);
+        Handler first(QStringLiteral("1")), second(QStringLiteral("2"));
+        MSubclass::AttachMsgHandler(&first, h, Msg::WM_KEYDOWN);
+        MSubclass::AttachMsgHandler(&first, h, Msg::WM_SIZE);
+        MSubclass::AttachMsgHandler(&second, h, Msg::WM_KEYDOWN);
+        QCOMPARE(MSubclass::AttachmentCount(h), 3);
+        QCOMPARE(errorOf([&] { MSubclass::AttachMsgHandler(&first, h, Msg::WM_SIZE); }).number(),
+                 MSubclass::vbObjectError + 13082);
+        QCOMPARE(MSubclass::AttachmentCount(h), 3);
 
         pressKey(&w);
         w.resize(200, 120);
         w.show();
-        QTRY_VERIFY(s_log.contains(QStringLiteral("a:5")));
-        QCOMPARE(s_log.first(), QStringLiteral("a:256"));
+        QTRY_VERIFY(s_log.contains(QStringLiteral("1:5")));
+        QCOMPARE(s_log.mid(0, 2), (QStringList{"1:256", "2:256"}));
 
-        MSubclass::DetachMsgHandler(&a, h, Msg::WM_KEYDOWN);
-        MSubclass::DetachMsgHandler(&a, h, Msg::WM_SIZE);
+        // The gap closes; detaching what is not attached changes nothing.
+        MSubclass::DetachMsgHandler(&first, h, Msg::WM_KEYDOWN);
+        MSubclass::DetachMsgHandler(&first, h, Msg::WM_KEYDOWN);
+        QCOMPARE(MSubclass::AttachmentCount(h), 2);
+        s_log.clear();
+        pressKey(&w);
+        QCOMPARE(s_log, QStringList{"2:256"});
+
+        MSubclass::DetachMsgHandler(&second, h, Msg::WM_KEYDOWN);
+        MSubclass::DetachMsgHandler(&first, h, Msg::WM_SIZE);
         QCOMPARE(MSubclass::AttachmentCount(h), 0);
         QVERIFY(w.dynamicPropertyNames().isEmpty());
         s_log.clear();
         pressKey(&w);
-        QCOMPARE(s_log, QStringList{QStringLiteral("own")});
+        QCOMPARE(s_log, QStringList{"own"});
     }
 
     void responseCodes_data()
@@ -110,26 +120,7 @@ private slots:
         MSubclass::DetachMsgHandler(&h, w.winId(), Msg::WM_KEYDOWN);
     }
 
-    void handlersRunInOrderAndCloseGaps()
-    {
-        Probe w;
-        Handler first(QStringLiteral("1")), second(QStringLiteral("2")), third(QStringLiteral("3"));
-        for (Handler *h : {&first, &second, &third})
-            MSubclass::AttachMsgHandler(h, w.winId(), Msg::WM_KEYDOWN);
-        pressKey(&w);
-        QCOMPARE(s_log, (QStringList{"1:256", "2:256", "3:256"}));
-        MSubclass::DetachMsgHandler(&second, w.winId(), Msg::WM_KEYDOWN);
-        // Detaching what is not attached changes nothing.
-        MSubclass::DetachMsgHandler(&second, w.winId(), Msg::WM_KEYDOWN);
-        QCOMPARE(MSubclass::AttachmentCount(w.winId()), 2);
-        s_log.clear();
-        pressKey(&w);
-        QCOMPARE(s_log, (QStringList{"1:256", "3:256"}));
-        MSubclass::DetachMsgHandler(&first, w.winId(), Msg::WM_KEYDOWN);
-        MSubclass::DetachMsgHandler(&third, w.winId(), Msg::WM_KEYDOWN);
-    }
-
-    void invalidWindows()
+    void destroyedWindowAndMinimumSize()
     {
         Handler h(QStringLiteral("h"));
         WId gone = 0;
@@ -137,26 +128,18 @@ private slots:
             QWidget w;
             gone = w.winId();
         }
-        QCOMPARE(errorOf([&] { MSubclass::AttachMsgHandler(&h, gone, Msg::WM_SIZE); }), 13083L);
-        QCOMPARE(errorOf([&] { MSubclass::AttachMsgHandler(&h, 0, Msg::WM_SIZE); }), 13083L);
-        try {
-            MSubclass::AttachMsgHandler(&h, gone, Msg::WM_SIZE);
-        } catch (const RuntimeError &e) {
-            QCOMPARE(e.description(), QStringLiteral("Invalid window"));
-            QVERIFY(e.source().endsWith(QStringLiteral(".WindowProc")));
-        }
+        const RuntimeError e = errorOf([&] { MSubclass::AttachMsgHandler(&h, gone, Msg::WM_SIZE); });
+        QCOMPARE(e.number(), MSubclass::vbObjectError + 13083);
+        QCOMPARE(e.description(), QStringLiteral("Invalid window"));
+        QVERIFY(e.source().endsWith(QStringLiteral(".WindowProc")));
         QVERIFY(!MSubclass::IsLocalWindow(gone));
-    }
 
-    void minimumTrackingSize()
-    {
-        QWidget w;
-        w.resize(300, 200);
-        Handler h(QStringLiteral("h"));
-        h.minTrack = QPoint(240, 150);
-        MSubclass::AttachMsgHandler(&h, w.winId(), Msg::WM_GETMINMAXINFO);
         // The answer is the outer size, frame included.
+        QWidget w;
+        const WId h2 = w.winId();
         const QSize frame = w.frameGeometry().size() - w.size();
+        h.minTrack = QPoint(240, 150);
+        MSubclass::AttachMsgHandler(&h, h2, Msg::WM_GETMINMAXINFO);
         QCOMPARE(w.minimumSize() + frame, QSize(240, 150));
         h.minTrack = QPoint(120, 60);
         MSubclass::UpdateMinMaxInfo(w.winId());
@@ -165,27 +148,18 @@ private slots:
         MSubclass::DetachMsgHandler(&h, w.winId(), Msg::WM_GETMINMAXINFO);
     }
 
-    void mouseOverEdgesIncluded_data()
+    void mouseOverIncludesRightAndBottomEdges()
     {
-        QTest::addColumn<QPoint>("at");
-        QTest::addColumn<bool>("over");
-        // The control sits at (10, 20), 30 wide and 15 high in its container.
-        QTest::newRow("left-top") << QPoint(10, 20) << true;
-        QTest::newRow("right-edge") << QPoint(40, 25) << true;
-        QTest::newRow("bottom-edge") << QPoint(15, 35) << true;
-        QTest::newRow("past-right") << QPoint(41, 25) << false;
-        QTest::newRow("above") << QPoint(15, 19) << false;
-    }
-    void mouseOverEdgesIncluded()
-    {
-        QFETCH(QPoint, at);
-        QFETCH(bool, over);
         QWidget container;
         auto *ctl = new QWidget(&container);
         ctl->setGeometry(10, 20, 30, 15);
         container.show();
-        QCursor::setPos(container.mapToGlobal(at));
-        QCOMPARE(IsMouseOver(ctl), over);
+        const QList<std::pair<QPoint, bool>> cases = {
+            {{10, 20}, true}, {{40, 35}, true}, {{41, 25}, false}, {{15, 19}, false}};
+        for (const auto &[at, over] : cases) {
+            QCursor::setPos(container.mapToGlobal(at));
+            QCOMPARE(IsMouseOver(ctl), over);
+        }
         QVERIFY(!IsMouseOver(&container));
     }
 };
