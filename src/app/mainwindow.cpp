@@ -542,11 +542,14 @@ void Form1::Timer1_Timer()
     enable(mnusavpopopen, selected == 1);
     enable(mnusavepoptrgt, selected >= 1);
 
-    // Asking the display server where the pointer is costs a round trip:
-    // only when it is over this window at all can it be over the toolbar.
-    const bool overToolbar = underMouse() && IsMouseOver(Toolbar1);
-    if (!overToolbar && m_status != u"Slideshow in progress." && m_status != u"Loading link...")
-        sbStatusBar->Panels(QStringLiteral("pnlStatus"))->setPanelText(idleBanner());
+    // Asking the display server where the pointer is costs a round trip: ask
+    // only when the banner is not shown already and the pointer is over this
+    // window at all.
+    StatusPanel *panel = sbStatusBar->Panels(QStringLiteral("pnlStatus"));
+    const QString banner = idleBanner();
+    if (panel->Text() != banner && m_status != u"Slideshow in progress." && m_status != u"Loading link..." &&
+        !(underMouse() && IsMouseOver(Toolbar1)))
+        panel->setPanelText(banner);
 }
 
 void Form1::notAvailable(const QString &caption)
