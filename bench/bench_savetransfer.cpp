@@ -21,6 +21,7 @@
 
 #include <netinet/in.h>
 #include <sys/sendfile.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <fcntl.h>
@@ -236,6 +237,9 @@ void BM_SaveTargetVersusCurl(benchmark::State &state)
         state.counters["tallyvane_MBps"] = mb / tvBest;
         state.counters["max_tick_gap_ms"] = worstGap;
         state.counters["idle_max_tick_gap_ms"] = idleGap;
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        state.counters["peak_rss_MiB"] = double(usage.ru_maxrss) / 1024.0;
         if (curlBest < 1e9) {
             state.counters["curl_MBps"] = mb / curlBest;
             state.counters["ratio_to_curl"] = curlBest / tvBest;

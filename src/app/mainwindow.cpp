@@ -54,7 +54,7 @@ Form1::Form1(BrowserComponent *browser, QWidget *parent) : QMainWindow(parent), 
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
-    connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+    createSlideshow(); // Timer2 drives it
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer3->setInterval(15);
@@ -338,18 +338,6 @@ void Form1::ShowCount()
                                                                      QStringLiteral(" links found"));
 }
 
-namespace {
-
-void reportOpenFailure(QWidget *owner, const BrowserError &e)
-{
-    MsgBox(owner,
-           QStringLiteral("Tallyvane could not open the link in a web browser window.\r\n\r\n%1")
-               .arg(QString::fromStdString(e.what())),
-           MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Error"));
-}
-
-} // namespace
-
 bool Form1::slideshowPressed() const
 {
     return Buttons(QStringLiteral("slideshow"))->Value() == 1;
@@ -370,21 +358,13 @@ void Form1::List1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, i
         return;
     try {
         ObtainViewer();
-        const bool shown = Buttons(QStringLiteral("hide_br"))->Image() == 8;
-        webbrowser1->setVisible(shown);
-        if (webbrowser1->visible()) {
-            webbrowser1->showNoActivate();
-            webbrowser1->bringToForeground();
-            activateWindow();
-            raise();
-        }
         const int index = List1->ItemFromPoint(List1->viewport()->mapFromGlobal(QCursor::pos()));
         if (index > -1) {
             webbrowser1->navigate(List1->List(index));
             m_openRequest = false;
         }
     } catch (const BrowserError &e) {
-        reportOpenFailure(this, e);
+        reportOpenFailure(e);
     }
 }
 
@@ -397,13 +377,7 @@ void Form1::List1_KeyPress(int keyAscii)
 {
     if (keyAscii != 13 || List1->ListCount() == 0 || List1->ListIndex() == -1)
         return;
-    try {
-        PrepareViewerWindow();
-        if (webbrowser1)
-            webbrowser1->navigate(List1->List(List1->ListIndex()));
-    } catch (const BrowserError &e) {
-        reportOpenFailure(this, e);
-    }
+    openLink(List1->List(List1->ListIndex()));
 }
 
 void Form1::List1_OLEDragDrop(const QString &text)
@@ -479,6 +453,11 @@ void Form1::onTimer3()
 
 void Form1::Toolbar1_ButtonClick(const QString &key)
 {
+    // A run stops before any other button does its work; the layout and
+    // the viewer's visibility leave it running.
+    if (slideshowPressed() && key != u"slideshow" && key != u"resize" && key != u"hide_br")
+        m_slideshow->stopByOtherButton();
+
     if (key == u"list_url")
         mnufURL_Click();
     else if (key == u"list_clp")
@@ -487,18 +466,21 @@ void Form1::Toolbar1_ButtonClick(const QString &key)
         mnufFile_Click();
     else if (key == u"list_seq")
         mnufSeq_Click();
+    else if (key == u"back")
+        openNeighbour(-1);
+    else if (key == u"fwd")
+        openNeighbour(+1);
+    else if (key == u"hide_br")
+        toggleViewerShown();
+    else if (key == u"slideshow")
+        m_slideshow->buttonClicked(slideshowPressed());
     else if (key == u"sav") {
         if (List1->SelCount() != 0)
             mnufsav_Click();
-    } else if (key == u"help")
+    } else if (key == u"resize")
+        switchLayoutMode();
+    else if (key == u"help")
         mnuHelpCont_Click();
-    else if (key == u"resize")
-        ToggleLayoutMode();
-    else if (key == u"back" || key == u"fwd" || key == u"hide_br" || key == u"slideshow") {
-        if (key == u"slideshow")
-            Buttons(key)->setValue(0);
-        notAvailable(Buttons(key)->ToolTipText());
-    }
 }
 
 void Form1::Toolbar1_ButtonMenuClick(int index)

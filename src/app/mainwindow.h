@@ -5,6 +5,8 @@
 
 #include "platform/browser.h"
 #include "settings/settingsstore.h"
+#include "viewer/slideshow.h"
+#include "viewer/viewerwindow.h"
 #include "winsupport/blockprogressbar.h"
 #include "winsupport/formborder.h"
 #include "winsupport/subclass.h"
@@ -117,9 +119,31 @@ public:
     void setOpenRequest(bool on) { m_openRequest = on; }
 
     // --- the viewer ---
+    // Finds, adopts or creates the viewer, shows or hides it, brings it to
+    // the front and stops a load in progress. Throws BrowserError.
     void PrepareViewerWindow();
-    // Finds, adopts or creates the viewer window when none is held.
+    // The same for the list's own open: the main window keeps the focus and
+    // a load in progress goes on.
     void ObtainViewer();
+    // PrepareViewerWindow, then Navigate; false (the user has been told)
+    // when the link could not be opened.
+    bool openLink(const QString &url);
+    // "back" (-1) and "fwd" (+1): the neighbour of the focus item, alone selected, opened.
+    void openNeighbour(int step);
+    // "hide_br": the viewer-shown state (icon 8 shown, 9 hidden) and the viewer.
+    void toggleViewerShown();
+    bool viewerShown() const;
+    // Forgets the viewer without its quit event (it has gone).
+    void forgetViewer();
+    Slideshow *slideshow() const { return m_slideshow.get(); }
+    // Mouse pointer: arrow and hourglass, or the default.
+    void setBusyPointer(bool busy);
+
+    void webbrowser1_BeforeNavigate2(const QString &pDisp, const QString &url);
+    void webbrowser1_DocumentComplete(const QString &pDisp, const QString &url);
+    void webbrowser1_ProgressChange(qint32 progress, qint32 progressMax);
+    void webbrowser1_OnQuit();
+    void webbrowser3_OnQuit();
 
     // --- the harvest ---
     void RecurseFrames(const HtmlDocumentPtr &idoc);
@@ -138,7 +162,7 @@ public:
 
     // --- layout modes ---
     // The "resize" button: compact strip or full-size window, and back.
-    void ToggleLayoutMode();
+    void switchLayoutMode();
     bool compactMode() const;
     void Form_Resize();
     // Set while a mode switch is in progress: resize notifications are not laid out.
@@ -178,7 +202,6 @@ public slots:
     void Toolbar1_MouseMove(int x);
 
     void Timer1_Timer();
-    void Timer2_Timer();
     void Timer3_Timer();
 
 signals:
@@ -208,6 +231,10 @@ private:
     void notAvailable(const QString &caption);
     void onTimer3();
     bool slideshowPressed() const;
+    void createSlideshow();
+    ViewerHooks viewerHooks();
+    // One clear message for a link the browser could not open.
+    void reportOpenFailure(const BrowserError &e);
 
     BrowserComponent *m_browser;
     CRegSettings m_settings;
@@ -227,6 +254,8 @@ private:
     void setToolbarIconSize(int pixels);
     // The frame's share of the outer size when the list was last laid out.
     QSize m_frame;
+    std::unique_ptr<SlideshowHost> m_slideshowHost;
+    std::unique_ptr<Slideshow> m_slideshow;
     // Last, so a transfer dialog still open goes before the rest of the window.
     std::unique_ptr<SavingHost> m_savingHost;
 };

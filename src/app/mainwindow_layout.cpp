@@ -40,7 +40,7 @@ bool Form1::compactMode() const
     return Buttons(QStringLiteral("resize"))->Image() == 13;
 }
 
-void Form1::ToggleLayoutMode()
+void Form1::switchLayoutMode()
 {
     const TwipsPerPixel tpp = twipsPerPixel(this);
     const QSize frame = frameGeometry().size() - size();

@@ -10,6 +10,7 @@
 #include "builders/linkfilereader.h"
 #include "builders/sequencedialog.h"
 #include "platform/messagebox.h"
+#include "platform/runtimeerror.h"
 #include "saving/listexport.h"
 #include "winsupport/filedialogs.h"
 
@@ -17,6 +18,7 @@
 #include <QClipboard>
 #include <QFile>
 
+#include <algorithm>
 #include <functional>
 
 namespace tv {
@@ -58,23 +60,25 @@ private:
     bool m_on = true;
 };
 
-// Adds the links of one import. When the list already holds entries the user
-// is asked once, before the first link, whether to append or start anew.
-void addImportedLinks(Form1 &form, const QStringList &links, const std::function<void()> &beforeQuestion)
+// Before the first link of an import: a list that already holds entries is
+// kept or emptied, as the user chooses.
+void askAppendOrNew(Form1 &form, const std::function<void()> &beforeQuestion)
 {
-    if (links.isEmpty())
+    if (form.List1->ListCount() == 0)
         return;
-    if (form.List1->ListCount() > 0) {
-        if (beforeQuestion)
-            beforeQuestion();
-        Form10 dialog(&form);
-        if (form.showModal(&dialog) == QDialog::Accepted)
-            form.append = dialog.Append();
-        if (!form.append)
-            form.List1->Clear();
-    }
+    if (beforeQuestion)
+        beforeQuestion();
+    Form10 dialog(&form);
+    if (form.showModal(&dialog) == QDialog::Accepted)
+        form.append = dialog.Append();
+    if (!form.append)
+        form.List1->Clear();
+}
+
+void addImportedLinks(Form1 &form, const QStringList &links, qsizetype leftOut)
+{
     const int added = form.List1->AppendMany(links);
-    reportListFull(&form, links.size() - added);
+    reportListFull(&form, links.size() - added + leftOut);
 }
 
 } // namespace
@@ -92,7 +96,8 @@ void Form1::mnufClip_Click()
         MsgBox(this, QStringLiteral("The ClipBoard does not contain any valid urls. Operation aborted."), MsgButtons::Ok,
                MsgIcon::Critical, QStringLiteral("Oops!"));
     } else {
-        addImportedLinks(*this, links, {});
+        askAppendOrNew(*this, {});
+        addImportedLinks(*this, links, 0);
         // The count would otherwise go on showing the list before the import.
         ShowCount();
     }
@@ -111,29 +116,41 @@ void Form1::mnufFile_Click()
     storeLastUsedSaveFolder(settings(), path);
 
     QFile file(path);
-    QByteArray bytes;
-    QString failure;
-    if (!file.open(QIODevice::ReadOnly)) {
-        failure = QStringLiteral("could not be opened");
-    } else {
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            failure = QStringLiteral("could not be read");
+    QString why;
+    const bool opened = openRegularFile(file, &why);
+    LinkFileScan scan;
+    bool showedProgress = false;
+    if (opened) {
+        const qint64 size = file.size();
+        LinkFileScanHooks hooks;
+        hooks.firstLink = [&] {
+            askAppendOrNew(*this, [&wait] { wait.release(); });
+            return qsizetype(List1->Room());
+        };
+        // A big file takes a moment: the bar shows how far the import is and
+        // the window goes on drawing itself, but takes no input meanwhile.
+        hooks.progress = [&](qint64 done) {
+            showedProgress = true;
+            setFormEnabled(false);
+            try {
+                setProgressMax(100);
+                setProgress(qint32(std::clamp<qint64>(size > 0 ? done * 100 / size : 0, 1, 100)));
+            } catch (const RuntimeError &) {
+            }
+            QCoreApplication::processEvents();
+        };
+        scan = scanLinkFile(file, hooks);
         file.close();
     }
-    if (!failure.isEmpty()) {
+    if (!opened || scan.readError) {
         wait.release();
         MsgBox(this,
-               QStringLiteral("The file \"%1\" %2 (%3). Operation aborted.").arg(path, failure, file.errorString()),
+               QStringLiteral("The file \"%1\" %2 (%3). Operation aborted.")
+                   .arg(path, opened ? QStringLiteral("could not be read") : QStringLiteral("could not be opened"),
+                        opened ? file.errorString() : why),
                MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("File Error"));
-        setStatus(idleBanner());
-        setFormEnabled(true);
-        return;
     }
-
-    const DecodedText decoded = decodeListText(bytes);
-    const LinkFileScan scan = scanLinkFile(decoded.text);
-    addImportedLinks(*this, scan.links, [&wait] { wait.release(); });
+    addImportedLinks(*this, scan.links, scan.leftOut);
     if (scan.badItem) {
         wait.release();
         MsgBox(this,
@@ -142,6 +159,13 @@ void Form1::mnufFile_Click()
                MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Bad Format"));
     }
 
+    if (showedProgress) {
+        try {
+            setProgressMax(100);
+            setProgress(0);
+        } catch (const RuntimeError &) {
+        }
+    }
     ShowCount();
     List1->RefreshExtent();
     wait.release();

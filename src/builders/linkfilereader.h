@@ -5,48 +5,79 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
+
+class QFile;
+class QIODevice;
+
 namespace tv {
 
-// The text of a link list file. Files are UTF-8; a file that is not valid
-// UTF-8 is taken as Latin-1 as a whole, so every byte still becomes a
-// character and no item is dropped or garbled into replacement marks.
-struct DecodedText
-{
-    QString text;
-    bool latin1Fallback = false;
-};
-DecodedText decodeListText(const QByteArray &bytes);
-
-// Cuts the text of a link list file into items. Items end at a comma or at
-// a line end (CR LF, LF or a lone CR). Blanks before an item are skipped; an
-// item that starts with a double quote runs to the next double quote on its
-// line, commas included, and whatever follows up to the next separator is
-// dropped. Empty items are returned as empty strings.
+// Cuts a link list file into items, reading it a piece at a time so that
+// memory stays the same whatever the file's size. Items end at a comma or
+// at a line end (CR LF, LF or a lone CR). Blanks before an item are skipped;
+// an item that starts with a double quote runs to the next double quote on
+// its line, commas included, and whatever follows up to the next separator
+// is dropped. Empty items are returned as empty. A UTF-8 byte order mark at
+// the start is skipped.
 class LinkFileReader
 {
 public:
-    explicit LinkFileReader(QStringView text) : m_text(text) {}
+    // No address a web server accepts comes near this (their limits lie
+    // between 8 and 16 KiB); a longer item is refused unread.
+    static constexpr qsizetype MaxItemLength = 32 * 1024;
 
-    bool atEnd() const { return m_pos >= m_text.size(); }
-    QString next();
+    enum class Result { Item, TooLong, End, ReadError };
+
+    explicit LinkFileReader(QIODevice &device) : m_device(device) {}
+
+    // The next item's bytes. TooLong leaves the item's first
+    // MaxItemLength + 1 bytes in `item`; reading cannot go on after it.
+    Result next(QByteArray &item);
+    qint64 bytesRead() const { return m_read; }
 
 private:
-    qsizetype separatorFrom(qsizetype from) const;
-    void skipSeparator();
+    bool more();
+    // Reads up to the end of a plain or quoted run, keeping it or not.
+    void collectUntil(QByteArray &item, bool quoted, bool keep);
 
-    QStringView m_text;
+    QIODevice &m_device;
+    QByteArray m_buffer;
     qsizetype m_pos = 0;
+    qint64 m_read = 0;
+    bool m_started = false;
+    bool m_end = false;
+    bool m_error = false;
 };
 
-// The links of a link list file, in order, up to the first non-empty item
-// that is not a link.
+// What the import takes from a link list file: its links in order, up to
+// the first non-empty item that is not a link. Files are UTF-8; once an
+// item is not valid UTF-8 every item is taken as Latin-1, so each byte still
+// becomes a character and none is garbled into replacement marks.
 struct LinkFileScan
 {
-    QStringList links;
-    bool badItem = false;
+    QStringList links;        // the links kept, at most the room given
+    qsizetype leftOut = 0;    // further links for which there was no room
+    bool badItem = false;     // stopped at an item that is no link, or too long
+    bool tooLong = false;
     QString badText;
+    bool latin1Fallback = false;
+    bool readError = false;
 };
-LinkFileScan scanLinkFile(QStringView text);
+
+struct LinkFileScanHooks
+{
+    // Called once, when the first link is found; answers how many links may
+    // be kept. Without it there is no limit.
+    std::function<qsizetype()> firstLink;
+    // Called now and then with the bytes read so far.
+    std::function<void(qint64)> progress;
+};
+
+LinkFileScan scanLinkFile(QIODevice &device, const LinkFileScanHooks &hooks = {});
+
+// Opens a file for the import only when it is a regular file: a FIFO would
+// block and a device might never end. False with the reason otherwise.
+bool openRegularFile(QFile &file, QString *why);
 
 // Clipboard text cut into lines at CR LF and at LF; a lone CR stays in its
 // line. A line end at the very end gives no further empty line.

@@ -2,9 +2,23 @@
 
 namespace tv {
 
+namespace {
+template<typename Text>
+bool startsLikeLink(const Text &text)
+{
+    return text.startsWith(QLatin1String("http"), Qt::CaseInsensitive)
+           || text.startsWith(QLatin1String("ftp"), Qt::CaseInsensitive);
+}
+} // namespace
+
 bool IsLinkText(const QString &text)
 {
-    return text.startsWith(u"http", Qt::CaseInsensitive) || text.startsWith(u"ftp", Qt::CaseInsensitive);
+    return startsLikeLink(text);
+}
+
+bool IsLinkText(QLatin1String text)
+{
+    return startsLikeLink(text);
 }
 
 } // namespace tv

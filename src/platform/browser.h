@@ -67,6 +67,7 @@ public:
     virtual void navigate(const QString &url) = 0;
     virtual bool busy() = 0;
     virtual void stop() = 0;
+    // Closes the window and waits (bounded) until it has gone.
     virtual void quit() = 0;
 
     virtual void setSilent(bool silent) = 0;

@@ -26,10 +26,9 @@ namespace {
 
 constexpr int PopupWindowMs = 3000;
 
-// Waits up to timeoutMs for `done`, checking every few milliseconds and
-// letting events run meanwhile.
-template<typename Done>
-bool waitUntil(Done done, int timeoutMs)
+} // namespace
+
+bool waitUntil(const std::function<bool()> &done, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
@@ -42,8 +41,6 @@ bool waitUntil(Done done, int timeoutMs)
     }
     return true;
 }
-
-} // namespace
 
 bool processIsRunning(qint64 pid)
 {

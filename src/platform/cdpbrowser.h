@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QProcess;
@@ -21,6 +22,10 @@ class CdpWindow;
 
 // True while a process with this id exists and has not ended.
 bool processIsRunning(qint64 pid);
+
+// Waits up to timeoutMs for `done`, checking every few milliseconds and
+// letting events run meanwhile; false when the time ran out.
+bool waitUntil(const std::function<bool()> &done, int timeoutMs);
 
 // How to start a browser.
 struct BrowserLaunchOptions

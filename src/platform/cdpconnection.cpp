@@ -1,10 +1,11 @@
 #include "platform/cdpconnection.h"
 
+#include "platform/cdptransport.h"
+
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QTimer>
-#include <QWebSocket>
 
 Q_LOGGING_CATEGORY(lcCdp, "tallyvane.cdp", QtWarningMsg)
 
@@ -16,58 +17,57 @@ CdpConnection::~CdpConnection()
 {
     // Waiting callers must learn that no answer will come.
     failAll(QStringLiteral("The connection to the web browser was closed."));
-    if (m_socket) {
-        m_socket->disconnect(this);
-        m_socket->abort();
-    }
+    dropTransport();
+}
+
+void CdpConnection::dropTransport()
+{
+    if (!m_transport)
+        return;
+    m_transport->disconnect(this);
+    m_transport->close();
+    // Its own signal may be running further up the stack.
+    m_transport->deleteLater();
+    m_transport = nullptr;
 }
 
 bool CdpConnection::open(const QUrl &endpoint, int timeoutMs)
 {
-    if (m_socket) {
-        m_socket->disconnect(this);
-        m_socket->abort();
-        m_socket->deleteLater();
-    }
-    m_socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
-    m_socket->setMaxAllowedIncomingMessageSize(MaxIncomingMessage);
-    m_socket->setMaxAllowedIncomingFrameSize(MaxIncomingMessage);
-    m_closedSignalled = false;
-
-    QEventLoop loop;
-    bool failed = false;
-    QTimer timer;
-    timer.setSingleShot(true);
-    connect(&timer, &QTimer::timeout, &loop, [&] { failed = true; loop.quit(); });
-    connect(m_socket, &QWebSocket::connected, &loop, &QEventLoop::quit);
-    connect(m_socket, &QWebSocket::disconnected, &loop, [&] { failed = true; loop.quit(); });
-    connect(m_socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), &loop,
-            [&](QAbstractSocket::SocketError) { failed = true; loop.quit(); });
-    m_socket->open(endpoint);
-    timer.start(timeoutMs);
-    loop.exec();
-    if (failed || m_socket->state() != QAbstractSocket::ConnectedState) {
-        m_socket->abort();
+    auto socket = std::make_unique<CdpWebSocketTransport>();
+    if (!socket->open(endpoint, timeoutMs)) {
+        dropTransport();
         return false;
     }
-    connect(m_socket, &QWebSocket::textMessageReceived, this, [this](const QString &m) { receive(m.toUtf8()); });
-    connect(m_socket, &QWebSocket::binaryMessageReceived, this, &CdpConnection::receive);
-    connect(m_socket, &QWebSocket::disconnected, this, [this] {
+    open(std::move(socket));
+    return true;
+}
+
+void CdpConnection::open(std::unique_ptr<CdpTransport> transport)
+{
+    dropTransport();
+    m_transport = transport.release();
+    m_transport->setParent(this);
+    m_closedSignalled = false;
+    connect(m_transport, &CdpTransport::messageReceived, this, &CdpConnection::receive);
+    connect(m_transport, &CdpTransport::disconnected, this, [this] {
         m_inbox.push_back(QByteArray()); // marks the end of the stream
         scheduleDispatch();
     });
-    return true;
+    if (!m_transport->isOpen()) {
+        m_inbox.push_back(QByteArray());
+        scheduleDispatch();
+    }
 }
 
 bool CdpConnection::isOpen() const
 {
-    return m_socket && m_socket->state() == QAbstractSocket::ConnectedState && !m_closedSignalled;
+    return m_transport && m_transport->isOpen() && !m_closedSignalled;
 }
 
 void CdpConnection::close()
 {
-    if (m_socket && m_socket->state() != QAbstractSocket::UnconnectedState)
-        m_socket->close();
+    if (m_transport && m_transport->isOpen())
+        m_transport->close(); // its disconnected() ends the stream
     else if (!m_closedSignalled) {
         m_inbox.push_back(QByteArray());
         scheduleDispatch();
@@ -97,7 +97,7 @@ int CdpConnection::send(const QString &method, const QJsonObject &params, const 
     }
     const QByteArray text = QJsonDocument(message).toJson(QJsonDocument::Compact);
     qCDebug(lcCdp).noquote() << "->" << text.left(65536);
-    m_socket->sendTextMessage(QString::fromUtf8(text));
+    m_transport->sendMessage(text);
     return id;
 }
 

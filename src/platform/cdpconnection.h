@@ -10,10 +10,11 @@
 
 #include <deque>
 #include <functional>
-
-class QWebSocket;
+#include <memory>
 
 namespace tv {
+
+class CdpTransport;
 
 // A string member of a protocol object ("" when absent).
 inline QString jsonString(const QJsonObject &o, const char *key)
@@ -30,7 +31,7 @@ struct CdpReply
     QString errorMessage;
 };
 
-// One WebSocket to a browser's DevTools endpoint. Requests are matched to
+// One connection to a browser's DevTools endpoint. Requests are matched to
 // their replies by id; events are handed on with their session ("" for the
 // browser itself). Incoming messages are queued and dispatched from the event
 // loop, never from inside the socket's own signal, so a handler may wait in a
@@ -41,15 +42,13 @@ class CdpConnection final : public QObject
 public:
     using ReplyHandler = std::function<void(const CdpReply &)>;
 
-    // Largest message accepted from the browser. Snapshots of very large pages
-    // run to a few MB; anything beyond this is a runaway page.
-    static constexpr qint64 MaxIncomingMessage = 256LL * 1024 * 1024;
-
     explicit CdpConnection(QObject *parent = nullptr);
     ~CdpConnection() override;
 
-    // Connects and waits up to timeoutMs; false on failure.
+    // Connects over a WebSocket and waits up to timeoutMs; false on failure.
     bool open(const QUrl &endpoint, int timeoutMs);
+    // Takes over a transport that is connected already (a browser's pipes).
+    void open(std::unique_ptr<CdpTransport> transport);
     bool isOpen() const;
     void close();
 
@@ -92,7 +91,9 @@ private:
     void failAll(const QString &why);
     void scheduleDispatch();
 
-    QWebSocket *m_socket = nullptr;
+    void dropTransport();
+
+    CdpTransport *m_transport = nullptr;
     QHash<int, Pending> m_pending;
     std::deque<QByteArray> m_inbox;
     bool m_dispatchScheduled = false;

@@ -65,7 +65,9 @@ void CdpEventMapper::handle(const QString &method, const QJsonObject &p)
         m_frameName.insert(frameId, jsonString(frame, "name"));
         if (isMain(frameId)) {
             m_committed = true;
-            m_programNavigation = false;
+            // A late commit of a load started before the program's own is not its answer.
+            if (!m_loadersBeforeRequest.contains(loaderId))
+                m_programNavigation = false;
             m_mainLoader = loaderId;
         }
     } else if (method == QLatin1String("Page.lifecycleEvent")) {
@@ -78,6 +80,9 @@ void CdpEventMapper::handle(const QString &method, const QJsonObject &p)
             const bool current = m_frameLoader.value(frameId) == loaderId
                                  || (isMain(frameId) && m_navActive && loaderId == m_mainLoader); // commit not seen
             if (loaderId.isEmpty() || !current || !m_seenLoaders.contains(loaderId) || m_reportedLoads.contains(loaderId))
+                return;
+            // A load the program has asked to replace is done with.
+            if (isMain(frameId) && m_programNavigation && m_loadersBeforeRequest.contains(loaderId))
                 return;
             m_reportedLoads.insert(loaderId);
             if (!m_armed)
@@ -182,6 +187,7 @@ void CdpEventMapper::navigationRequested(const QString &url)
     m_stopPending = false;
     m_navigationUrl = url;
     m_busy = true;
+    m_loadersBeforeRequest = m_seenLoaders;
 }
 
 void CdpEventMapper::navigationAnswered(const CdpReply &reply, const QString &url)

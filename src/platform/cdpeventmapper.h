@@ -89,6 +89,7 @@ private:
     QSet<QString> m_done;
 
     QSet<QString> m_seenLoaders;          // loaders whose navigation start was seen
+    QSet<QString> m_loadersBeforeRequest; // those seen when the program last navigated
     QSet<QString> m_reportedLoads;        // loaders whose completion was reported
     QSet<QString> m_errorLoaders;         // loaders whose failure was reported
     QSet<QString> m_errorRequests;        // document requests reported by their status

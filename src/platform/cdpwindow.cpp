@@ -15,6 +15,8 @@ namespace {
 
 constexpr int NavigateAnswerTimeout = 120000;
 constexpr int MaxFrameDepth = 16;
+constexpr int QuitAttempts = 3;
+constexpr int QuitWaitMs = 1000;
 
 
 // Walks a document and the frames it can reach: link addresses in document
@@ -416,8 +418,14 @@ void CdpWindow::stop()
 
 void CdpWindow::quit()
 {
+    const auto keep = keepAlive();
     session();
-    m_browser->connection()->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), m_targetId}});
+    // A close that reaches the page while it commits a navigation is lost
+    // without a word (measured): ask again until the page has gone.
+    for (int attempt = 0; attempt < QuitAttempts && !m_gone && m_browser->hasPage(m_targetId); ++attempt) {
+        m_browser->connection()->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), m_targetId}});
+        waitUntil([this] { return m_gone || !m_browser->isAlive() || !m_browser->hasPage(m_targetId); }, QuitWaitMs);
+    }
 }
 
 } // namespace tv

@@ -83,6 +83,8 @@ void StatusPanel::removePicture()
         return;
     m_hasPicture = false;
     m_picture = QPixmap();
+    // setText alone keeps the picture when the text is what the label had.
+    clear();
     setText(m_text);
 }
 

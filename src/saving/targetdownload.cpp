@@ -22,6 +22,9 @@ namespace {
 // so a fast source never keeps the window from answering.
 constexpr int SliceMs = 20;
 constexpr qsizetype BlockSize = 256 << 10;
+// What the network may hold unread; past it, reading from the socket waits,
+// so a disk slower than the network never fills the memory with the file.
+constexpr qint64 ReadBufferSize = 8 << 20;
 
 QString folderOf(const QString &path)
 {
@@ -87,6 +90,7 @@ void TargetDownload::start(const QUrl &url, const QString &path, bool replace)
     // The file is saved as served: no transparent decompression.
     request.setRawHeader("Accept-Encoding", "identity");
     m_reply = m_network->get(request);
+    m_reply->setReadBufferSize(ReadBufferSize);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &TargetDownload::onMetaData);
     connect(m_reply, &QNetworkReply::readyRead, this, &TargetDownload::drain);
     connect(m_reply, &QNetworkReply::finished, this, [this] {

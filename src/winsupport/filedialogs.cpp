@@ -142,8 +142,11 @@ QString ShowOpenFileDialog(QWidget *owner, QString &filter, const QString &title
         const QFileInfo info(answer);
         if (info.isFile())
             return info.absoluteFilePath();
-        MsgBox(owner, QStringLiteral("%1\nFile not found.\nCheck the file name and try again.").arg(answer),
-               MsgButtons::Ok, MsgIcon::Exclamation, title);
+        // A FIFO or a device is there, but reading it could block or never end.
+        const QString refusal = info.exists() && !info.isDir()
+                                    ? QStringLiteral("%1\nThis is not a regular file.\nChoose a regular file and try again.")
+                                    : QStringLiteral("%1\nFile not found.\nCheck the file name and try again.");
+        MsgBox(owner, refusal.arg(answer), MsgButtons::Ok, MsgIcon::Exclamation, title);
         pointAt(request, info);
     }
 }

@@ -417,6 +417,20 @@ private slots:
         QVERIFY(!f.webbrowser1);
     }
 
+    void tourOpensAWindowOfItsOwn()
+    {
+        m_browser->addWindow(QStringLiteral("http://127.0.0.1/open")); // never taken for the tour
+        Form1 &f = loadForm();
+        f.mnuhelptour_Click();
+        f.mnuhelptour_Click(); // the same window again
+        QCOMPARE(m_browser->created.size(), 1);
+        auto tour = m_browser->created.first();
+        QCOMPARE(tour->navigations, QStringList(2, QStringLiteral("http://www.example.com/TallyvaneTour/tour1.shtml")));
+        QVERIFY(tour->m_visible && f.webbrowser3 == tour && f.openedone && !f.webbrowser1);
+        tour->fireQuit();
+        QVERIFY(!f.webbrowser3 && !f.openedone);
+    }
+
     void enterOpensTheCurrentItem_data()
     {
         QTest::addColumn<bool>("current");

@@ -374,7 +374,7 @@ void TestTextImport::roundTrip()
     QVERIFY(tv::SaveListToFile(path, items).ok);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const tv::LinkFileScan scan = tv::scanLinkFile(tv::decodeListText(file.readAll()).text);
+    const tv::LinkFileScan scan = tv::scanLinkFile(file);
     QVERIFY(!scan.badItem);
     QCOMPARE(scan.links, readBack);
 }

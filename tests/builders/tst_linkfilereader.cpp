@@ -4,6 +4,27 @@
 #include "builders/linktext.h"
 #include "support/testenv.h"
 
+#include <QBuffer>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+namespace {
+
+tv::LinkFileScan scanBytes(QByteArray bytes, const tv::LinkFileScanHooks &hooks = {})
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return tv::scanLinkFile(buffer, hooks);
+}
+
+tv::LinkFileScan scanText(const QString &text)
+{
+    return scanBytes(text.toUtf8());
+}
+
+} // namespace
+
 
 class TestLinkFileReader : public QObject
 {
@@ -17,6 +38,10 @@ private slots:
     void scanStopsAtBadItem();
     void decoding_data();
     void decoding();
+    void itemsAcrossPieces();
+    void itemLengthBound();
+    void roomAndLeftOut();
+    void onlyRegularFilesOpen();
     void clipboardLines_data();
     void clipboardLines();
 };
@@ -73,10 +98,14 @@ void TestLinkFileReader::readerItems()
 {
     QFETCH(QString, text);
     QFETCH(QStringList, items);
-    tv::LinkFileReader reader(text);
+    QByteArray bytes = text.toUtf8();
+    QBuffer buffer(&bytes);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    tv::LinkFileReader reader(buffer);
     QStringList got;
-    while (!reader.atEnd()) {
-        got.append(reader.next());
+    QByteArray item;
+    while (reader.next(item) == tv::LinkFileReader::Result::Item) {
+        got.append(QString::fromUtf8(item));
         QVERIFY2(got.size() <= items.size() + 1, "reader does not advance");
     }
     QCOMPARE(got, items);
@@ -104,7 +133,7 @@ void TestLinkFileReader::scanStopsAtBadItem()
     QFETCH(QStringList, links);
     QFETCH(bool, bad);
     QFETCH(QString, badText);
-    const tv::LinkFileScan scan = tv::scanLinkFile(text);
+    const tv::LinkFileScan scan = scanText(text);
     QCOMPARE(scan.links, links);
     QCOMPARE(scan.badItem, bad);
     QCOMPARE(scan.badText, badText);
@@ -113,27 +142,97 @@ void TestLinkFileReader::scanStopsAtBadItem()
 void TestLinkFileReader::decoding_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("links");
     QTest::addColumn<bool>("fallback");
-    QTest::newRow("ascii") << QByteArray("http://a\r\n") << "http://a\r\n" << false;
-    QTest::newRow("utf8") << QByteArray("http://a/\xc3\xa9t\xc3\xa9") << QString::fromUtf8("http://a/\u00e9t\u00e9") << false;
-    QTest::newRow("utf8-bom-dropped") << QByteArray("\xef\xbb\xbfhttp://a") << "http://a" << false;
-    // One stray byte makes the whole file Latin-1: every byte stays a character.
-    QTest::newRow("invalid-utf8-whole-file-latin1")
-        << QByteArray("http://a/\xc3\xa9\r\nhttp://b/\xe9t\xe9") << QString::fromUtf8("http://a/\u00c3\u00a9\r\nhttp://b/\u00e9t\u00e9")
-        << true;
-    QTest::newRow("truncated-sequence-at-end") << QByteArray("http://a\xc3") << QString::fromUtf8("http://a\u00c3") << true;
+    QTest::newRow("ascii") << QByteArray("http://a\r\n") << QStringList{"http://a"} << false;
+    QTest::newRow("utf8") << QByteArray("http://a/\xc3\xa9t\xc3\xa9") << QStringList{QString::fromUtf8("http://a/\u00e9t\u00e9")} << false;
+    QTest::newRow("utf8-bom-dropped") << QByteArray("\xef\xbb\xbfhttp://a") << QStringList{"http://a"} << false;
+    // One stray byte makes the file Latin-1, links read before it included:
+    // every byte stays a character.
+    QTest::newRow("invalid-utf8-makes-file-latin1")
+        << QByteArray("http://a/\xc3\xa9\r\nhttp://b/\xe9t\xe9")
+        << QStringList{QString::fromUtf8("http://a/\u00c3\u00a9"), QString::fromUtf8("http://b/\u00e9t\u00e9")} << true;
+    QTest::newRow("truncated-sequence-at-end") << QByteArray("http://a\xc3") << QStringList{QString::fromUtf8("http://a\u00c3")} << true;
 }
 
 void TestLinkFileReader::decoding()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
+    QFETCH(QStringList, links);
     QFETCH(bool, fallback);
-    const tv::DecodedText decoded = tv::decodeListText(bytes);
-    QCOMPARE(decoded.text, text);
-    QCOMPARE(decoded.latin1Fallback, fallback);
-    QVERIFY(!decoded.text.contains(QChar::ReplacementCharacter));
+    const tv::LinkFileScan scan = scanBytes(bytes);
+    QCOMPARE(scan.links, links);
+    QCOMPARE(scan.latin1Fallback, fallback);
+}
+
+void TestLinkFileReader::itemsAcrossPieces()
+{
+    // Items, a quote and a CR LF cut by the reader's 64 KiB pieces.
+    QByteArray bytes;
+    QStringList links;
+    for (int i = 0; bytes.size() < 300 * 1024; ++i) {
+        const QByteArray link = "http://example.com/" + QByteArray(i % 97, 'x') + QByteArray::number(i);
+        bytes += (i % 3 == 0 ? '"' + link + "\",\r\n" : link + "\r\n");
+        links << QString::fromLatin1(link);
+    }
+    const tv::LinkFileScan scan = scanBytes(bytes);
+    QCOMPARE(scan.links, links);
+    QVERIFY(!scan.badItem);
+}
+
+void TestLinkFileReader::itemLengthBound()
+{
+    const qsizetype bound = tv::LinkFileReader::MaxItemLength;
+    const QByteArray longest = "http://a/" + QByteArray(bound - 9, 'x');
+    tv::LinkFileScan scan = scanBytes(longest + "\r\n\"" + longest + "\"");
+    QCOMPARE(scan.links.size(), 2);
+    QVERIFY(!scan.badItem);
+
+    // One byte more, plain or quoted: refused, and nothing after it is read.
+    for (const QByteArray &tooLong : {longest + 'x', '"' + longest + "x\""}) {
+        scan = scanBytes("http://first\r\n" + tooLong + "\r\nhttp://after");
+        QCOMPARE(scan.links, QStringList{"http://first"});
+        QVERIFY(scan.badItem);
+        QVERIFY(scan.tooLong);
+    }
+}
+
+void TestLinkFileReader::roomAndLeftOut()
+{
+    int asked = 0;
+    tv::LinkFileScanHooks hooks;
+    hooks.firstLink = [&] {
+        ++asked;
+        return qsizetype(2);
+    };
+    const tv::LinkFileScan scan = scanBytes("\r\nhttp://1\r\nhttp://2\r\nhttp://3\r\nhttp://4\r\nbad", hooks);
+    QCOMPARE(asked, 1);
+    QCOMPARE(scan.links, (QStringList{"http://1", "http://2"}));
+    QCOMPARE(scan.leftOut, 2);
+    QVERIFY(scan.badItem);
+    // No link, no question.
+    QVERIFY(scanBytes("\r\n,,\r\n", hooks).links.isEmpty());
+    QCOMPARE(asked, 1);
+}
+
+void TestLinkFileReader::onlyRegularFilesOpen()
+{
+    QTemporaryDir dir;
+    const QString regular = dir.filePath("links.txt");
+    const QString fifo = dir.filePath("fifo");
+    QFile(regular).open(QIODevice::WriteOnly);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QString why;
+    for (const QString &path : {fifo, QStringLiteral("/dev/zero"), dir.path()}) {
+        QFile file(path);
+        QVERIFY2(!tv::openRegularFile(file, &why), qPrintable(path)); // a FIFO must not block here
+        QCOMPARE(why, QStringLiteral("it is not a regular file"));
+    }
+    QFile missing(dir.filePath("missing.txt"));
+    QVERIFY(!tv::openRegularFile(missing, &why));
+    QCOMPARE(why, QStringLiteral("No such file or directory"));
+    QFile file(regular);
+    QVERIFY(tv::openRegularFile(file, &why));
 }
 
 void TestLinkFileReader::clipboardLines_data()

@@ -216,6 +216,12 @@ private slots:
                                   started("P", "L2", "http://h.test/b"), request("R2", "P", "L2", "http://h.test/b"), clear,
                                   lifecycle("P", "L1", "networkAlmostIdle"), lifecycle("P", "L1", "load")}
             << QStringList{} << true;
+        // The page the program navigates away from commits and loads a moment later.
+        QTest::newRow("late-load-of-the-page-being-replaced-is-ignored")
+            << true
+            << QList<QJsonObject>{started("P", "L1", a), clear, QJsonObject{{"navigate", "http://h.test/b"}},
+                                  committed("P", "L1", a), lifecycle("P", "L1", "load"), started("P", "L2", "http://h.test/b")}
+            << QStringList{"before http://h.test/b"} << true;
         // A late load for the replaced frame document, then the new one's twice.
         QTest::newRow("load-of-overridden-frame-document-is-ignored")
             << true

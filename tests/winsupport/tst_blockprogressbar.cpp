@@ -133,6 +133,10 @@ private slots:
         // Back to the bar at the same count: it is drawn again.
         progress.setTextOnly(false);
         QVERIFY(panel->hasPicture());
+        // An empty text takes the bar's place too.
+        panel->setPanelText(QString());
+        progress.setTextOnly(true);
+        QVERIFY(panel->pixmap().isNull());
     }
 
     void valueIsClamped()

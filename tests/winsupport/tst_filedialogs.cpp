@@ -12,6 +12,8 @@
 #include <deque>
 #include <functional>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Answers the file dialogs from a queue and records what they were asked.
@@ -192,6 +194,17 @@ void TestSaveLoad::openNeedsExistingFile()
     QCOMPARE(boxes.shown().size(), 1);
     QCOMPARE(boxes.shown().first().title, QStringLiteral("Select file to import..."));
     QVERIFY(boxes.shown().first().text.contains(QStringLiteral("File not found")));
+
+    // A FIFO or a device is there, but is no file to read a list from.
+    const QString fifo = m_dir.filePath(QStringLiteral("fifo"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &special : {fifo, QStringLiteral("/dev/zero")}) {
+        boxes.clear();
+        dialogs.answers = {special, m_existing};
+        QCOMPARE(tv::ShowOpenFileDialog(nullptr, filter, QStringLiteral("t"), m_dir.path()), m_existing);
+        QCOMPARE(boxes.shown().size(), 1);
+        QVERIFY(boxes.shown().first().text.contains(QStringLiteral("not a regular file")));
+    }
 
     // A folder is no file either.
     dialogs.requests.clear();

@@ -1,0 +1,354 @@
+// The viewer and the slideshow of the main window in a real (headless)
+// Chromium against pages of our own server. Slideshow timings are the times
+// at which the server saw each page asked for, with generous bounds.
+#include "app/linklist.h"
+#include "app/mainwindow.h"
+#include "platform/cdpcomponent.h"
+#include "platform/commoncontrols.h"
+#include "support/browserprobe.h"
+#include "support/httpserver.h"
+#include "support/modalhelper.h"
+#include "support/testenv.h"
+#include "viewer/slideshowoptionsdialog.h"
+#include "viewer/slideshowpauseddialog.h"
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+using namespace tv;
+using tvtest::HttpServer;
+using State = Slideshow::State;
+
+namespace {
+constexpr int LoadBound = 20000;
+}
+
+class TestBrowserViewer : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<CdpBrowserComponent> m_browser;
+    HttpServer m_site;
+    QElapsedTimer m_clock;
+    QHash<QString, qint64> m_asked;                 // page -> when the server was asked for it
+    std::function<void(const QString &)> m_onAsked; // runs once the server has answered
+    std::unique_ptr<tvtest::MessageBoxScript> m_boxes;
+    std::unique_ptr<Form1> m_form;
+
+    QString url(const QString &name) const { return m_site.url(QLatin1Char('/') + name); }
+    Form1 &form() { return *m_form; }
+    ToolButton *button(const char *key) { return m_form->Buttons(QLatin1String(key)); }
+    bool pressed() { return button("slideshow")->isChecked(); }
+    void setList(const QStringList &names)
+    {
+        m_form->List1->Clear();
+        for (const QString &n : names)
+            m_form->List1->Append(url(n));
+    }
+    // True once the viewer shows the page, loaded, with `status`.
+    bool shown(const QString &name, const QString &status = idleBanner())
+    {
+        return QTest::qWaitFor([&] { return m_form->webbrowser1 && m_form->webbrowser1->locationUrl() == url(name) && m_form->Status() == status; },
+                               LoadBound);
+    }
+    // Clicks "slideshow" and answers the options: `starts` times Start, then Cancel.
+    void startSlideshow(int seconds, bool fromLoadComplete, bool justSelected = false, int starts = 1)
+    {
+        tvtest::ModalResponder options(QStringLiteral("Form6"), [&](QDialog *d) {
+            auto *dialog = static_cast<Form6 *>(d);
+            dialog->Combo1->setCurrentIndex(seconds - 1);
+            dialog->Option2[fromLoadComplete ? 0 : 1]->setChecked(true);
+            dialog->Option1[justSelected ? 1 : 0]->setChecked(true);
+            (options.count() <= starts ? dialog->Command3 : dialog->Command1)->click();
+        });
+        QTRY_VERIFY(button("slideshow")->isEnabled());
+        button("slideshow")->click();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_browser = std::make_unique<CdpBrowserComponent>(BrowserChoice::find({}, {}, true));
+        try {
+            m_browser->createWindow();
+        } catch (const BrowserError &e) {
+            QSKIP(e.what());
+        }
+        QVERIFY(m_site.listen());
+        m_clock.start();
+        const QList<std::tuple<const char *, QByteArray, int>> pages{
+            {"p0", "p0", 0}, {"p1", "p1", 0}, {"p2", "p2", 0}, {"p3", "p3", 0}, {"late", "late", 600}, {"slow", "slow", 1500},
+            {"stuck", "stuck", 15000}, {"framed", "<iframe src='/late'></iframe><iframe src='/p0'></iframe>", 0}};
+        for (const auto &[name, body, delayMs] : pages) {
+            m_site.route(QLatin1Char('/') + QLatin1String(name), [=, this, name = QString::fromLatin1(name)](const HttpServer::Request &) {
+                m_asked.insert(name, m_clock.elapsed());
+                if (m_onAsked)
+                    QTimer::singleShot(0, this, [this, name] { m_onAsked(name); });
+                return HttpServer::Response{200, "text/html", body, delayMs};
+            });
+        }
+        m_site.route("/text", {200, "text/plain", "not a page"});
+    }
+    void cleanupTestCase()
+    {
+        const qint64 pid = m_browser ? m_browser->desktopProcessId() : 0;
+        m_browser.reset(); // started headless, so it ends with the test
+        QTRY_VERIFY_WITH_TIMEOUT(!pid || !tvtest::processRuns(pid), 10000);
+    }
+    void init()
+    {
+        m_asked.clear();
+        m_boxes = std::make_unique<tvtest::MessageBoxScript>();
+        m_form = std::make_unique<Form1>(m_browser.get());
+        m_form->Form_Load();
+        m_form->settings().DeleteSetting(QStringLiteral("slideshow"));
+        setList({"p0", "p1", "p2", "p3"});
+        m_form->ShowCount();
+    }
+    void cleanup()
+    {
+        m_onAsked = {};
+        m_form.reset();
+        m_boxes.reset();
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+    }
+
+    void adoption_data()
+    {
+        QTest::addColumn<QStringList>("open"); // pages open before the first link
+        QTest::addColumn<bool>("newwin");
+        QTest::addColumn<int>("adopted"); // index into `open`, -1: a new window
+        QTest::newRow("page-and-text-window") << QStringList{"p0", "text"} << false << 0;
+        QTest::newRow("two-pages-the-last-is-adopted") << QStringList{"p0", "p1"} << false << 1;
+        QTest::newRow("no-page-creates-one") << QStringList{"text"} << false << -1;
+        QTest::newRow("new-window-creates-then-reuses") << QStringList{"p0"} << true << -1;
+    }
+    void adoption()
+    {
+        QFETCH(QStringList, open);
+        QFETCH(bool, newwin);
+        QFETCH(int, adopted);
+        for (const BrowserWindowPtr &w : m_browser->shellWindows())
+            w->quit();
+        QStringList ids;
+        for (const QString &name : open) {
+            BrowserWindowPtr w = m_browser->createWindow();
+            w->navigate(url(name));
+            QTRY_VERIFY_WITH_TIMEOUT(!w->busy() && w->locationUrl() == url(name), LoadBound);
+            ids << w->hwnd();
+        }
+        form().newwin = newwin;
+        form().List1->setListIndex(2);
+        form().List1_KeyPress(13);
+        QVERIFY(shown("p2"));
+        QCOMPARE(form().openedone, adopted < 0);
+        const QString viewer = form().webbrowser1->hwnd();
+        QCOMPARE(ids.indexOf(viewer), adopted);
+        form().Toolbar1_ButtonClick(QStringLiteral("fwd"));
+        QVERIFY(shown("p3"));
+        QCOMPARE(form().webbrowser1->hwnd(), viewer);
+    }
+
+    void previousAndNext_data()
+    {
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<int>("focus");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("opened");
+        QTest::newRow("previous-on-the-first-reopens-it") << QList<int>{0, 3} << 0 << "back" << 0;
+        QTest::newRow("next-on-the-last-reopens-it") << QList<int>{3} << 3 << "fwd" << 3;
+        QTest::newRow("three-selected-next-leaves-the-third") << QList<int>{0, 1, 2} << 1 << "fwd" << 2;
+    }
+    void previousAndNext()
+    {
+        QFETCH(QList<int>, selected);
+        QFETCH(int, focus);
+        QFETCH(QString, key);
+        QFETCH(int, opened);
+        for (int i : selected)
+            form().List1->setSelected(i, true);
+        form().List1->setListIndex(focus);
+        form().Toolbar1_ButtonClick(key);
+        QCOMPARE(form().List1->ListIndex(), opened);
+        QCOMPARE(form().List1->SelCount(), 1);
+        QVERIFY(form().List1->Selected(opened));
+        QVERIFY(shown(QStringLiteral("p%1").arg(opened)));
+    }
+
+    void onlyTheTopDocumentEndsTheLoad()
+    {
+        QVERIFY(form().openLink(url("framed")));
+        QStringList seen; // who completed, and what the window showed then
+        connect(form().webbrowser1.get(), &BrowserWindow::DocumentComplete, this, [&](const QString &pDisp) {
+            const QCursor *pointer = QApplication::overrideCursor();
+            seen << QStringLiteral("%1 %2 %3 %4")
+                        .arg(pDisp == form().webbrowser1->name() ? "top" : "frame", form().Status() == idleBanner() ? "idle" : form().Status(),
+                             pointer && pointer->shape() == Qt::BusyCursor ? "busy" : "arrow", form().Progress() > 0 ? "bar" : "count");
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 3, LoadBound);
+        QCOMPARE(seen, (QStringList{"frame Loading link... busy bar", "frame Loading link... busy bar", "top idle arrow count"}));
+        QCOMPARE(form().sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text(), QStringLiteral("4 links found"));
+    }
+
+    void hiddenViewerStillLoads()
+    {
+        QVERIFY(form().openLink(url("p0")));
+        form().Toolbar1_ButtonClick(QStringLiteral("hide_br"));
+        QCOMPARE(button("hide_br")->ToolTipText(), QStringLiteral("Show browser"));
+        QVERIFY(form().openLink(url("p1")) && shown("p1"));
+        QVERIFY(!form().webbrowser1->visible());
+        form().Toolbar1_ButtonClick(QStringLiteral("hide_br"));
+        QCOMPARE(button("hide_br")->ToolTipText(), QStringLiteral("Hide browser"));
+        QVERIFY(form().webbrowser1->visible());
+    }
+
+    void slideshowTiming_data()
+    {
+        QTest::addColumn<QStringList>("run");
+        QTest::addColumn<bool>("fromLoadComplete");
+        QTest::addColumn<QList<int>>("gaps"); // least and most ms between pages asked for, in pairs
+        QTest::newRow("from-load-start") << QStringList{"p0", "p1", "p2"} << false << QList<int>{900, 3000, 900, 3000};
+        // Each interval starts when its page is complete: 1.5 s for the slow one.
+        QTest::newRow("from-load-complete") << QStringList{"slow", "p1", "p2"} << true << QList<int>{2400, 5000, 900, 3000};
+        // A page still loading holds the next one back by one interval at most.
+        QTest::newRow("busy-wait-is-bounded") << QStringList{"stuck", "p1"} << false << QList<int>{1900, 4500};
+    }
+    void slideshowTiming()
+    {
+        QFETCH(QStringList, run);
+        QFETCH(bool, fromLoadComplete);
+        QFETCH(QList<int>, gaps);
+        setList(run);
+        startSlideshow(1, fromLoadComplete);
+        QCOMPARE(form().Status(), Slideshow::inProgressText());
+        QCOMPARE(form().Timer2->interval(), 1000);
+        // The run ends once its last page has loaded.
+        QTRY_COMPARE_WITH_TIMEOUT(form().slideshow()->state(), State::Idle, LoadBound);
+        QVERIFY(!pressed() && !form().Timer2->isActive() && shown(run.last()));
+        for (int i = 0; i + 1 < run.size(); ++i) {
+            const qint64 gap = m_asked.value(run[i + 1], -1) - m_asked.value(run[i], -1);
+            QVERIFY2(gap >= gaps[2 * i] && gap <= gaps[2 * i + 1], qPrintable(run[i + 1] + QStringLiteral(": %1 ms").arg(gap)));
+        }
+    }
+
+    void pauseThenResumeOrStop_data()
+    {
+        QTest::addColumn<bool>("resume");
+        QTest::newRow("resume-waits-a-full-interval") << true;
+        QTest::newRow("stop-leaves-the-link-shown") << false;
+    }
+    void pauseThenResumeOrStop()
+    {
+        QFETCH(bool, resume);
+        startSlideshow(1, true);
+        QTRY_COMPARE_WITH_TIMEOUT(form().slideshow()->state(), State::Counting, LoadBound); // p0 is complete
+        qint64 answeredAt = 0;
+        tvtest::ModalResponder paused(QStringLiteral("Form7"), [&](QDialog *d) {
+            QCOMPARE(form().Status(), QStringLiteral("Slideshow paused."));
+            QTimer::singleShot(400, d, [&, d] { // the user thinks it over
+                answeredAt = m_clock.elapsed();
+                (resume ? static_cast<Form7 *>(d)->Command1 : static_cast<Form7 *>(d)->Command2)->click();
+            });
+        });
+        button("slideshow")->click();
+        QCOMPARE(paused.count(), 1);
+        QCOMPARE(pressed(), resume);
+        if (resume) {
+            QTRY_VERIFY_WITH_TIMEOUT(m_asked.contains("p1"), LoadBound);
+            QVERIFY2(m_asked["p1"] - answeredAt >= 950, qPrintable(QString::number(m_asked["p1"] - answeredAt)));
+        } else {
+            QVERIFY(form().slideshow()->state() == State::Idle && shown("p0") && !form().Timer2->isActive());
+        }
+    }
+
+    void optionsCancelledAfterNothingSelected()
+    {
+        startSlideshow(7, true, true, 1); // Start with nothing selected, then Cancel
+        QCOMPARE(m_boxes->shown().size(), 1);
+        QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Oops!"));
+        QVERIFY(!pressed() && form().slideshow()->state() == State::Idle && !form().webbrowser1);
+        QCOMPARE(form().Status(), idleBanner());
+        form().settings().DeleteSetting(QStringLiteral("slideshow"));
+        startSlideshow(7, true, false, 0); // Cancel at once changes nothing
+        QCOMPARE(form().settings().GetSetting(QStringLiteral("slideshow"), QStringLiteral("Interval"), "-"), "-");
+    }
+
+    void viewerClosedDuringRun_data()
+    {
+        QTest::addColumn<bool>("quitHeard");
+        QTest::newRow("closed-by-the-user") << true;
+        QTest::newRow("gone-without-its-quit-event") << false;
+    }
+    void viewerClosedDuringRun()
+    {
+        QFETCH(bool, quitHeard);
+        // Closed as p1 arrives, while the window commits its load.
+        m_onAsked = [&](const QString &name) {
+            if (name != u"p1" || !form().webbrowser1)
+                return;
+            if (!quitHeard)
+                disconnect(form().webbrowser1.get(), nullptr, m_form.get(), nullptr);
+            form().webbrowser1->quit();
+        };
+        startSlideshow(1, false);
+        QTRY_COMPARE_WITH_TIMEOUT(form().slideshow()->state(), State::Idle, LoadBound);
+        QVERIFY(!pressed() && !form().Timer2->isActive() && !form().webbrowser1);
+        QCOMPARE(form().sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text(), QStringLiteral("4 links found"));
+        // The next open adopts or creates another window, without a word.
+        QVERIFY(form().openLink(url("p3")) && shown("p3"));
+        QVERIFY(m_boxes->shown().isEmpty());
+    }
+
+    void otherButtonsDuringARun()
+    {
+        form().List1->setListIndex(2);
+        startSlideshow(120, false);
+        QCOMPARE(form().Timer2->interval(), 120000);
+        QVERIFY(shown("p0", Slideshow::inProgressText()));
+        for (const char *key : {"resize", "hide_br", "hide_br"}) {
+            form().Toolbar1_ButtonClick(QLatin1String(key));
+            QVERIFY2(form().slideshow()->running(), key);
+        }
+        // "back" stops the run, then opens the link before the focus.
+        form().Toolbar1_ButtonClick(QStringLiteral("back"));
+        QVERIFY(!form().slideshow()->running() && !pressed() && shown("p1"));
+    }
+
+    void browserThatCannotStart()
+    {
+        // No desktop browser runs for this user, and the one named is missing.
+        QTemporaryDir data;
+        const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+        CdpBrowserComponent missing(BrowserChoice::find(QStringLiteral("/nonexistent/chromium")));
+        m_form = std::make_unique<Form1>(&missing);
+        form().Form_Load();
+        setList({"p0", "p1"});
+        QVERIFY(!form().openLink(url("p0")));
+        startSlideshow(1, false); // one message each, and nothing left running
+        qputenv("XDG_DATA_HOME", oldData);
+        QCOMPARE(m_boxes->shown().size(), 2);
+        QCOMPARE(m_boxes->shown().last().icon, MsgIcon::Critical);
+        QVERIFY(!pressed() && !QApplication::overrideCursor() && form().Status() == idleBanner());
+        QVERIFY(form().FormEnabled() && !form().webbrowser1 && !form().openedone && form().List1->ListCount() == 2);
+        m_form.reset();
+    }
+
+    void closeQuestionYesClosesTheWindow()
+    {
+        form().newwin = true;
+        QVERIFY(form().openLink(url("p2")) && form().openedone);
+        const BrowserWindowPtr viewer = form().webbrowser1;
+        m_boxes->answer(MsgResult::Yes);
+        form().close();
+        QCOMPARE(m_boxes->shown().size(), 1);
+        QVERIFY(!m_browser->shellWindows().contains(viewer));
+    }
+};
+
+TV_TEST_MAIN(TestBrowserViewer)
+#include "tst_browser_viewer.moc"
