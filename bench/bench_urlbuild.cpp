@@ -6,7 +6,7 @@
 #include "app/mainwindow.h"
 #include "app/linklist.h"
 #include "builders/linkharvest.h"
-#include "support/urldialoganswer.h"
+#include "support/mainwindowfixture.h"
 #include "platform/cdpcomponent.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Builds Tallyvane and its tests (installing what is missing) and runs them all.
-# The browser tests start their own Chromium; a virtual display is provided
-# for the ones that need a visible browser.
+# Builds Tallyvane and its tests (installing what is missing) and runs them all,
+# two at a time: every test keeps its user folders to itself. The browser tests
+# start their own Chromium; a virtual display is provided for the ones that
+# need a visible browser.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh"
 cd "$root/build"
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure --timeout 600 "$@"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j2 "$@"
 fi
-exec ctest --output-on-failure --timeout 600 "$@"
+exec ctest --output-on-failure -j2 "$@"

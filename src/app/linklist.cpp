@@ -300,7 +300,12 @@ void LinkList::dropEvent(QDropEvent *event)
     emit textDropped(event->mimeData()->text());
 }
 
-void reportListFull(QWidget *owner, qsizetype leftOut)
+qint64 appendWhatFits(LinkList &list, const QStringList &links, qint64 offered)
+{
+    return offered - list.AppendMany(links);
+}
+
+void reportListFull(QWidget *owner, qint64 leftOut)
 {
     if (leftOut <= 0)
         return;

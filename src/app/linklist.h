@@ -87,7 +87,10 @@ private:
     mutable bool m_selCountValid = true;
 };
 
+// Adds what fits of `links`, the first of the `offered` links a command made;
+// returns how many of those were left out.
+qint64 appendWhatFits(LinkList &list, const QStringList &links, qint64 offered);
 // Tells the user once how many links did not fit into the list.
-void reportListFull(QWidget *owner, qsizetype leftOut);
+void reportListFull(QWidget *owner, qint64 leftOut);
 
 } // namespace tv

@@ -1,9 +1,12 @@
 #include "app/mainwindow.h"
 
+#include "app/commandavailability.h"
 #include "app/linklist.h"
+#include "app/urlbuildsession.h"
 #include "builders/filters.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
+#include "saving/savetransfer.h"
 #include "saving/savingfilesdialog.h"
 #include "winsupport/mouseover.h"
 
@@ -28,7 +31,8 @@ QString idleBanner()
 }
 
 
-Form1::Form1(BrowserComponent *browser, QWidget *parent) : QMainWindow(parent), m_browser(browser)
+Form1::Form1(BrowserComponent *browser, QWidget *parent)
+    : QMainWindow(parent), m_browser(browser), m_build(new UrlBuildSession(*this))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tallyvane"));
@@ -58,7 +62,7 @@ Form1::Form1(BrowserComponent *browser, QWidget *parent) : QMainWindow(parent), 
     Timer3 = new QTimer(this);
     Timer3->setObjectName(QStringLiteral("Timer3"));
     Timer3->setInterval(15);
-    connect(Timer3, &QTimer::timeout, this, &Form1::onTimer3);
+    connect(Timer3, &QTimer::timeout, m_build, &UrlBuildSession::timer3Tick);
 
     connect(List1, &LinkList::mouseReleased, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
         List1_MouseUp(b, m, p.x(), p.y());
@@ -311,25 +315,7 @@ void Form1::setFormEnabled(bool enabled)
 
 void Form1::CancelBuild()
 {
-    setStatus(idleBanner());
-    setFormEnabled(true);
-    m_progressMax = 100;
-    setProgress(0);
-    if (wb2) {
-        try {
-            wb2->stop();
-        } catch (const BrowserError &) {
-            // Gone already: nothing left to stop.
-        }
-        List1->RefreshExtent();
-        while (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
-        setStatus(idleBanner());
-        setFormEnabled(true);
-        m_progressMax = 100;
-        setProgress(0);
-        setWb2(nullptr);
-    }
+    m_build->cancel();
 }
 
 void Form1::ShowCount()
@@ -433,22 +419,7 @@ void Form1::receiveHandOver(const QString &address)
     emit handOverReceived(address);
     if (address.isEmpty())
         return;
-    // Several starts in a row must not overwrite an address not yet harvested.
-    if (Timer3->isActive()) {
-        m_pendingHandOvers.append(address);
-        return;
-    }
-    nurl = address;
-    Timer3->start();
-}
-
-void Form1::onTimer3()
-{
-    Timer3_Timer();
-    if (!Timer3->isActive() && !m_pendingHandOvers.isEmpty()) {
-        nurl = m_pendingHandOvers.takeFirst();
-        Timer3->start();
-    }
+    m_build->handOver(address);
 }
 
 void Form1::Toolbar1_ButtonClick(const QString &key)
@@ -504,25 +475,27 @@ void Form1::Toolbar1_MouseMove(int x)
 
 void Form1::Timer1_Timer()
 {
-    const int count = List1->ListCount();
-    const int index = List1->ListIndex();
-    const int selected = List1->SelCount();
+    const CommandAvailability a = commandAvailability({.count = List1->ListCount(),
+                                                       .index = List1->ListIndex(),
+                                                       .selected = List1->SelCount(),
+                                                       .viewerHeld = webbrowser1 != nullptr,
+                                                       .transferRunning = transferState().savebusy});
     auto enable = [](auto *target, bool on) {
         if (target->isEnabled() != on)
             target->setEnabled(on);
     };
-    enable(mnufsav, selected != 0);
-    enable(Buttons(QStringLiteral("sav")), count != 0);
-    enable(savtgt, selected != 0);
-    enable(savelist, count != 0);
-    enable(Buttons(QStringLiteral("back")), index > 0);
-    enable(Buttons(QStringLiteral("fwd")), index != -1 && index < count - 1);
-    enable(Buttons(QStringLiteral("slideshow")), count != 0);
-    enable(Buttons(QStringLiteral("hide_br")), webbrowser1 != nullptr);
-    enable(mnufsavlst, count != 0);
-    enable(mnufileopen, count != 0 && selected == 1);
-    enable(mnusavpopopen, selected == 1);
-    enable(mnusavepoptrgt, selected >= 1);
+    enable(mnufsav, a.saveTargets);
+    enable(Buttons(QStringLiteral("sav")), a.saveButton);
+    enable(savtgt, a.saveTargets);
+    enable(savelist, a.saveList);
+    enable(Buttons(QStringLiteral("back")), a.back);
+    enable(Buttons(QStringLiteral("fwd")), a.fwd);
+    enable(Buttons(QStringLiteral("slideshow")), a.slideshow);
+    enable(Buttons(QStringLiteral("hide_br")), a.hideBrowser);
+    enable(mnufsavlst, a.saveList);
+    enable(mnufileopen, a.openSelected);
+    enable(mnusavpopopen, a.popupOpen);
+    enable(mnusavepoptrgt, a.popupSaveTargets);
 
     // Asking the display server where the pointer is costs a round trip: ask
     // only when the banner is not shown already and the pointer is over this

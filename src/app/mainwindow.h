@@ -29,6 +29,7 @@ namespace tv {
 class LinkList;
 class SavingHost;
 class PictureBox;
+class UrlBuildSession;
 class StatusBar;
 class ToolButton;
 
@@ -64,9 +65,6 @@ public:
     BrowserWindowPtr webbrowser3;
     // Position of the item found by the last successful search.
     int lastFound = 0;
-    // Set by a navigation error of the current build, with its text.
-    bool navError = false;
-    QString navErrorText;
 
     QString Status() const { return m_status; }
     void setStatus(const QString &text);
@@ -97,6 +95,8 @@ public:
     QList<QWidget *> toolbarItems() const;
     BrowserComponent *browser() const { return m_browser; }
     CRegSettings &settings() { return m_settings; }
+    // The build of a list from a web page that `wb2` serves.
+    UrlBuildSession &urlBuild() { return *m_build; }
 
     // --- lifecycle ---
     void Form_Load();
@@ -154,8 +154,6 @@ public:
     void wb2_ProgressChange(qint32 progress, qint32 progressMax);
     // Makes the window the one being harvested and routes its events here.
     void setWb2(BrowserWindowPtr window);
-    // A page load that reports nothing for this long ends the build.
-    int buildStallMs = 120000;
 
     // Receives an address handed over by a second start.
     void receiveHandOver(const QString &address);
@@ -229,7 +227,6 @@ private:
     void Form_Unload();
     // Shown by commands that this version does not offer yet.
     void notAvailable(const QString &caption);
-    void onTimer3();
     bool slideshowPressed() const;
     void createSlideshow();
     ViewerHooks viewerHooks();
@@ -245,9 +242,7 @@ private:
     bool m_openRequest = false;
     bool m_formEnabled = true;
     bool m_unloaded = false;
-    // Addresses handed over while an earlier one still waits for Timer3.
-    QStringList m_pendingHandOvers;
-    QTimer *m_buildStall = nullptr;
+    UrlBuildSession *m_build;
     CFormBorder m_border;
     // The full-size window's outer size in twips while the window is compact.
     QSize m_fullSize;

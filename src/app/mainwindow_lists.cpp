@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 
 #include "app/addlinkdialog.h"
+#include "app/busypointer.h"
 #include "app/searchdialog.h"
 #include "app/linklist.h"
 #include "app/listsearch.h"
@@ -41,25 +42,6 @@ void storeLastUsedSaveFolder(CRegSettings &settings, const QString &path)
     settings.SaveSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"), path);
 }
 
-// The hourglass for the length of a command, taken down at most once.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { release(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-    void release()
-    {
-        if (m_on)
-            QApplication::restoreOverrideCursor();
-        m_on = false;
-    }
-
-private:
-    bool m_on = true;
-};
-
 // Before the first link of an import: a list that already holds entries is
 // kept or emptied, as the user chooses.
 void askAppendOrNew(Form1 &form, const std::function<void()> &beforeQuestion)
@@ -75,10 +57,10 @@ void askAppendOrNew(Form1 &form, const std::function<void()> &beforeQuestion)
         form.List1->Clear();
 }
 
+// Adds the links of an import, of which `leftOut` more did not fit already.
 void addImportedLinks(Form1 &form, const QStringList &links, qsizetype leftOut)
 {
-    const int added = form.List1->AppendMany(links);
-    reportListFull(&form, links.size() - added + leftOut);
+    reportListFull(&form, appendWhatFits(*form.List1, links, links.size() + leftOut));
 }
 
 } // namespace
@@ -112,7 +94,7 @@ void Form1::mnufFile_Click()
     if (path.isEmpty())
         return;
 
-    WaitCursor wait;
+    BusyPointer wait;
     storeLastUsedSaveFolder(settings(), path);
 
     QFile file(path);
@@ -181,8 +163,7 @@ void Form1::mnufSeq_Click()
         if (!dialog.Append())
             List1->Clear();
         // Only what fits is made: a run up to the largest number stays quick.
-        const int added = List1->AppendMany(dialog.sequence().links(List1->Room()));
-        leftOut = dialog.sequence().count() - added;
+        leftOut = appendWhatFits(*List1, dialog.sequence().links(List1->Room()), dialog.sequence().count());
     }
     List1->RefreshExtent();
     ShowCount();
@@ -198,7 +179,7 @@ void Form1::mnufsavlst_Click()
         return;
     storeLastUsedSaveFolder(settings(), path);
 
-    WaitCursor wait;
+    BusyPointer wait;
     const ListExportResult result = SaveListToFile(path, List1->Items());
     wait.release();
     if (!result.ok) {

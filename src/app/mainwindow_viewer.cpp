@@ -1,6 +1,7 @@
 // The viewer window, the tour window and the slideshow.
 #include "app/mainwindow.h"
 
+#include "app/busypointer.h"
 #include "app/linklist.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
@@ -9,7 +10,6 @@
 #include "viewer/slideshowpauseddialog.h"
 #include "viewer/viewerwindow.h"
 
-#include <QApplication>
 
 #include <algorithm>
 #include <QTimer>
@@ -79,14 +79,10 @@ void Form1::createSlideshow()
 
 void Form1::setBusyPointer(bool busy)
 {
-    if (!busy) {
-        while (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
-    } else if (QApplication::overrideCursor()) {
-        QApplication::changeOverrideCursor(Qt::BusyCursor);
-    } else {
-        QApplication::setOverrideCursor(Qt::BusyCursor);
-    }
+    if (busy)
+        showArrowHourglass();
+    else
+        clearBusyPointer();
 }
 
 bool Form1::viewerShown() const

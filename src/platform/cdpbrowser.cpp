@@ -22,12 +22,6 @@
 
 namespace tv {
 
-namespace {
-
-constexpr int PopupWindowMs = 3000;
-
-} // namespace
-
 bool waitUntil(const std::function<bool()> &done, int timeoutMs)
 {
     QElapsedTimer clock;
@@ -55,9 +49,8 @@ bool processIsRunning(qint64 pid)
     return close < 0 || line.mid(close + 2, 1) != "Z";
 }
 
-CdpBrowser::CdpBrowser(Kind kind) : m_kind(kind), m_connection(new CdpConnection(this))
+CdpBrowser::CdpBrowser(Kind kind) : m_kind(kind), m_connection(new CdpConnection(this)), m_popups(m_connection, m_pages)
 {
-    m_clock.start();
     connect(m_connection, &CdpConnection::event, this, &CdpBrowser::onEvent);
     connect(m_connection, &CdpConnection::closed, this, &CdpBrowser::onClosed);
 }
@@ -93,7 +86,7 @@ std::shared_ptr<CdpBrowser> CdpBrowser::attach(const QString &profileDir, Kind k
         return nullptr;
     }
     // Its pages answer questions once their sessions are set up.
-    waitUntil([&] { return !browser->m_alive || browser->allPagesReady(); }, timeoutMs);
+    waitUntil([&] { return !browser->m_alive || browser->m_pages.allReady(); }, timeoutMs);
     return browser->m_alive ? browser : nullptr;
 }
 
@@ -199,19 +192,17 @@ void CdpBrowser::setUp(bool seedOrderByWindow)
     const QJsonArray pageFilter{QJsonObject{{QStringLiteral("type"), QStringLiteral("page")}}};
     call(QStringLiteral("Target.setDiscoverTargets"),
          {{QStringLiteral("discover"), true}, {QStringLiteral("filter"), pageFilter}});
-    if (seedOrderByWindow && m_pages.size() > 1) {
+    if (const QStringList ids = m_pages.ids(); seedOrderByWindow && ids.size() > 1) {
         // The protocol lists targets in no useful order; window ids grow with
         // each new window, which comes closest to the order they were opened.
         QList<CdpConnection::Request> requests;
-        for (const auto &p : std::as_const(m_pages))
-            requests.append({QStringLiteral("Browser.getWindowForTarget"), {{QStringLiteral("targetId"), p->targetId}}, {}});
+        for (const QString &id : ids)
+            requests.append({QStringLiteral("Browser.getWindowForTarget"), {{QStringLiteral("targetId"), id}}, {}});
         const QList<CdpReply> replies = m_connection->callAll(requests, DefaultTimeout);
         QHash<QString, int> windowOf;
         for (qsizetype i = 0; i < replies.size(); ++i)
-            windowOf.insert(m_pages.at(i)->targetId, replies.at(i).result.value(QLatin1String("windowId")).toInt(INT_MAX));
-        std::stable_sort(m_pages.begin(), m_pages.end(), [&](const auto &a, const auto &b) {
-            return windowOf.value(a->targetId) < windowOf.value(b->targetId);
-        });
+            windowOf.insert(ids.at(i), replies.at(i).result.value(QLatin1String("windowId")).toInt(INT_MAX));
+        m_pages.sortBy(windowOf);
     }
     call(QStringLiteral("Target.setAutoAttach"), {{QStringLiteral("autoAttach"), true},
                                                   {QStringLiteral("waitForDebuggerOnStart"), true},
@@ -235,68 +226,38 @@ QJsonObject CdpBrowser::call(const QString &method, const QJsonObject &params, c
 
 bool CdpBrowser::isReady(const QString &targetId) const
 {
-    return std::any_of(m_pages.begin(), m_pages.end(), [&](const auto &p) { return p->targetId == targetId && p->ready; });
-}
-
-bool CdpBrowser::allPagesReady() const
-{
-    return std::all_of(m_pages.begin(), m_pages.end(), [](const auto &p) { return p->ready; });
-}
-
-QStringList CdpBrowser::pages() const
-{
-    QStringList ids;
-    for (const auto &p : m_pages)
-        ids.append(p->targetId);
-    return ids;
-}
-
-bool CdpBrowser::hasPage(const QString &targetId) const
-{
-    return std::any_of(m_pages.begin(), m_pages.end(), [&](const auto &p) { return p->targetId == targetId; });
+    const CdpPagePtr p = m_pages.find(targetId);
+    return p && p->ready;
 }
 
 QString CdpBrowser::pageUrl(const QString &targetId) const
 {
-    for (const auto &p : m_pages)
-        if (p->targetId == targetId)
-            return p->url;
-    return {};
+    const CdpPagePtr p = m_pages.find(targetId);
+    return p ? p->url : QString();
 }
 
 QString CdpBrowser::sessionOf(const QString &targetId) const
 {
-    for (const auto &p : m_pages)
-        if (p->targetId == targetId)
-            return p->sessionId;
-    return {};
-}
-
-QString CdpBrowser::frameSession(const QString &frameId) const
-{
-    return m_frameSessions.value(frameId);
+    const CdpPagePtr p = m_pages.find(targetId);
+    return p ? p->sessionId : QString();
 }
 
 CdpEventMapper *CdpBrowser::mapperOf(const QString &targetId) const
 {
-    for (const auto &p : m_pages)
-        if (p->targetId == targetId)
-            return p->mapper;
-    return nullptr;
+    const CdpPagePtr p = m_pages.find(targetId);
+    return p ? p->mapper : nullptr;
 }
 
 std::shared_ptr<CdpWindow> CdpBrowser::window(const QString &targetId, bool closeOnRelease)
 {
-    for (const auto &p : std::as_const(m_pages)) {
-        if (p->targetId != targetId)
-            continue;
-        if (auto w = p->window.lock())
-            return w;
-        auto w = CdpWindow::create(shared_from_this(), targetId, closeOnRelease);
-        p->window = w;
+    const CdpPagePtr p = m_pages.find(targetId);
+    if (!p)
+        throw BrowserError(QStringLiteral("The browser window has been closed."));
+    if (auto w = p->window.lock())
         return w;
-    }
-    throw BrowserError(QStringLiteral("The browser window has been closed."));
+    auto w = CdpWindow::create(shared_from_this(), targetId, closeOnRelease);
+    p->window = w;
+    return w;
 }
 
 QString CdpBrowser::createPage(bool newWindow, int timeoutMs)
@@ -319,97 +280,28 @@ QString CdpBrowser::createPage(bool newWindow, int timeoutMs)
     return targetId;
 }
 
-void CdpBrowser::cancelPopupsOf(const QString &openerId)
-{
-    for (const auto &p : std::as_const(m_pages)) {
-        if (p->targetId != openerId)
-            continue;
-        p->cancelPopupsUntil = m_clock.elapsed() + PopupWindowMs;
-        // A pop-up that appeared before its opener was asked about it.
-        for (const auto &[popupId, at] : std::as_const(p->recentPopups))
-            if (m_clock.elapsed() - at < PopupWindowMs)
-                closePopup(popupId);
-        p->recentPopups.clear();
-    }
-}
-
-void CdpBrowser::handlePopup(const QString &openerId, const QString &popupId)
-{
-    for (const auto &p : std::as_const(m_pages)) {
-        if (p->targetId != openerId)
-            continue;
-        if (m_clock.elapsed() < p->cancelPopupsUntil)
-            closePopup(popupId);
-        else
-            p->recentPopups.append({popupId, m_clock.elapsed()});
-    }
-}
-
-void CdpBrowser::closePopup(const QString &popupId)
-{
-    // Closing a pop-up still paused at its start can take its opener's load
-    // events with it; close it once it runs.
-    for (const auto &p : std::as_const(m_pages)) {
-        if (p->targetId != popupId)
-            continue;
-        if (p->ready)
-            m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), popupId}});
-        else
-            p->closeWhenReady = true;
-    }
-}
-
-CdpBrowser::Page *CdpBrowser::pageOfSession(const QString &sessionId)
-{
-    const QString owner = m_sessionOwner.value(sessionId);
-    for (const auto &p : std::as_const(m_pages))
-        if (p->targetId == owner)
-            return p.get();
-    return nullptr;
-}
-
 void CdpBrowser::addPage(const QJsonObject &info)
 {
-    if (jsonString(info, "type") != QLatin1String("page"))
-        return;
     const QString targetId = jsonString(info, "targetId");
-    if (hasPage(targetId))
+    if (jsonString(info, "type") != QLatin1String("page") || m_pages.find(targetId))
         return;
-    auto page = std::make_shared<Page>();
-    page->targetId = targetId;
-    page->url = jsonString(info, "url");
+    const CdpPagePtr page = m_pages.add(targetId, jsonString(info, "url"));
     // A blank new window stays silent until something is loaded into it.
     const bool blank = page->url.isEmpty() || page->url == QLatin1String("about:blank");
     page->mapper = new CdpEventMapper(targetId, !blank, this);
-    m_pages.append(page);
-    const QString opener = jsonString(info, "openerId");
-    if (!opener.isEmpty())
-        handlePopup(opener, targetId);
+    if (const QString opener = jsonString(info, "openerId"); !opener.isEmpty())
+        m_popups.opened(opener, targetId);
 }
 
 void CdpBrowser::removePage(const QString &targetId)
 {
-    for (qsizetype i = 0; i < m_pages.size(); ++i) {
-        const std::shared_ptr<Page> page = m_pages.at(i);
-        if (page->targetId != targetId)
-            continue;
-        m_pages.removeAt(i);
-        page->mapper->deleteLater();
-        QSet<QString> sessions;
-        for (auto it = m_sessionOwner.begin(); it != m_sessionOwner.end();) {
-            if (it.value() != targetId) {
-                ++it;
-                continue;
-            }
-            sessions.insert(it.key());
-            it = m_sessionOwner.erase(it);
-        }
-        for (auto it = m_frameSessions.begin(); it != m_frameSessions.end();)
-            it = sessions.contains(it.value()) ? m_frameSessions.erase(it) : std::next(it);
-        if (auto w = page->window.lock())
-            w->targetGone();
+    const CdpPagePtr page = m_pages.remove(targetId);
+    if (!page)
         return;
-    }
+    m_popups.forget(targetId);
+    page->mapper->deleteLater();
+    if (auto w = page->window.lock())
+        w->targetGone();
 }
 
 void CdpBrowser::initSession(const QString &sessionId, const QString &pageId)
@@ -436,14 +328,13 @@ void CdpBrowser::initSession(const QString &sessionId, const QString &pageId)
         m_connection->send(r.method, r.params, r.sessionId, [self, open, pageId, sessionId](const CdpReply &) {
             if (--*open > 0 || !self || pageId.isEmpty())
                 return;
-            for (const auto &p : std::as_const(self->m_pages)) {
-                if (p->targetId == pageId && p->sessionId == sessionId) {
-                    p->ready = true;
-                    if (p->closeWhenReady)
-                        self->m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), pageId}});
-                    emit self->pageAttached(pageId);
-                }
-            }
+            const CdpPagePtr p = self->m_pages.find(pageId);
+            if (!p || p->sessionId != sessionId)
+                return;
+            p->ready = true;
+            if (p->closeWhenReady)
+                self->m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), pageId}});
+            emit self->pageAttached(pageId);
         });
     }
 }
@@ -454,69 +345,61 @@ void CdpBrowser::onEvent(const QString &sessionId, const QString &method, const 
         addPage(params.value(QLatin1String("targetInfo")).toObject());
     } else if (method == QLatin1String("Target.targetInfoChanged")) {
         const QJsonObject info = params.value(QLatin1String("targetInfo")).toObject();
-        for (const auto &p : std::as_const(m_pages))
-            if (p->targetId == jsonString(info, "targetId"))
-                p->url = jsonString(info, "url");
+        if (const CdpPagePtr p = m_pages.find(jsonString(info, "targetId")))
+            p->url = jsonString(info, "url");
     } else if (method == QLatin1String("Target.targetCrashed")) {
         if (CdpEventMapper *mapper = mapperOf(jsonString(params, "targetId")))
             mapper->pageCrashed();
     } else if (method == QLatin1String("Target.targetDestroyed")) {
         removePage(jsonString(params, "targetId"));
     } else if (method == QLatin1String("Target.attachedToTarget")) {
-        const QString child = jsonString(params, "sessionId");
-        const QJsonObject info = params.value(QLatin1String("targetInfo")).toObject();
-        const QString targetId = jsonString(info, "targetId");
-        if (sessionId.isEmpty()) {
-            addPage(info);
-            bool known = false;
-            for (const auto &p : std::as_const(m_pages)) {
-                if (p->targetId == targetId) {
-                    p->sessionId = child;
-                    known = true;
-                }
-            }
-            if (!known)
-                return;
-            m_sessionOwner.insert(child, targetId);
-            initSession(child, targetId);
-        } else if (Page *owner = pageOfSession(sessionId)) {
-            m_sessionOwner.insert(child, owner->targetId);
-            m_frameSessions.insert(targetId, child);
-            initSession(child, QString());
-        } else {
-            m_connection->send(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, child);
-        }
+        attached(sessionId, jsonString(params, "sessionId"), params.value(QLatin1String("targetInfo")).toObject());
     } else if (method == QLatin1String("Target.detachedFromTarget")) {
-        const QString child = jsonString(params, "sessionId");
-        m_sessionOwner.remove(child);
-        for (auto it = m_frameSessions.begin(); it != m_frameSessions.end();)
-            it = it.value() == child ? m_frameSessions.erase(it) : std::next(it);
+        m_pages.removeSession(jsonString(params, "sessionId"));
     } else if (!sessionId.isEmpty()) {
-        Page *page = pageOfSession(sessionId);
+        pageEvent(sessionId, method, params);
+    }
+}
+
+void CdpBrowser::attached(const QString &parentSession, const QString &sessionId, const QJsonObject &info)
+{
+    const QString targetId = jsonString(info, "targetId");
+    if (parentSession.isEmpty()) {
+        addPage(info);
+        const CdpPagePtr page = m_pages.find(targetId);
         if (!page)
             return;
-        if (method == QLatin1String("Page.windowOpen")) {
-            if (auto w = page->window.lock())
-                if (w->newWindowRequested(jsonString(params, "url")))
-                    cancelPopupsOf(page->targetId);
-        } else if (method == QLatin1String("Page.javascriptDialogOpening")) {
-            auto w = page->window.lock();
-            // Nobody could answer a dialog of an invisible page.
-            if (m_kind == Kind::Harvest || (w && w->silent())) {
-                m_connection->send(QStringLiteral("Page.handleJavaScriptDialog"),
-                                   {{QStringLiteral("accept"), jsonString(params, "type") == QLatin1String("beforeunload")}},
-                                   sessionId);
-            }
-        } else {
-            // The mapper may be deleted by a receiver; keep the page alive.
-            const std::shared_ptr<Page> keep = [&] {
-                for (const auto &p : std::as_const(m_pages))
-                    if (p.get() == page)
-                        return p;
-                return std::shared_ptr<Page>();
-            }();
-            keep->mapper->handle(method, params);
+        page->sessionId = sessionId;
+        m_pages.addSession(sessionId, targetId);
+        initSession(sessionId, targetId);
+    } else if (const CdpPagePtr owner = m_pages.ofSession(parentSession)) {
+        m_pages.addFrameSession(targetId, sessionId, owner->targetId);
+        initSession(sessionId, QString());
+    } else {
+        m_connection->send(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, sessionId);
+    }
+}
+
+void CdpBrowser::pageEvent(const QString &sessionId, const QString &method, const QJsonObject &params)
+{
+    // Held for the call: the mapper may be deleted by a receiver.
+    const CdpPagePtr page = m_pages.ofSession(sessionId);
+    if (!page)
+        return;
+    if (method == QLatin1String("Page.windowOpen")) {
+        if (auto w = page->window.lock())
+            if (w->newWindowRequested(jsonString(params, "url")))
+                m_popups.declinedBy(page->targetId);
+    } else if (method == QLatin1String("Page.javascriptDialogOpening")) {
+        auto w = page->window.lock();
+        // Nobody could answer a dialog of an invisible page.
+        if (m_kind == Kind::Harvest || (w && w->silent())) {
+            m_connection->send(QStringLiteral("Page.handleJavaScriptDialog"),
+                               {{QStringLiteral("accept"), jsonString(params, "type") == QLatin1String("beforeunload")}},
+                               sessionId);
         }
+    } else {
+        page->mapper->handle(method, params);
     }
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/cdpconnection.h"
+#include "platform/cdppages.h"
+#include "platform/cdppopups.h"
 
-#include <QElapsedTimer>
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -37,8 +37,8 @@ struct BrowserLaunchOptions
 };
 
 // One running Chromium-family browser driven over its DevTools endpoint: its
-// process (when this program started it), the connection, and the registry of
-// its page targets in the order they were first seen.
+// process (when this program started it) and the connection, with the events
+// that keep its page registry and its pop-ups up to date.
 class CdpBrowser final : public QObject, public std::enable_shared_from_this<CdpBrowser>
 {
     Q_OBJECT
@@ -65,14 +65,13 @@ public:
     static constexpr int DefaultTimeout = 10000;
 
     // Page targets, oldest first.
-    QStringList pages() const;
-    bool hasPage(const QString &targetId) const;
-    bool allPagesReady() const;
-    bool isReady(const QString &targetId) const;
+    QStringList pages() const { return m_pages.ids(); }
+    // The page of a target, or null.
+    CdpPagePtr page(const QString &targetId) const { return m_pages.find(targetId); }
     QString pageUrl(const QString &targetId) const;
     QString sessionOf(const QString &targetId) const;
     // The session that holds a frame running in its own process, or "".
-    QString frameSession(const QString &frameId) const;
+    QString frameSession(const QString &frameId) const { return m_pages.frameSession(frameId); }
     CdpEventMapper *mapperOf(const QString &targetId) const;
 
     // The window object of a page target; one object per target while any
@@ -80,8 +79,6 @@ public:
     std::shared_ptr<CdpWindow> window(const QString &targetId, bool closeOnRelease);
     // Opens a page target, waits until it is attached, returns its id.
     QString createPage(bool newWindow, int timeoutMs = DefaultTimeout);
-    // Pop-ups of `openerId` that open in the next moments are closed.
-    void cancelPopupsOf(const QString &openerId);
 
     // Ends the browser (when this program started it) and waits a bounded time.
     void close(int timeoutMs = 5000);
@@ -93,19 +90,6 @@ signals:
     void ended();
 
 private:
-    struct Page
-    {
-        QString targetId;
-        QString sessionId;
-        QString url;
-        bool ready = false; // attached and reporting events
-        bool closeWhenReady = false; // a cancelled pop-up
-        CdpEventMapper *mapper = nullptr;
-        std::weak_ptr<CdpWindow> window;
-        qint64 cancelPopupsUntil = 0;
-        QList<QPair<QString, qint64>> recentPopups;
-    };
-
     explicit CdpBrowser(Kind kind);
     static void release(CdpBrowser *browser);
     void killProcess();
@@ -116,9 +100,9 @@ private:
     void addPage(const QJsonObject &targetInfo);
     void removePage(const QString &targetId);
     void initSession(const QString &sessionId, const QString &pageId);
-    void handlePopup(const QString &openerId, const QString &popupId);
-    void closePopup(const QString &popupId);
-    Page *pageOfSession(const QString &sessionId);
+    void attached(const QString &parentSession, const QString &sessionId, const QJsonObject &targetInfo);
+    void pageEvent(const QString &sessionId, const QString &method, const QJsonObject &params);
+    bool isReady(const QString &targetId) const;
 
     Kind m_kind;
     bool m_alive = false;
@@ -128,10 +112,8 @@ private:
     CdpConnection *m_connection;
     QProcess *m_process = nullptr;
     std::unique_ptr<QTemporaryDir> m_tempProfile;
-    QElapsedTimer m_clock;
-    QList<std::shared_ptr<Page>> m_pages;
-    QHash<QString, QString> m_sessionOwner;   // session -> page target id
-    QHash<QString, QString> m_frameSessions;  // out-of-process frame id -> session
+    CdpPageRegistry m_pages;
+    CdpPopups m_popups;
 };
 
 } // namespace tv

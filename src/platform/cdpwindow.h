@@ -1,10 +1,7 @@
 #pragma once
 
 #include "platform/browser.h"
-
-#include <QHash>
-#include <QJsonObject>
-#include <QPair>
+#include "platform/cdpsnapshot.h"
 
 #include <memory>
 
@@ -52,27 +49,12 @@ public:
     // From the browser: the page asks for a pop-up; true when it is cancelled.
     bool newWindowRequested(const QString &url);
 
-    // Time bound of one document snapshot.
-    static constexpr int SnapshotTimeout = 30000;
-
 private:
     CdpWindow(std::shared_ptr<CdpBrowser> browser, const QString &targetId, bool closeOnRelease);
     std::shared_ptr<CdpWindow> keepAlive();
     QString session() const;
     QString documentSession() const;
     void setWindowState(const QString &state);
-
-    // Evaluates the snapshot walk in an isolated world of `frameId` (reached
-    // through `sessionId`) and fills in frames that only a walk of their own
-    // can read.
-    HtmlDocumentPtr snapshotFrame(const QString &sessionId, const QString &frameId, int depth, bool topLevel);
-    HtmlDocumentPtr buildDocument(const QJsonObject &node, const QString &sessionId, int contextId, int depth);
-    // An isolated world of the frame; `fresh` makes a new one, `reused` tells
-    // whether a kept one was given.
-    int isolatedWorld(const QString &sessionId, const QString &frameId, bool fresh, bool *reused = nullptr);
-    // The frame id of a frame element the walk kept at `slot` in its world.
-    QString slotFrameId(const QString &sessionId, int contextId, int slot);
-    QJsonObject evaluate(const QString &sessionId, int contextId, const QString &expression);
 
     std::weak_ptr<CdpWindow> m_self;
     std::shared_ptr<CdpBrowser> m_browser;
@@ -81,7 +63,7 @@ private:
     bool m_gone = false;
     bool m_silent = false;
     bool m_registered = false;
-    QHash<QString, QPair<QString, int>> m_worlds; // frame id -> (loader, context)
+    CdpSnapshot m_snapshot;
 };
 
 } // namespace tv

@@ -26,15 +26,15 @@ QPointer<HelpWindow> &helpWindow()
 
 QString HelpFolder()
 {
-    // Installed beside the program's data; a build tree uses the sources.
-    const QString appDir = QCoreApplication::applicationDirPath();
-    for (const QString &candidate : {appDir + QStringLiteral("/../share/tallyvane/help"),
-                                     QStringLiteral(TALLYVANE_DATADIR "/help"),
-                                     QStringLiteral(TALLYVANE_BUILD_HELPDIR)}) {
+    // share/tallyvane/help beside the program's folder: in the build tree and
+    // wherever it is installed; else the folder it was installed for.
+    const QString besides = QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tallyvane/help");
+    const QString installed = QStringLiteral(TALLYVANE_DATADIR "/help");
+    for (const QString &candidate : {besides, installed}) {
         if (QFileInfo::exists(candidate + QStringLiteral("/index.html")))
             return QDir(candidate).canonicalPath();
     }
-    return QStringLiteral(TALLYVANE_BUILD_HELPDIR);
+    return installed;
 }
 
 QString AddSlash(const QString &folder)

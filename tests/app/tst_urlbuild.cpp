@@ -1,22 +1,18 @@
-#include "app/mainwindow.h"
+// Building a list from a web page over a scripted browser: the session from
+// the dialog to its end, every way it ends, the hand-over, and the filters.
 #include "app/linklist.h"
+#include "app/mainwindow.h"
+#include "app/urlbuildsession.h"
 #include "builders/filters.h"
 #include "builders/filtersdialog.h"
 #include "builders/urldialog.h"
-#include "support/urldialoganswer.h"
 #include "platform/commoncontrols.h"
-#include "support/fakebrowser.h"
 #include "support/mainwindowfixture.h"
-#include "support/modalhelper.h"
-#include "support/testenv.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFile>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
+
+#include <tuple>
 
 using namespace tv;
 using tvtest::FakeBrowserWindow;
@@ -25,7 +21,6 @@ using tvtest::makeDocument;
 namespace {
 
 const QString Problem = QStringLiteral("Tallyvane encountered a problem building a list from this url.");
-const QString Building = QStringLiteral("Bulding list (press \"Esc\" to cancel).");
 const QString P = QStringLiteral("http://site.test/");
 
 } // namespace
@@ -33,491 +28,241 @@ const QString P = QStringLiteral("http://site.test/");
 class TestUrlBuild : public QObject
 {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
 
-    void dialogBuildRunsToCompletion();
-    void navigationErrorMessage_data();
-    void navigationErrorMessage();
-    void frameCompletionAndErrorsDoNotEndBuild();
-    void filtersApplied_data();
-    void filtersApplied();
-    void dialogCancelledBuildsNothing();
-    void progressFollowsBrowser();
-    void unreadableDocumentEndsWithShortError();
-    void browserThatCannotStart();
-    void stalledLoadEnds();
-    void fullListReportsLeftOut();
-    void handOverHarvests();
-    void handOverWithoutBrowserWindows_data();
-    void handOverWithoutBrowserWindows();
-    void filterMenuAfterDialog_data();
-    void filterMenuAfterDialog();
-    void applyFiltersToggleIsStored();
-    void urlDialogTellsFilterState();
-
-private:
-    // Runs the menu command with the dialog answered: address, append.
-    std::shared_ptr<FakeBrowserWindow> buildFromDialog(const QString &address, bool append);
-    std::shared_ptr<FakeBrowserWindow> lastHarvest() const;
-    void fill(const QStringList &entries);
-    QString countText() const { return m_form->sbStatusBar->Panels("pnlProgress")->Text(); }
-    void verifyIdle();
-
-    std::unique_ptr<tvtest::MainWindowFixture> m_fixture;
-    tvtest::MessageBoxScript *m_boxes = nullptr;
+    std::unique_ptr<tvtest::MainWindowFixture> m_fx;
     tvtest::FakeBrowserComponent *m_browser = nullptr;
     Form1 *m_form = nullptr;
-};
 
-void TestUrlBuild::init()
-{
-    m_fixture = std::make_unique<tvtest::MainWindowFixture>(false);
-    m_boxes = &m_fixture->boxes;
-    m_browser = &m_fixture->browser;
-    m_form = m_fixture->form.get();
-}
+    const QList<MessageBoxRequest> &boxes() const { return m_fx->boxes.shown(); }
 
-void TestUrlBuild::cleanup()
-{
-    m_fixture.reset();
-    QVERIFY(!QApplication::overrideCursor());
-}
-
-std::shared_ptr<FakeBrowserWindow> TestUrlBuild::lastHarvest() const
-{
-    return m_browser->harvests.isEmpty() ? nullptr : m_browser->harvests.last().lock();
-}
-
-void TestUrlBuild::fill(const QStringList &entries)
-{
-    for (const QString &e : entries)
-        m_form->List1->Append(e);
-}
-
-std::shared_ptr<FakeBrowserWindow> TestUrlBuild::buildFromDialog(const QString &address, bool append)
-{
-    bool answered = false;
-    tvtest::answerUrlDialog(address, append, &answered);
-    const qsizetype before = m_browser->harvests.size();
-    m_form->mnufURL_Click();
-    if (!answered)
-        qWarning("the URL dialog did not come up");
-    return m_browser->harvests.size() > before ? lastHarvest() : nullptr;
-}
-
-void TestUrlBuild::verifyIdle()
-{
-    QVERIFY(m_form->FormEnabled());
-    QVERIFY(!QApplication::overrideCursor());
-    QCOMPARE(m_form->Status(), idleBanner());
-    QVERIFY(!m_form->wb2);
-    QCOMPARE(m_form->Progress(), 0);
-    QCOMPARE(m_form->ProgressMax(), 100);
-    QVERIFY(!m_form->sbStatusBar->Panels("pnlProgress")->hasPicture());
-}
-
-void TestUrlBuild::dialogBuildRunsToCompletion()
-{
-    m_form->Form_Load();
-    auto page = buildFromDialog(P, false);
-    QVERIFY(page);
-    // Loading: the window is disabled and busy until the page completes.
-    QCOMPARE(page->navigations, QStringList{P});
-    QVERIFY(page->silentSet);
-    QVERIFY(!m_form->FormEnabled());
-    QVERIFY(QApplication::overrideCursor());
-    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    QCOMPARE(m_form->Status(), Building);
-    QCOMPARE(m_form->wb2, std::static_pointer_cast<BrowserWindow>(page));
-
-    page->doc = makeDocument(P, {P + "a", P + "b"});
-    page->fireDocumentComplete();
-    QCOMPARE(m_form->List1->Items(), QStringList({P + "a", P + "b"}));
-    QCOMPARE(countText(), QStringLiteral("2 links found"));
-    verifyIdle();
-    QVERIFY(m_boxes->shown().isEmpty());
-    // The invisible browser is let go once the build is over.
-    std::weak_ptr<FakeBrowserWindow> gone = page;
-    page.reset();
-    QTRY_VERIFY(gone.expired());
-}
-
-void TestUrlBuild::navigationErrorMessage_data()
-{
-    QTest::addColumn<qint32>("status");
-    QTest::addColumn<bool>("append");
-    QTest::addColumn<QString>("errorText");
-
-    QTest::newRow("404-replace") << 404 << false << "Object not found. ";
-    QTest::newRow("unlisted-moniker-code-negative") << qint32(0x800C0011u) << true << "-2146697199";
-}
-
-void TestUrlBuild::navigationErrorMessage()
-{
-    QFETCH(qint32, status);
-    QFETCH(bool, append);
-    QFETCH(QString, errorText);
-
-    m_form->Form_Load();
-    fill({P + "kept"});
-    auto page = buildFromDialog(P, append);
-    QVERIFY(page);
-    page->fireNavigateError(status);
-    QVERIFY(m_form->navError);
-    QCOMPARE(m_form->navErrorText, errorText);
-    // The browser ends on its own error page; its links are not harvested.
-    page->doc = makeDocument(P, {P + "error-page-link"});
-    page->fireDocumentComplete();
-
-    QCOMPARE(m_boxes->shown().size(), 1);
-    const MessageBoxRequest box = m_boxes->shown().first();
-    QCOMPARE(box.title, QStringLiteral("Error"));
-    QCOMPARE(box.icon, MsgIcon::Critical);
-    QCOMPARE(box.buttons, MsgButtons::Ok);
-    QCOMPARE(box.text, Problem + "\r\n\r\nError: " + errorText);
-    QCOMPARE(m_form->List1->Items(), append ? QStringList{P + "kept"} : QStringList{});
-    QCOMPARE(countText(), QStringLiteral("%1 links found").arg(append ? 1 : 0));
-    verifyIdle();
-
-    // The next build starts without the old error.
-    auto next = buildFromDialog(P, true);
-    QVERIFY(next);
-    QVERIFY(!m_form->navError);
-    QCOMPARE(m_form->navErrorText, QString());
-    next->doc = makeDocument(P, {P + "fresh"});
-    next->fireDocumentComplete();
-    QCOMPARE(m_form->List1->Items().last(), P + "fresh");
-    QCOMPARE(m_boxes->shown().size(), 1);
-}
-
-void TestUrlBuild::frameCompletionAndErrorsDoNotEndBuild()
-{
-    m_form->Form_Load();
-    auto page = buildFromDialog(P, false);
-    QVERIFY(page);
-    page->fireNavigateError(404, "frame-7");
-    page->doc = makeDocument(P, {P + "a"});
-    page->fireDocumentComplete("frame-7");
-    QVERIFY(!m_form->navError);
-    QVERIFY(m_form->wb2);
-    QVERIFY(!m_form->FormEnabled());
-    QCOMPARE(m_form->List1->ListCount(), 0);
-    page->fireDocumentComplete();
-    QCOMPARE(m_form->List1->Items(), QStringList{P + "a"});
-    QVERIFY(m_boxes->shown().isEmpty());
-    verifyIdle();
-}
-
-void TestUrlBuild::filtersApplied_data()
-{
-    QTest::addColumn<bool>("checked");
-    QTest::addColumn<QStringList>("ftypes");
-    QTest::addColumn<QStringList>("expected");
-    const QStringList all{P + "a.gif", P + "b.GIF", P + "c.html", "http://bare-host.example"};
-    // Which links pass is the filter table's business; here only whether it applies.
-    QTest::newRow("checked-filters") << true << QStringList{"gif"} << QStringList{P + "a.gif"};
-    QTest::newRow("unchecked-lists-all") << false << QStringList{"gif"} << all;
-    QTest::newRow("checked-without-types-lists-all") << true << QStringList{} << all;
-}
-
-void TestUrlBuild::filtersApplied()
-{
-    QFETCH(bool, checked);
-    QFETCH(QStringList, ftypes);
-    QFETCH(QStringList, expected);
-
-    m_form->Form_Load();
-    m_form->ftypes = ftypes;
-    m_form->mnuopappfilt->setEnabled(true);
-    m_form->mnuopappfilt->setChecked(checked);
-    auto page = buildFromDialog(P, false);
-    QVERIFY(page);
-    page->doc = makeDocument(P, {P + "a.gif", P + "b.GIF", P + "c.html", "http://bare-host.example"});
-    page->fireDocumentComplete();
-    QCOMPARE(m_form->List1->Items(), expected);
-}
-
-void TestUrlBuild::dialogCancelledBuildsNothing()
-{
-    m_form->Form_Load();
-    fill({P + "kept"});
-    m_form->append = true;
-    tvtest::whenModal([](QWidget *modal) {
-        if (auto *dialog = qobject_cast<Form5 *>(modal))
-            dialog->Command3->click();
-    });
-    m_form->mnufURL_Click();
-    QVERIFY(m_browser->harvests.isEmpty());
-    QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
-    QVERIFY(m_form->append);
-    QVERIFY(m_form->FormEnabled());
-    QVERIFY(!QApplication::overrideCursor());
-    QVERIFY(!m_form->wb2);
-}
-
-void TestUrlBuild::progressFollowsBrowser()
-{
-    m_form->Form_Load();
-    fill({P + "x"});
-    auto page = buildFromDialog(P, true);
-    QVERIFY(page);
-    StatusPanel *panel = m_form->sbStatusBar->Panels("pnlProgress");
-
-    page->fireProgress(3, 10);
-    QCOMPARE(m_form->ProgressMax(), 10);
-    QCOMPARE(m_form->Progress(), 3);
-    QVERIFY(panel->hasPicture());
-    QCOMPARE(panel->Text(), QString());
-
-    // The total not known yet: no error, the bar keeps going.
-    page->fireProgress(4, 0);
-    QCOMPARE(m_form->Progress(), 4);
-    QVERIFY(m_form->ProgressMax() >= 4);
-    page->fireProgress(250, 0);
-    QCOMPARE(m_form->Progress(), 250);
-    QVERIFY(m_form->ProgressMax() >= 250);
-    page->fireProgress(7, -5);
-    QVERIFY(m_form->ProgressMax() >= 7);
-    QVERIFY(panel->hasPicture());
-
-    // The load ended: the count text comes back.
-    page->fireProgress(-1, 12);
-    QCOMPARE(m_form->ProgressMax(), 100);
-    QCOMPARE(m_form->Progress(), 0);
-    QVERIFY(!panel->hasPicture());
-    QCOMPARE(panel->Text(), QStringLiteral("1 links found"));
-    QVERIFY(m_form->wb2);
-    page->fireProgress(0, 0);
-    QVERIFY(!panel->hasPicture());
-
-    page->doc = makeDocument(P, {P + "y"});
-    page->fireDocumentComplete();
-    QCOMPARE(panel->Text(), QStringLiteral("2 links found"));
-    verifyIdle();
-}
-
-void TestUrlBuild::unreadableDocumentEndsWithShortError()
-{
-    m_form->Form_Load();
-    fill({P + "kept"});
-    auto page = buildFromDialog(P, true);
-    QVERIFY(page);
-    // A picture or a PDF: no HTML document to read.
-    page->html = false;
-    page->fireDocumentComplete();
-    QCOMPARE(m_boxes->shown().size(), 1);
-    QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Error"));
-    QCOMPARE(m_boxes->shown().first().text, Problem);
-    QCOMPARE(m_boxes->shown().first().icon, MsgIcon::Critical);
-    QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
-    QCOMPARE(countText(), QStringLiteral("1 links found"));
-    verifyIdle();
-}
-
-void TestUrlBuild::browserThatCannotStart()
-{
-    m_form->Form_Load();
-    m_browser->failCreate = true;
-    buildFromDialog(P, false);
-    QCOMPARE(m_boxes->shown().size(), 1);
-    QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Error"));
-    QCOMPARE(m_boxes->shown().first().text, Problem + "\r\n\r\nError: cannot start a browser");
-    verifyIdle();
-
-    // A drop too ends at once, and the next drop is not mistaken for this one.
-    m_boxes->clear();
-    m_form->List1_OLEDragDrop(P + "dropped");
-    QCOMPARE(m_boxes->shown().size(), 1);
-    QCOMPARE(m_form->goturl, QString());
-    verifyIdle();
-}
-
-void TestUrlBuild::stalledLoadEnds()
-{
-    m_form->Form_Load();
-    fill({P + "kept"});
-    m_form->buildStallMs = 300;
-    auto page = buildFromDialog(P, false);
-    QVERIFY(page);
-    QTRY_COMPARE_WITH_TIMEOUT(m_boxes->shown().size(), 1, 5000);
-    QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Error"));
-    QCOMPARE(m_boxes->shown().first().text, Problem);
-    QCOMPARE(page->stopCalls, 1);
-    QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
-    verifyIdle();
-    page->doc = makeDocument(P, {P + "late"});
-    page->fireDocumentComplete();
-    QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
-}
-
-void TestUrlBuild::fullListReportsLeftOut()
-{
-    m_form->Form_Load();
-    QStringList many;
-    for (int i = 0; i < LinkList::MaxItems - 2; ++i)
-        many.append(P + QString::number(i));
-    m_form->List1->AppendMany(many);
-    auto page = buildFromDialog(P, true);
-    QVERIFY(page);
-    page->doc = makeDocument(P, {P + "0", P + "n1", P + "n2", P + "n3", P + "n4", P + "n3"});
-    page->fireDocumentComplete();
-    QCOMPARE(m_form->List1->ListCount(), LinkList::MaxItems);
-    QCOMPARE(m_form->List1->List(LinkList::MaxItems - 1), P + "n2");
-    QCOMPARE(countText(), QStringLiteral("32767 links found"));
-    verifyIdle();
-    QTRY_COMPARE(m_boxes->shown().size(), 1);
-    QCOMPARE(m_boxes->shown().first().title, QStringLiteral("List Full"));
-    QVERIFY2(m_boxes->shown().first().text.contains(u" 2 "), qPrintable(m_boxes->shown().first().text));
-}
-
-void TestUrlBuild::handOverHarvests()
-{
-    m_form->Form_Load();
-    fill({P + "old"});
-    m_form->append = true;
-    auto other = m_browser->addWindow(P + "other");
-    auto broken = m_browser->addWindow(P);
-    broken->broken = true;
-    auto shown = m_browser->addWindow(P);
-    shown->doc = makeDocument(P, {P + "a", P + "old"}, {makeDocument(P + "f", {P + "f"})});
-
-    m_form->receiveHandOver(P);
-    QCOMPARE(m_form->nurl, P);
-    QVERIFY(m_form->Timer3->isActive());
-    // Cleared whatever `append` says, then filled from the window.
-    QTRY_COMPARE(m_form->List1->Items(), QStringList({P + "a", P + "old", P + "f"}));
-    QVERIFY(!m_form->Timer3->isActive());
-    QCOMPARE(shown->innerTexts, (QList<QPair<QString, QString>>{{"insttxt", "poop"}}));
-    QCOMPARE(countText(), QStringLiteral("3 links found"));
-    QVERIFY(!m_form->wb2);
-    QVERIFY(m_boxes->shown().isEmpty());
-    QVERIFY(m_browser->harvests.isEmpty());
-}
-
-void TestUrlBuild::handOverWithoutBrowserWindows_data()
-{
-    QTest::addColumn<QString>("windows");
-    QTest::addColumn<bool>("message");
-    QTest::newRow("no-browser-window-open") << "none" << true;
-    QTest::newRow("window-list-unavailable") << "fail" << true;
-    QTest::newRow("no-window-shows-the-page") << "other" << false;
-}
-
-void TestUrlBuild::handOverWithoutBrowserWindows()
-{
-    QFETCH(QString, windows);
-    QFETCH(bool, message);
-
-    m_form->Form_Load();
-    fill({P + "old"});
-    if (windows == u"fail")
-        m_browser->failEnumerate = true;
-    if (windows == u"other")
-        m_browser->addWindow(P + "other")->doc = makeDocument(P + "other", {P + "x"});
-
-    m_form->receiveHandOver(P);
-    QTRY_VERIFY(!m_form->Timer3->isActive());
-    if (message) {
-        QCOMPARE(m_boxes->shown().size(), 1);
-        const MessageBoxRequest box = m_boxes->shown().first();
-        QCOMPARE(box.title, QStringLiteral("Error"));
-        QCOMPARE(box.text, QStringLiteral("Error listing links automatically. Please use \"Build list from URL\" in "
-                                          "\"List\" menu."));
-        QCOMPARE(box.icon, MsgIcon::Critical);
-        QCOMPARE(m_form->List1->Items(), QStringList{P + "old"});
-    } else {
-        QVERIFY(m_boxes->shown().isEmpty());
-        QCOMPARE(m_form->List1->ListCount(), 0);
-        QCOMPARE(countText(), QStringLiteral("0 links found"));
+    // Loads the window with the list holding `entries`.
+    void load(const QStringList &entries = {})
+    {
+        m_form->Form_Load();
+        m_form->List1->AppendMany(entries);
     }
-    QVERIFY(!m_form->wb2);
-    QVERIFY(m_form->FormEnabled());
-}
 
-void TestUrlBuild::filterMenuAfterDialog_data()
-{
-    QTest::addColumn<QStringList>("stored");
-    QTest::addColumn<QString>("apply");
-    QTest::addColumn<bool>("deleteAll");
-    QTest::addColumn<bool>("checked");
-    QTest::addColumn<bool>("enabled");
-    QTest::addColumn<QString>("applyAfter");
-
-    QTest::newRow("filters-and-apply-on") << QStringList{"A - a"} << "1" << false << true << true << "1";
-    QTest::newRow("filters-and-apply-off") << QStringList{"A - a"} << "0" << false << false << true << "0";
-    QTest::newRow("last-filter-deleted") << QStringList{"A - a"} << "1" << true << false << false << "0";
-    QTest::newRow("no-filters-ever") << QStringList{} << "1" << false << false << false << "0";
-}
-
-void TestUrlBuild::filterMenuAfterDialog()
-{
-    QFETCH(QStringList, stored);
-    QFETCH(QString, apply);
-    QFETCH(bool, deleteAll);
-    QFETCH(bool, checked);
-    QFETCH(bool, enabled);
-    QFETCH(QString, applyAfter);
-
-    Filters::save(m_form->settings(), stored);
-    m_form->settings().SaveSetting("Filters", "Apply Filters", apply);
-    m_form->Form_Load();
-
-    bool answered = false;
-    tvtest::whenModal([&](QWidget *modal) {
-        auto *dialog = qobject_cast<Form3 *>(modal);
-        QVERIFY(dialog);
-        answered = true;
-        if (deleteAll) {
-            while (dialog->List1->count() > 0) {
-                dialog->List1->setCurrentRow(0);
-                dialog->Command4_Click();
-            }
-        }
-        dialog->Command2->click();
-    });
-    m_form->mnuopfilt_Click();
-    QVERIFY(answered);
-    QCOMPARE(m_form->mnuopappfilt->isChecked(), checked);
-    QCOMPARE(m_form->mnuopappfilt->isEnabled(), enabled);
-    QCOMPARE(m_form->settings().GetSetting("Filters", "Apply Filters"), applyAfter);
-    QCOMPARE(m_form->ftypes, deleteAll ? QStringList() : Filters::extensionsOf(stored));
-}
-
-void TestUrlBuild::applyFiltersToggleIsStored()
-{
-    Filters::save(m_form->settings(), {"A - a"});
-    m_form->Form_Load();
-    QVERIFY(m_form->mnuopappfilt->isEnabled());
-    QVERIFY(!m_form->mnuopappfilt->isChecked());
-    m_form->mnuopappfilt->trigger();
-    QVERIFY(m_form->mnuopappfilt->isChecked());
-    QCOMPARE(m_form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("1"));
-    m_form->mnuopappfilt->trigger();
-    QVERIFY(!m_form->mnuopappfilt->isChecked());
-    QCOMPARE(m_form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("0"));
-}
-
-void TestUrlBuild::urlDialogTellsFilterState()
-{
-    for (const bool on : {false, true}) {
-        m_form->mnuopappfilt->setChecked(on);
-        QString label;
-        tvtest::whenModal([&](QWidget *modal) {
-            auto *dialog = qobject_cast<Form5 *>(modal);
-            QVERIFY(dialog);
-            label = dialog->Label2->text();
-            dialog->Command3->click();
-        });
+    // Runs the menu command with the dialog answered: address, append.
+    std::shared_ptr<FakeBrowserWindow> buildFromDialog(const QString &address, bool append)
+    {
+        bool answered = false;
+        tvtest::answerUrlDialog(address, append, &answered);
+        const qsizetype before = m_browser->harvests.size();
         m_form->mnufURL_Click();
-        QCOMPARE(label, on ? QStringLiteral("Filters will be applied. (See \"Options\" menu.)")
-                           : QStringLiteral("Filters will not be applied. (See \"Options\" menu.)"));
+        if (!answered)
+            qWarning("the URL dialog did not come up");
+        return m_browser->harvests.size() > before ? m_browser->harvests.last().lock() : nullptr;
+    }
+
+    void verifyIdle()
+    {
         QVERIFY(m_form->FormEnabled());
         QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(m_form->Status(), idleBanner());
+        QVERIFY(!m_form->wb2);
+        QCOMPARE(m_form->Progress(), 0);
+        QCOMPARE(m_form->ProgressMax(), 100);
+    }
+
+private slots:
+    void init()
+    {
+        m_fx.reset(); // before the next one takes over the message boxes
+        m_fx = std::make_unique<tvtest::MainWindowFixture>(false);
+        m_browser = &m_fx->browser;
+        m_form = m_fx->form.get();
+    }
+    void cleanup()
+    {
+        m_fx.reset();
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void buildRunsToCompletion()
+    {
+        load({P + "kept"});
+        auto page = buildFromDialog(P, false);
+        QVERIFY(page);
+        // Loading: the window is disabled and busy until the page completes.
+        QCOMPARE(page->navigations, QStringList{P});
+        QVERIFY(page->silentSet);
+        QVERIFY(!m_form->FormEnabled());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QCOMPARE(m_form->Status(), QStringLiteral("Bulding list (press \"Esc\" to cancel)."));
+        QCOMPARE(m_form->wb2, std::static_pointer_cast<BrowserWindow>(page));
+        // The browser's progress drives the bar; a total not known yet (0)
+        // stretches it to the progress.
+        page->fireProgress(250, 0);
+        QCOMPARE(m_form->Progress(), 250);
+        QVERIFY(m_form->ProgressMax() >= 250);
+        QVERIFY(m_form->sbStatusBar->Panels("pnlProgress")->hasPicture());
+        // A frame's completion and errors do not end the build.
+        page->fireNavigateError(404, "frame-7");
+        page->doc = makeDocument(P, {P + "a", P + "b"});
+        page->fireDocumentComplete("frame-7");
+        QVERIFY(m_form->wb2);
+        QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
+
+        page->fireDocumentComplete();
+        QCOMPARE(m_form->List1->Items(), QStringList({P + "a", P + "b"}));
+        QCOMPARE(m_fx->countText(), QStringLiteral("2 links found"));
+        verifyIdle();
+        QVERIFY(boxes().isEmpty());
+        // The invisible browser is let go once the build is over.
+        std::weak_ptr<FakeBrowserWindow> gone = page;
+        page.reset();
+        QTRY_VERIFY(gone.expired());
+    }
+
+    void navigationError()
+    {
+        // The browser ends on its own error page; its links are not listed,
+        // and the list is emptied unless appending.
+        for (const auto &[status, append, errorText] : {std::tuple{404, false, "Object not found. "},
+                                                        {qint32(0x800C0011u), true, "-2146697199"}}) {
+            init();
+            load({P + "kept"});
+            auto page = buildFromDialog(P, append);
+            page->fireNavigateError(status);
+            page->doc = makeDocument(P, {P + "error-page-link"});
+            page->fireDocumentComplete();
+            QCOMPARE(boxes().size(), 1);
+            QCOMPARE(boxes().first().text, Problem + "\r\n\r\nError: " + QLatin1String(errorText));
+            QCOMPARE(m_form->List1->Items(), append ? QStringList{P + "kept"} : QStringList{});
+            QCOMPARE(m_fx->countText(), QStringLiteral("%1 links found").arg(append ? 1 : 0));
+            verifyIdle();
+        }
+        // The next build starts without the old error.
+        auto next = buildFromDialog(P, true);
+        QVERIFY(!m_form->urlBuild().navigationError());
+        next->doc = makeDocument(P, {P + "fresh"});
+        next->fireDocumentComplete();
+        QCOMPARE(m_form->List1->Items().last(), P + "fresh");
+        QCOMPARE(boxes().size(), 1);
+    }
+
+    void otherEnds_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("message");
+        // A picture or a PDF: no HTML document to read.
+        QTest::newRow("not-html") << "not-html" << Problem;
+        QTest::newRow("no-word-from-the-page") << "stall" << Problem;
+        QTest::newRow("browser-cannot-start") << "no-browser" << Problem + "\r\n\r\nError: cannot start a browser";
+        QTest::newRow("esc") << "esc" << QString();
+    }
+    void otherEnds()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, message);
+        load({P + "kept"});
+        m_form->urlBuild().stallMs = 300;
+        m_browser->failCreate = how == u"no-browser";
+        auto page = buildFromDialog(P, true);
+        if (page)
+            page->fireProgress(3, 10);
+        if (how == u"not-html") {
+            page->html = false;
+            page->fireDocumentComplete();
+        } else if (how == u"esc") {
+            QTest::keyClick(m_form->List1, Qt::Key_Escape);
+            QCOMPARE(page->stopCalls, 1);
+        } else if (how == u"stall") {
+            QTRY_COMPARE_WITH_TIMEOUT(boxes().size(), 1, 5000);
+            QCOMPARE(page->stopCalls, 1);
+        }
+        QCOMPARE(boxes().size(), message.isNull() ? 0 : 1);
+        if (!message.isNull())
+            QCOMPARE(boxes().first().text, message);
+        QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
+        verifyIdle();
+        // Esc leaves the count panel to what the load showed.
+        QCOMPARE(m_fx->countText(), how == u"esc" ? QString() : QStringLiteral("1 links found"));
+        if (page) {
+            // A late completion of an ended build adds nothing.
+            page->doc = makeDocument(P, {P + "late"});
+            page->fireDocumentComplete();
+            QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
+        }
+    }
+
+    void cancelledDialogBuildsNothing()
+    {
+        load({P + "kept"});
+        m_form->append = true;
+        m_form->mnuopappfilt->setChecked(true);
+        QString label;
+        tvtest::whenModal([&](QWidget *modal) {
+            label = qobject_cast<Form5 *>(modal)->Label2->text();
+            qobject_cast<Form5 *>(modal)->Command3->click();
+        });
+        m_form->mnufURL_Click();
+        QCOMPARE(label, QStringLiteral("Filters will be applied. (See \"Options\" menu.)"));
+        QVERIFY(m_browser->harvests.isEmpty());
+        QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
+        QVERIFY(m_form->append && m_form->FormEnabled());
+    }
+
+    void pageOpenInBrowserIsListedAtOnce()
+    {
+        load({P + "kept"});
+        m_browser->addWindow(P + "other")->doc = makeDocument(P + "other", {P + "x"});
+        auto open = m_browser->addWindow(P);
+        open->doc = makeDocument(P, {P + "a", P + "b"});
+        auto page = buildFromDialog(P, false);
+        QCOMPARE(m_form->List1->Items(), QStringList({P + "a", P + "b"}));
+        QVERIFY(open->registeredAsBrowser);
+        // The page is loaded afresh all the same.
+        page->doc = makeDocument(P, {P + "a", P + "c"});
+        page->fireDocumentComplete();
+        QCOMPARE(m_form->List1->Items(), QStringList({P + "a", P + "c"}));
+        verifyIdle();
+    }
+
+    void handOverHarvests()
+    {
+        load({P + "old"});
+        m_form->append = true;
+        m_browser->addWindow(P + "other");
+        m_browser->addWindow(P)->broken = true;
+        auto shown = m_browser->addWindow(P);
+        shown->doc = makeDocument(P, {P + "a", P + "old"}, {makeDocument(P + "f", {P + "f"})});
+        m_form->receiveHandOver(P);
+        QVERIFY(m_form->Timer3->isActive());
+        // Cleared whatever `append` says, then filled from the window.
+        QTRY_COMPARE(m_form->List1->Items(), QStringList({P + "a", P + "old", P + "f"}));
+        QCOMPARE(shown->innerTexts, (QList<QPair<QString, QString>>{{"insttxt", "poop"}}));
+        QCOMPARE(m_fx->countText(), QStringLiteral("3 links found"));
+        QVERIFY(!m_form->wb2);
+        QVERIFY(boxes().isEmpty());
         QVERIFY(m_browser->harvests.isEmpty());
     }
-}
+
+    void filters()
+    {
+        // Whether the build applies the filters; which links pass is the
+        // filter table's business.
+        Filters::save(m_form->settings(), {"A - gif"});
+        load();
+        m_form->mnuopappfilt->trigger();
+        QCOMPARE(m_form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("1"));
+        auto page = buildFromDialog(P, false);
+        page->doc = makeDocument(P, {P + "a.gif", P + "c.html"});
+        page->fireDocumentComplete();
+        QCOMPARE(m_form->List1->Items(), QStringList{P + "a.gif"});
+        // Deleting the last filter takes the menu item and the setting off.
+        tvtest::whenModal([](QWidget *modal) {
+            auto *dialog = qobject_cast<Form3 *>(modal);
+            QVERIFY(dialog);
+            dialog->List1->clear();
+            dialog->Command2->click();
+        });
+        m_form->mnuopfilt_Click();
+        QVERIFY(m_form->ftypes.isEmpty());
+        QVERIFY(!m_form->mnuopappfilt->isEnabled() && !m_form->mnuopappfilt->isChecked());
+        QCOMPARE(m_form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("0"));
+    }
+};
 
 TV_TEST_MAIN(TestUrlBuild)
 #include "tst_urlbuild.moc"

@@ -1,13 +1,18 @@
-// The DevTools message router against a scripted WebSocket server.
+// Reaching a browser: its DevToolsActivePort file and the probe that it still
+// answers, and the message router against a scripted WebSocket server.
 #include "platform/cdpconnection.h"
+#include "platform/devtoolsport.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"
 
 #include <QJsonDocument>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWebSocket>
 #include <QWebSocketServer>
+
+using tvtest::HttpServer;
 
 namespace {
 
@@ -54,6 +59,48 @@ class TestCdpConnection : public QObject
     Q_OBJECT
 
 private slots:
+    void portFile()
+    {
+        for (const auto &[content, port] : {std::pair{"9222\n/devtools/browser/abc\n", 9222}, {"9222\r\n/devtools/browser/abc\r\n", 9222},
+                                            {"", 0}, {"9222\n", 0}, {"x\n/devtools/browser/abc\n", 0},
+                                            {"70000\n/devtools/browser/abc\n", 0}}) {
+            const auto e = tv::parseDevToolsActivePort(content);
+            QVERIFY2(bool(e) == (port != 0), content);
+            if (e)
+                QCOMPARE(e->webSocketUrl().toString(), QStringLiteral("ws://127.0.0.1:9222/devtools/browser/abc"));
+        }
+        QTemporaryDir dir;
+        QFile f(tv::devToolsActivePortFile(dir.path()));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("4711\n/devtools/browser/u\n");
+        f.close();
+        QCOMPARE(tv::readDevToolsActivePort(dir.path())->port, quint16(4711));
+    }
+
+    void probe()
+    {
+        // What /json/version names decides whether the browser still answers
+        // there; nothing listening, or an answer too late, is no browser.
+        HttpServer server;
+        QVERIFY(server.listen());
+        const auto answer = [&](const QString &path, int delayMs = 0) {
+            server.route("/json/version", {200, "application/json",
+                                           QStringLiteral("{\"webSocketDebuggerUrl\":\"ws://127.0.0.1:%1%2\"}")
+                                               .arg(server.port())
+                                               .arg(path)
+                                               .toUtf8(),
+                                           delayMs});
+        };
+        const tv::DevToolsEndpoint mine{server.port(), QStringLiteral("/devtools/browser/mine")};
+        QVERIFY(!tv::probeDevToolsEndpoint({HttpServer::closedPort(), mine.path}, 2000));
+        answer(QStringLiteral("/devtools/browser/other"));
+        QVERIFY(!tv::probeDevToolsEndpoint(mine, 2000));
+        answer(mine.path);
+        QVERIFY(tv::probeDevToolsEndpoint(mine, 2000));
+        answer(mine.path, 60000);
+        QVERIFY(!tv::probeDevToolsEndpoint(mine, 300));
+    }
+
     void interleavedRepliesFindTheirRequests()
     {
         ScriptedEndpoint browser;
@@ -78,21 +125,6 @@ private slots:
         QCOMPARE(c.pendingCount(), 0);
     }
 
-    void errorReplyCarriesCodeAndMessage()
-    {
-        ScriptedEndpoint browser;
-        tv::CdpConnection c;
-        QVERIFY(c.open(browser.url(), 5000));
-        browser.onRequest = [&](const QJsonObject &request) {
-            browser.say({{"id", request.value("id").toInt()},
-                         {"error", QJsonObject{{"code", -32000}, {"message", "Cannot navigate to invalid URL"}}}});
-        };
-        const tv::CdpReply r = c.call("Page.navigate", {{"url", "x"}});
-        QVERIFY(!r.ok);
-        QCOMPARE(r.errorCode, -32000);
-        QCOMPARE(r.errorMessage, QStringLiteral("Cannot navigate to invalid URL"));
-    }
-
     void unansweredRequestTimesOut()
     {
         ScriptedEndpoint browser;
@@ -103,16 +135,6 @@ private slots:
         QCOMPARE(r.errorCode, 0);
         QVERIFY(r.errorMessage.contains("in time"));
 
-        // Its handler runs once; an answer after the time-out is dropped.
-        QList<tv::CdpReply> replies;
-        const int id = c.send("Late.answer", {}, {}, [&](const tv::CdpReply &reply) { replies << reply; }, 100);
-        QTRY_COMPARE(replies.size(), 1);
-        browser.reply(id, {{"v", "late"}});
-        browser.onRequest = [&](const QJsonObject &request) { browser.reply(request.value("id").toInt(), {}); };
-        QVERIFY(c.call("Marker", {}, {}, 5000).ok); // answered after the late answer, on the same socket
-        QCOMPARE(replies.size(), 1);
-        QVERIFY(!replies[0].ok);
-        QCOMPARE(c.pendingCount(), 0);
     }
 
     void closeFailsPendingRequests()
@@ -135,43 +157,6 @@ private slots:
         QVERIFY(!c.call("After.close", {}, {}, 60000).ok);
     }
 
-    void waitInsideAnEventHandlerGetsItsAnswer()
-    {
-        // A handler that calls and waits must not starve the socket.
-        ScriptedEndpoint browser;
-        tv::CdpConnection c;
-        QVERIFY(c.open(browser.url(), 5000));
-        QString nested;
-        connect(&c, &tv::CdpConnection::event, this, [&](const QString &, const QString &method, const QJsonObject &) {
-            if (method != "Go.now")
-                return;
-            browser.onRequest = [&](const QJsonObject &request) { browser.reply(request.value("id").toInt(), {{"v", "inner"}}); };
-            nested = c.call("Inner.call", {}, {}, 5000).result.value("v").toString();
-        });
-        browser.say({{"method", "Go.now"}, {"params", QJsonObject{}}});
-        QTRY_COMPARE(nested, QStringLiteral("inner"));
-    }
-
-    void openFailsOnNothingListening()
-    {
-        tv::CdpConnection c;
-        QVERIFY(!c.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/devtools/browser/x").arg(tvtest::HttpServer::closedPort())), 2000));
-        QVERIFY(!c.isOpen());
-    }
-
-    void largeMessagesAreAccepted()
-    {
-        ScriptedEndpoint browser;
-        tv::CdpConnection c;
-        QVERIFY(c.open(browser.url(), 5000));
-        QStringList got;
-        c.send("Big.one", {}, {}, [&](const tv::CdpReply &r) { got << r.result.value("v").toString(); });
-        QTRY_COMPARE(browser.requests.size(), 1);
-        const QString big(8 * 1024 * 1024, QLatin1Char('x')); // far above the socket's frame default
-        browser.reply(browser.requests[0].value("id").toInt(), {{"v", big}});
-        QTRY_COMPARE_WITH_TIMEOUT(got.size(), 1, 20000);
-        QCOMPARE(got[0].size(), big.size());
-    }
 };
 
 TV_TEST_MAIN(TestCdpConnection)

@@ -4,7 +4,7 @@
 
 namespace tvtest {
 
-BrowserEventLog::BrowserEventLog(tv::BrowserWindow *window, bool cancelPopups)
+BrowserEventLog::BrowserEventLog(tv::BrowserWindow *window)
 {
     const QString self = window->name();
     auto who = [self](const QString &pDisp) { return pDisp == self ? QStringLiteral("top") : QStringLiteral("frame"); };
@@ -16,9 +16,9 @@ BrowserEventLog::BrowserEventLog(tv::BrowserWindow *window, bool cancelPopups)
             [this, who](const QString &pDisp, const QString &url, const QString &, qint32 code) {
                 lines << QStringLiteral("error %1 %2 %3").arg(who(pDisp), url, QString::number(quint32(code), 16));
             });
-    connect(window, &tv::BrowserWindow::NewWindow2, this, [this, cancelPopups](bool *cancel) {
+    connect(window, &tv::BrowserWindow::NewWindow2, this, [this](bool *cancel) {
         lines << QStringLiteral("newwindow");
-        *cancel = cancelPopups;
+        *cancel = true;
     });
     connect(window, &tv::BrowserWindow::ProgressChange, this,
             [this](qint32 p, qint32 max) { lines << QStringLiteral("progress %1/%2").arg(p).arg(max); });

@@ -16,7 +16,8 @@ class BrowserEventLog : public QObject
 {
     Q_OBJECT
 public:
-    explicit BrowserEventLog(tv::BrowserWindow *window, bool cancelPopups = true);
+    // Pop-ups are declined.
+    explicit BrowserEventLog(tv::BrowserWindow *window);
 
     QStringList lines;
     int count(const QString &prefix) const;

@@ -45,8 +45,6 @@ void FakeBrowserWindow::navigate(const QString &target)
     navigations.append(target);
     url = target;
     m_busy = true;
-    if (onNavigate)
-        onNavigate(this, target);
 }
 
 void FakeBrowserWindow::quit()
@@ -66,13 +64,6 @@ void FakeBrowserWindow::fireDocumentComplete(const QString &frameName)
 void FakeBrowserWindow::fireNavigateError(qint32 status, const QString &frameName)
 {
     emit NavigateError(frameName.isEmpty() ? m_id : frameName, url, QString(), status);
-}
-
-bool FakeBrowserWindow::fireNewWindow()
-{
-    bool cancel = false;
-    emit NewWindow2(&cancel);
-    return cancel;
 }
 
 QList<tv::BrowserWindowPtr> FakeBrowserComponent::shellWindows()

@@ -2,8 +2,6 @@
 
 #include "platform/browser.h"
 
-#include <functional>
-
 namespace tvtest {
 
 // A browser window whose state the test sets and whose events the test fires.
@@ -23,7 +21,7 @@ public:
     void setVisible(bool visible) override { check(); m_visible = visible; }
     void showNoActivate() override { check(); }
     void showMaximized() override { check(); m_visible = true; }
-    void bringToForeground() override { check(); ++foregroundCalls; }
+    void bringToForeground() override { check(); }
     void navigate(const QString &url) override;
     bool busy() override { check(); return m_busy; }
     void stop() override { check(); ++stopCalls; m_busy = false; }
@@ -41,16 +39,12 @@ public:
     QStringList navigations;
     int stopCalls = 0;
     int quitCalls = 0;
-    int foregroundCalls = 0;
     bool silentSet = false;
     bool registeredAsBrowser = false;
     QList<QPair<QString, QString>> innerTexts;
-    // Runs on navigate(), after it is recorded (e.g. to fire events later).
-    std::function<void(FakeBrowserWindow *, const QString &)> onNavigate;
 
     void fireDocumentComplete(const QString &frameName = QString());
     void fireNavigateError(qint32 status, const QString &frameName = QString());
-    bool fireNewWindow();
     void fireProgress(qint32 progress, qint32 max) { emit ProgressChange(progress, max); }
     void fireQuit() { emit OnQuit(); }
 
@@ -69,7 +63,7 @@ public:
     QString foregroundWindow() override { return foreground; }
     tv::BrowserWindowPtr createWindow() override;
     tv::BrowserWindowPtr createHarvestWindow() override;
-    void shutdown() override { ++shutdownCalls; }
+    void shutdown() override {}
 
     std::shared_ptr<FakeBrowserWindow> addWindow(const QString &url, bool html = true);
 
@@ -79,7 +73,6 @@ public:
     QString foreground;
     bool failCreate = false;
     bool failEnumerate = false;
-    int shutdownCalls = 0;
 
 private:
     int m_next = 1;

@@ -1,13 +1,21 @@
 #pragma once
 
 #include "app/mainwindow.h"
+#include "builders/urldialog.h"
 #include "platform/commoncontrols.h"
 #include "settings/settingsstore.h"
 #include "support/fakebrowser.h"
+#include "support/modalhelper.h"
 #include "support/testenv.h"
 #include "winsupport/filedialogs.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <functional>
 
 #include <memory>
 
@@ -49,5 +57,28 @@ struct MainWindowFixture
     QList<tv::FileDialogRequest> requests;
     QString answerPath;
 };
+
+// Answers the next "Build List from URL" dialog: the address in whichever
+// box it shows, the append choice, then "Build" (`atBuild` runs just before).
+// `answered` is set when the dialog came.
+inline void answerUrlDialog(const QString &url, bool append, bool *answered = nullptr,
+                            std::function<void()> atBuild = {}, int boundMs = 5000)
+{
+    whenModal(
+        [=](QWidget *modal) {
+            auto *dialog = qobject_cast<tv::Form5 *>(modal);
+            if (!dialog)
+                return;
+            if (answered)
+                *answered = true;
+            dialog->Check2->setChecked(append);
+            (dialog->Text1->isHidden() ? dialog->Combo1->lineEdit() : dialog->Text1)->setText(url);
+            dialog->Timer1_Timer();
+            if (atBuild)
+                atBuild();
+            dialog->Command1->click();
+        },
+        boundMs);
+}
 
 } // namespace tvtest

@@ -16,12 +16,6 @@ IsolatedUserFolders::IsolatedUserFolders()
     qputenv("XDG_CACHE_HOME", (base + QStringLiteral("/cache")).toLocal8Bit());
 }
 
-void IsolatedUserFolders::wipeSettings() const
-{
-    QDir(configHome()).removeRecursively();
-    QDir().mkpath(configHome());
-}
-
 MessageBoxScript::MessageBoxScript()
 {
     m_previous = tv::setMessageBoxHandler([this](const tv::MessageBoxRequest &request) {

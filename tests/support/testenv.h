@@ -18,10 +18,6 @@ class IsolatedUserFolders
 {
 public:
     IsolatedUserFolders();
-    QString path() const { return m_dir.path(); }
-    QString configHome() const { return m_dir.path() + QStringLiteral("/config"); }
-    // Removes everything written under the settings folder.
-    void wipeSettings() const;
 
 private:
     QTemporaryDir m_dir;

@@ -1,6 +1,8 @@
-// The event mapper fed with event sequences recorded from Chromium (data/),
-// and with made-up sequences for the cases a local server cannot provoke.
+// Browser events as the program sees them: the event mapper fed with event
+// sequences recorded from Chromium (data/) and with made-up ones for the cases
+// a local server cannot provoke, and the status codes of network errors.
 #include "platform/cdpconnection.h"
+#include "platform/cdperrors.h"
 #include "platform/cdpeventmapper.h"
 #include "support/testenv.h"
 
@@ -8,6 +10,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QUrl>
+
+#include <tuple>
 
 namespace {
 
@@ -117,7 +121,7 @@ QJsonObject request(const QString &id, const QString &frame, const QString &load
 
 } // namespace
 
-class TestCdpEventMapper : public QObject
+class TestCdpEvents : public QObject
 {
     Q_OBJECT
 
@@ -137,10 +141,6 @@ private slots:
         QTest::newRow("not-found-with-body") << "not-found-404"
                                              << QStringList{"before /missing.html", "error top /missing.html 194", "end",
                                                             "complete top /missing.html"};
-        QTest::newRow("refused-then-error-page") << "refused"
-                                                 << QStringList{"before /", "error top / 800c0004", "end", "complete top /"};
-        QTest::newRow("empty-response") << "empty-response"
-                                        << QStringList{"before /empty", "error top /empty 800c0007", "end", "complete top /empty"};
         // The program's Stop reports nothing; the next load completes.
         QTest::newRow("stop-then-another-load")
             << "stop-then-load"
@@ -185,12 +185,6 @@ private slots:
         const QString zip = QStringLiteral("http://h.test/file.zip");
         const QJsonObject aborted = ev("Network.loadingFailed", {{"requestId", "R1"}, {"type", "Document"},
                                                                  {"errorText", "net::ERR_ABORTED"}});
-        // What Page.setLifecycleEventsEnabled replays for a page already loaded.
-        QTest::newRow("replayed-lifecycle-of-attached-page-is-silent")
-            << true
-            << QList<QJsonObject>{lifecycle("P", "OLD", "init"), lifecycle("P", "OLD", "DOMContentLoaded"),
-                                  lifecycle("P", "OLD", "load"), lifecycle("P", "OLD", "networkAlmostIdle")}
-            << QStringList{} << false;
         QTest::newRow("blank-start-of-new-window-is-silent")
             << false
             << QList<QJsonObject>{started("P", "L0", "about:blank"), committed("P", "L0", "about:blank"),
@@ -205,17 +199,6 @@ private slots:
                                                                      {"errorText", "net::ERR_ABORTED"}, {"isDownload", true}}},
                                               {"url", zip}}}
             << QStringList{"before " + zip, "end", "error top " + zip + " 800c0008", "complete top " + zip} << false;
-        QTest::newRow("redirect-to-foreign-scheme-is-a-redirect-error")
-            << true
-            << QList<QJsonObject>{started("P", "L1", a), request("R1", "P", "L1", a),
-                                  request("R1", "P", "L1", "mailto:x@h.test", true), aborted}
-            << QStringList{"before " + a, "error top mailto:x@h.test 800c0014"} << true;
-        QTest::newRow("stale-idle-of-earlier-load-does-not-end-progress")
-            << true
-            << QList<QJsonObject>{started("P", "L1", a), committed("P", "L1", a), lifecycle("P", "L1", "load"),
-                                  started("P", "L2", "http://h.test/b"), request("R2", "P", "L2", "http://h.test/b"), clear,
-                                  lifecycle("P", "L1", "networkAlmostIdle"), lifecycle("P", "L1", "load")}
-            << QStringList{} << true;
         // The page the program navigates away from commits and loads a moment later.
         QTest::newRow("late-load-of-the-page-being-replaced-is-ignored")
             << true
@@ -223,13 +206,6 @@ private slots:
                                   committed("P", "L1", a), lifecycle("P", "L1", "load"), started("P", "L2", "http://h.test/b")}
             << QStringList{"before http://h.test/b"} << true;
         // A late load for the replaced frame document, then the new one's twice.
-        QTest::newRow("load-of-overridden-frame-document-is-ignored")
-            << true
-            << QList<QJsonObject>{started("P", "L1", a), started("F", "F1", "http://h.test/f1"),
-                                  committed("F", "F1", "http://h.test/f1"), started("F", "F2", "http://h.test/f2"),
-                                  committed("F", "F2", "http://h.test/f2"), lifecycle("F", "F1", "load"),
-                                  lifecycle("F", "F2", "load"), lifecycle("F", "F2", "load")}
-            << QStringList{"before " + a, "complete frame http://h.test/f2"} << true;
         // The user's own jump reports nothing; the program's completes.
         const QJsonObject jump = ev("Page.frameStartedNavigating", {{"frameId", "P"}, {"loaderId", "L1"},
                                                                     {"url", a + "#part"}, {"navigationType", "sameDocument"}});
@@ -271,40 +247,31 @@ private slots:
         }
     }
 
-    void redirectCountsAsOneRequest()
+    void errorCodes()
     {
-        tv::CdpEventMapper mapper(QStringLiteral("P"), true);
-        Run run;
-        connectLog(mapper, run);
-        feed(mapper, started("P", "L1", "http://h.test/a"));
-        feed(mapper, request("R1", "P", "L1", "http://h.test/a"));
-        feed(mapper, request("R1", "P", "L1", "http://h.test/b", true));
-        QCOMPARE(run.progress.last(), qMakePair(1, 2));
-        feed(mapper, committed("P", "L1", "http://h.test/b"));
-        feed(mapper, ev("Network.loadingFinished", {{"requestId", "R1"}}));
-        QCOMPARE(run.progress.last(), qMakePair(2, 2));
-        feed(mapper, lifecycle("P", "L1", "load"));
-        QCOMPARE(run.events, QStringList({"before http://h.test/a", "end", "complete top http://h.test/b"}));
-    }
-
-    void programFailureGivesTheEventsOfAFailedLoad_data()
-    {
-        QTest::addColumn<qint32>("code");
-        QTest::newRow("invalid-address") << qint32(0x800C0002u);
-        QTest::newRow("unknown-scheme") << qint32(0x800C000Du);
-    }
-    void programFailureGivesTheEventsOfAFailedLoad()
-    {
-        QFETCH(qint32, code);
-        tv::CdpEventMapper mapper(QStringLiteral("P"), false);
-        Run run;
-        connectLog(mapper, run);
-        mapper.navigationFailed(QStringLiteral("foo://x"), code);
-        QCOMPARE(run.events, QStringList({"before foo://x", "error top foo://x " + QString::number(quint32(code), 16), "end",
-                                          "complete top foo://x"}));
-        QVERIFY(!mapper.busy());
+        // errorText, a download, after a redirect: the code; 0 for none.
+        const std::tuple<const char *, bool, bool, quint32> rows[] = {
+            {"net::ERR_CONNECTION_REFUSED", false, false, 0x800C0004},
+            {"ERR_CONNECTION_REFUSED", false, false, 0x800C0004},
+            {"net::ERR_INVALID_URL", false, false, 0x800C0002},
+            {"net::ERR_EMPTY_RESPONSE", false, false, 0x800C0007},
+            {"net::ERR_UNKNOWN_URL_SCHEME", false, false, 0x800C000D},
+            {"net::ERR_SSL_PROTOCOL_ERROR", false, false, 0x800C000E},
+            {"net::ERR_BLOCKED_BY_CLIENT", false, false, 0x800C000E},
+            {"net::ERR_TOO_MANY_REDIRECTS", false, false, 0x800C0014},
+            // An abort is the program's own Stop or a newer navigation, unless...
+            {"net::ERR_ABORTED", false, false, 0},
+            {"net::ERR_ABORTED", true, false, 0x800C0008},
+            {"net::ERR_ABORTED", false, true, 0x800C0014},
+            {"net::ERR_SOMETHING_NEW", false, false, 0x800C0008},
+        };
+        for (const auto &[text, download, redirected, code] : rows)
+            QVERIFY2(quint32(tv::cdp::navigationErrorCode(QLatin1String(text), download, redirected).value_or(0)) == code, text);
+        for (const auto &[url, navigable] : {std::pair{"HTTPS://h.test/", true}, {"about:blank", true},
+                                            {"mailto:x@h.test", false}, {"h.test/x", false}})
+            QVERIFY2(tv::cdp::isNavigableScheme(QLatin1String(url)) == navigable, url);
     }
 };
 
-TV_TEST_MAIN(TestCdpEventMapper)
-#include "tst_cdpeventmapper.moc"
+TV_TEST_MAIN(TestCdpEvents)
+#include "tst_cdpevents.moc"

@@ -1,0 +1,176 @@
+#include "platform/cdpsnapshot.h"
+
+#include "platform/cdpbrowser.h"
+#include "platform/cdperrors.h"
+#include "platform/cdpeventmapper.h"
+
+#include <QFile>
+#include <QJsonArray>
+
+// Resources of a static library must be registered by name before first use.
+static void registerScripts()
+{
+    static const bool done = [] {
+        Q_INIT_RESOURCE(cdpscripts);
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+namespace tv {
+
+namespace {
+
+// A script of cdpscripts.qrc.
+QString script(const QString &name)
+{
+    registerScripts();
+    QFile file(QStringLiteral(":/cdp/") + name);
+    file.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+bool CdpSnapshot::isHtmlType(const QString &mimeType)
+{
+    return mimeType == QLatin1String("text/html") || mimeType == QLatin1String("application/xhtml+xml");
+}
+
+HtmlDocumentPtr CdpSnapshot::document(const QString &sessionId)
+{
+    return snapshotFrame(sessionId, m_targetId, 0, true);
+}
+
+QJsonObject CdpSnapshot::evaluate(const QString &sessionId, int contextId, const QString &expression)
+{
+    const QJsonObject r = m_browser.call(QStringLiteral("Runtime.evaluate"),
+                                         {{QStringLiteral("expression"), expression},
+                                          {QStringLiteral("contextId"), contextId},
+                                          {QStringLiteral("returnByValue"), true},
+                                          {QStringLiteral("timeout"), Timeout}},
+                                         sessionId, Timeout + 2000);
+    if (r.contains(QLatin1String("exceptionDetails")))
+        throw BrowserError(QStringLiteral("The document could not be read."));
+    return r.value(QLatin1String("result")).toObject();
+}
+
+int CdpSnapshot::isolatedWorld(const QString &sessionId, const QString &frameId, bool fresh, bool *reused)
+{
+    // A world lives as long as its document; reusing it keeps the DOM
+    // wrappers it made, which makes a second snapshot of a big page cheaper.
+    const CdpEventMapper *mapper = m_browser.mapperOf(m_targetId);
+    const QString loader = mapper ? mapper->loaderOf(frameId) : QString();
+    const auto cached = m_worlds.constFind(frameId);
+    const bool reuse = !fresh && !loader.isEmpty() && cached != m_worlds.constEnd() && cached->first == loader;
+    if (reused)
+        *reused = reuse;
+    if (reuse)
+        return cached->second;
+    const QJsonObject r = m_browser.call(QStringLiteral("Page.createIsolatedWorld"),
+                                         {{QStringLiteral("frameId"), frameId},
+                                          {QStringLiteral("worldName"), QStringLiteral("tallyvane")}},
+                                         sessionId);
+    const int context = r.value(QLatin1String("executionContextId")).toInt();
+    if (!loader.isEmpty())
+        m_worlds.insert(frameId, {loader, context});
+    return context;
+}
+
+QString CdpSnapshot::slotFrameId(const QString &sessionId, int contextId, int slot)
+{
+    const QJsonObject r = m_browser.call(QStringLiteral("Runtime.evaluate"),
+                                         {{QStringLiteral("expression"), QStringLiteral("globalThis.__tallyvaneKept[%1]").arg(slot)},
+                                          {QStringLiteral("contextId"), contextId}},
+                                         sessionId);
+    const QString objectId = jsonString(r.value(QLatin1String("result")).toObject(), "objectId");
+    if (objectId.isEmpty())
+        return {};
+    const QJsonObject node = m_browser.call(QStringLiteral("DOM.describeNode"), {{QStringLiteral("objectId"), objectId}}, sessionId)
+                                .value(QLatin1String("node"))
+                                .toObject();
+    m_browser.connection()->send(QStringLiteral("Runtime.releaseObject"), {{QStringLiteral("objectId"), objectId}}, sessionId);
+    return jsonString(node, "frameId");
+}
+
+HtmlDocumentPtr CdpSnapshot::buildDocument(const QJsonObject &node, const QString &sessionId, int contextId, int depth)
+{
+    auto doc = std::make_shared<HtmlDocument>();
+    doc->url = jsonString(node, "url");
+    const QJsonArray links = node.value(QLatin1String("links")).toArray();
+    doc->links.reserve(links.size());
+    for (const QJsonValue &l : links)
+        doc->links.append(l.toString());
+    const QJsonArray frames = node.value(QLatin1String("frames")).toArray();
+    for (const QJsonValue &f : frames) {
+        const QJsonObject frame = f.toObject();
+        if (!frame.contains(QLatin1String("slot"))) {
+            doc->frames.push_back(buildDocument(frame, sessionId, contextId, depth + 1));
+            continue;
+        }
+        // Another origin's frame: read it in a world of its own, where the
+        // browser allows that; otherwise its place stays empty.
+        HtmlDocumentPtr child;
+        try {
+            const QString frameId = slotFrameId(sessionId, contextId, frame.value(QLatin1String("slot")).toInt());
+            if (!frameId.isEmpty() && depth < MaxFrameDepth) {
+                const QString own = m_browser.frameSession(frameId);
+                child = snapshotFrame(own.isEmpty() ? sessionId : own, frameId, depth + 1, false);
+            }
+        } catch (const BrowserError &) {
+        }
+        doc->frames.push_back(child);
+    }
+    return doc;
+}
+
+HtmlDocumentPtr CdpSnapshot::snapshotFrame(const QString &sessionId, const QString &frameId, int depth, bool topLevel)
+{
+    static const QString walk = QStringLiteral("(%1)(%2)").arg(script(QStringLiteral("snapshot.js"))).arg(MaxFrameDepth);
+    bool reused = false;
+    int context = isolatedWorld(sessionId, frameId, false, &reused);
+    QJsonObject root;
+    try {
+        root = evaluate(sessionId, context, walk).value(QLatin1String("value")).toObject();
+    } catch (const BrowserError &) {
+        if (!reused)
+            throw;
+        // The kept world may have gone with its document; one more try in a new one.
+        context = isolatedWorld(sessionId, frameId, true);
+        root = evaluate(sessionId, context, walk).value(QLatin1String("value")).toObject();
+    }
+    if (root.isEmpty())
+        throw BrowserError(QStringLiteral("The document could not be read."));
+    if (topLevel && !isHtmlType(jsonString(root, "type")))
+        throw BrowserError(QStringLiteral("The document is not an HTML document."));
+    return buildDocument(root, sessionId, context, depth);
+}
+
+bool CdpSnapshot::setFirstFrameInnerText(const QString &main, const QString &elementName, const QString &text)
+{
+    static const QString setText = script(QStringLiteral("settext.js"));
+    auto callSet = [&](const QString &sessionId, int context, bool inFirstFrame) {
+        const QJsonObject r = m_browser.call(
+            QStringLiteral("Runtime.callFunctionOn"),
+            {{QStringLiteral("functionDeclaration"), setText},
+             {QStringLiteral("executionContextId"), context},
+             {QStringLiteral("arguments"), QJsonArray{QJsonObject{{QStringLiteral("value"), elementName}},
+                                                       QJsonObject{{QStringLiteral("value"), text}},
+                                                       QJsonObject{{QStringLiteral("value"), inFirstFrame}}}},
+             {QStringLiteral("returnByValue"), true}},
+            sessionId);
+        return jsonString(r.value(QLatin1String("result")).toObject(), "value");
+    };
+    const int context = isolatedWorld(main, m_targetId, true);
+    const QString outcome = callSet(main, context, true);
+    if (outcome != QLatin1String("remote"))
+        return outcome == QLatin1String("set");
+    const QString frameId = slotFrameId(main, context, 0);
+    if (frameId.isEmpty())
+        return false;
+    const QString own = m_browser.frameSession(frameId);
+    const QString frameSession = own.isEmpty() ? main : own;
+    return callSet(frameSession, isolatedWorld(frameSession, frameId, true), false) == QLatin1String("set");
+}
+
+} // namespace tv

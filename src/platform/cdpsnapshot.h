@@ -1,0 +1,55 @@
+#pragma once
+
+// Reading a page's document and its frames, and writing text into its first
+// frame, in isolated worlds of the page; the scripts are snapshot.js and
+// settext.js beside this file.
+
+#include "platform/browser.h"
+
+#include <QHash>
+#include <QJsonObject>
+#include <QPair>
+#include <QString>
+
+namespace tv {
+
+class CdpBrowser;
+
+class CdpSnapshot
+{
+public:
+    CdpSnapshot(CdpBrowser &browser, const QString &targetId) : m_browser(browser), m_targetId(targetId) {}
+
+    // The page's document and its frames; throws BrowserError when it is no
+    // HTML document or cannot be read.
+    HtmlDocumentPtr document(const QString &sessionId);
+    // Sets innerText of the element `elementName` of the first frame's
+    // document; false when there is no such frame or element.
+    bool setFirstFrameInnerText(const QString &sessionId, const QString &elementName, const QString &text);
+
+    // The types of an HTML document.
+    static bool isHtmlType(const QString &mimeType);
+
+    // Time bound of one document snapshot.
+    static constexpr int Timeout = 30000;
+    // Frames nested deeper than this are left out.
+    static constexpr int MaxFrameDepth = 16;
+
+private:
+    // Evaluates the walk in an isolated world of `frameId` (reached through
+    // `sessionId`) and fills in frames that only a walk of their own can read.
+    HtmlDocumentPtr snapshotFrame(const QString &sessionId, const QString &frameId, int depth, bool topLevel);
+    HtmlDocumentPtr buildDocument(const QJsonObject &node, const QString &sessionId, int contextId, int depth);
+    // An isolated world of the frame; `fresh` makes a new one, `reused` tells
+    // whether a kept one was given.
+    int isolatedWorld(const QString &sessionId, const QString &frameId, bool fresh, bool *reused = nullptr);
+    // The frame id of a frame element the walk kept at `slot` in its world.
+    QString slotFrameId(const QString &sessionId, int contextId, int slot);
+    QJsonObject evaluate(const QString &sessionId, int contextId, const QString &expression);
+
+    CdpBrowser &m_browser;
+    QString m_targetId;
+    QHash<QString, QPair<QString, int>> m_worlds; // frame id -> (loader, context)
+};
+
+} // namespace tv
