@@ -112,12 +112,6 @@ private slots:
         QVERIFY(s.border.TopMost());
         s.border.setShowInTaskbar(false);
         QTRY_VERIFY(states(s.window).contains("_NET_WM_STATE_SKIP_TASKBAR"));
-        // Shown again, the window keeps both.
-        s.window.hide();
-        // Let the manager let go of it first (WM_STATE: 1 is normal).
-        QTRY_VERIFY(x11::property32(xid(s.window), "WM_STATE").value(0) != 1);
-        s.window.show();
-        QTRY_COMPARE(states(s.window).size(), 2);
         s.border.setTopMost(false);
         s.border.setShowInTaskbar(true);
         QTRY_VERIFY(states(s.window).isEmpty());
