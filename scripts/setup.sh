@@ -8,7 +8,8 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-websockets-dev libgl-dev
   libbenchmark-dev
-  chromium xvfb xauth fonts-dejavu-core
+  libxcb1-dev
+  chromium xvfb xauth fonts-dejavu-core openbox
   curl
 )
 

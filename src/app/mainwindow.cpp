@@ -6,7 +6,9 @@
 #include "builders/filters.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
+#include "saving/savetransfer.h"
 #include "saving/savingfilesdialog.h"
+#include "winsupport/mouseover.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -20,7 +22,6 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QVBoxLayout>
 #include <QWindow>
 
 namespace tv {
@@ -39,11 +40,9 @@ Form1::Form1(BrowserComponent *browser, QWidget *parent)
     setWindowIcon(applicationIcon());
     resize(640, 420);
 
+    // The list is placed by the resize handling, not by a layout.
     auto *central = new QWidget(this);
-    auto *layout = new QVBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
     List1 = new LinkList(central);
-    layout->addWidget(List1);
     setCentralWidget(central);
     picProgress = new PictureBox(this);
     picProgress->setObjectName(QStringLiteral("picProgress"));
@@ -251,11 +250,12 @@ void Form1::setProgress(qint32 value)
 
 void Form1::Form_Load()
 {
-    // The hand-over listener and the form-border object are attached by the
-    // start-up; the window keeps the size it had at load as its minimum.
-    meX = qint32(width());
-    meY = height();
-    setMinimumSize(meX.toInt(), meY);
+    // The hand-over listener is attached by the start-up. The window can never
+    // be made smaller than it was at load.
+    m_border.setClient(this);
+    meX = qint32(frameGeometry().width());
+    meY = frameGeometry().height();
+    MSubclass::AttachMsgHandler(this, winId(), Msg::WM_GETMINMAXINFO);
 
     ftypes.clear();
     m_settings.setCompany(QStringLiteral("Quillmere"));
@@ -291,6 +291,12 @@ void Form1::Form_Load()
 
 void Form1::applyZOrder(bool topmost)
 {
+    // Once the border object is attached it owns the window's flags.
+    if (m_border.Client()) {
+        if (m_border.TopMost() != topmost)
+            m_border.setTopMost(topmost);
+        return;
+    }
     Qt::WindowFlags flags = windowFlags();
     if (flags.testFlag(Qt::WindowStaysOnTopHint) == topmost)
         return;
@@ -488,7 +494,8 @@ void Form1::Timer1_Timer()
     const CommandAvailability a = commandAvailability({.count = List1->ListCount(),
                                                        .index = List1->ListIndex(),
                                                        .selected = List1->SelCount(),
-                                                       .viewerHeld = webbrowser1 != nullptr});
+                                                       .viewerHeld = webbrowser1 != nullptr,
+                                                       .transferRunning = transferState().savebusy});
     auto enable = [](auto *target, bool on) {
         if (target->isEnabled() != on)
             target->setEnabled(on);
@@ -506,13 +513,14 @@ void Form1::Timer1_Timer()
     enable(mnusavpopopen, a.popupOpen);
     enable(mnusavepoptrgt, a.popupSaveTargets);
 
-    // Hover state comes from enter and leave events: asking the display server
-    // where the pointer is on every tick would keep the program busy.
-    const bool overToolbar = Toolbar1->isVisible() && Toolbar1->underMouse();
-    // A running build keeps its word on the panel until it ends.
-    if (!overToolbar && m_status != u"Slideshow in progress." && m_status != u"Loading link..."
-        && m_status != UrlBuildSession::buildingStatus())
-        sbStatusBar->Panels(QStringLiteral("pnlStatus"))->setPanelText(idleBanner());
+    // Asking the display server where the pointer is costs a round trip: ask
+    // only when the banner is not shown already and the pointer is over this
+    // window at all. A running build keeps its word on the panel until it ends.
+    StatusPanel *panel = sbStatusBar->Panels(QStringLiteral("pnlStatus"));
+    const QString banner = idleBanner();
+    if (panel->Text() != banner && m_status != u"Slideshow in progress." && m_status != u"Loading link..." &&
+        m_status != UrlBuildSession::buildingStatus() && !(underMouse() && IsMouseOver(Toolbar1)))
+        panel->setPanelText(banner);
 }
 
 void Form1::notAvailable(const QString &caption)
@@ -584,6 +592,7 @@ void Form1::Form_QueryUnload()
 void Form1::Form_Unload()
 {
     m_unloaded = true;
+    MSubclass::DetachMsgHandler(this, winId(), Msg::WM_GETMINMAXINFO);
     Timer1->stop();
     Timer2->stop();
     Timer3->stop();

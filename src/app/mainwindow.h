@@ -8,6 +8,8 @@
 #include "viewer/slideshow.h"
 #include "viewer/viewerwindow.h"
 #include "winsupport/blockprogressbar.h"
+#include "winsupport/formborder.h"
+#include "winsupport/subclass.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -36,7 +38,7 @@ QString idleBanner();
 
 // The main window: the link list, its menus, toolbar and status bar, and the
 // members through which the dialogs and the builders talk to it.
-class Form1 final : public QMainWindow
+class Form1 final : public QMainWindow, public ISubclass
 {
     Q_OBJECT
 public:
@@ -131,8 +133,6 @@ public:
     // "hide_br": the viewer-shown state (icon 8 shown, 9 hidden) and the viewer.
     void toggleViewerShown();
     bool viewerShown() const;
-    // "resize": the compact and full-size layouts.
-    void switchLayoutMode();
     // Forgets the viewer without its quit event (it has gone).
     void forgetViewer();
     Slideshow *slideshow() const { return m_slideshow.get(); }
@@ -157,6 +157,20 @@ public:
 
     // Receives an address handed over by a second start.
     void receiveHandOver(const QString &address);
+
+    // --- layout modes ---
+    // The "resize" button: compact strip or full-size window, and back.
+    void switchLayoutMode();
+    bool compactMode() const;
+    void Form_Resize();
+    // Set while a mode switch is in progress: resize notifications are not laid out.
+    bool switchingMode = false;
+    CFormBorder &formBorder() { return m_border; }
+
+    // The minimum tracking size through the window hook.
+    qint32 ISubclass_MsgResponse() const override;
+    void setISubclass_MsgResponse(qint32) override {}
+    qintptr ISubclass_WindowProc(WId hWnd, qint32 iMsg, qintptr wParam, qintptr lParam) override;
 
 public slots:
     void mnufileopen_Click();
@@ -202,6 +216,8 @@ protected:
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
 
 private:
     void createMenus();
@@ -231,6 +247,12 @@ private:
     bool m_settingsUnsavedTold = false;
     SettingsWriteFailure m_previousSettingsHandler;
     UrlBuildSession *m_build;
+    CFormBorder m_border;
+    // The full-size window's outer size in twips while the window is compact.
+    QSize m_fullSize;
+    void setToolbarIconSize(int pixels);
+    // The frame's share of the outer size when the list was last laid out.
+    QSize m_frame;
     std::unique_ptr<SlideshowHost> m_slideshowHost;
     std::unique_ptr<Slideshow> m_slideshow;
     // Last, so a transfer dialog still open goes before the rest of the window.

@@ -67,10 +67,9 @@ void Form1::changeEvent(QEvent *event)
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         Form_Activate();
     } else if (event->type() == QEvent::WindowStateChange) {
-        // Back from minimised: a transfer sent to the background shows again.
-        const auto *change = static_cast<QWindowStateChangeEvent *>(event);
-        if (change->oldState().testFlag(Qt::WindowMinimized) && !isMinimized())
-            SavingMainWindowRestored();
+        // Minimising only clears a pending mode switch; restoring lays the list
+        // out again and brings a transfer sent to the background back.
+        Form_Resize();
     }
 }
 

@@ -190,11 +190,6 @@ void Form1::toggleViewerShown()
     }
 }
 
-void Form1::switchLayoutMode()
-{
-    notAvailable(Buttons(QStringLiteral("resize"))->ToolTipText());
-}
-
 void Form1::webbrowser1_BeforeNavigate2(const QString &pDisp, const QString &)
 {
     if (!webbrowser1 || pDisp != webbrowser1->name())

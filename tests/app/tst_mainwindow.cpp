@@ -198,6 +198,13 @@ private slots:
             f.Timer1_Timer();
             QCOMPARE(statusPanel(), kept);
         }
+        // Any text stays while the pointer is on the toolbar, its right edge included.
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QTest::mouseMove(f.Toolbar1, QPoint(f.Toolbar1->width() - 1, 1));
+        QCursor::setPos(f.Toolbar1->mapToGlobal(QPoint(f.Toolbar1->width(), 1)));
+        f.setStatus(QStringLiteral("Done something."));
+        f.Timer1_Timer();
+        QCOMPARE(statusPanel(), QStringLiteral("Done something."));
     }
 
     void slideshowRefusesClicksOnTheList()

@@ -1,0 +1,155 @@
+// The form border's effects as a real window manager shows them.
+#include "platform/runtimeerror.h"
+#include "support/testenv.h"
+#include "winsupport/formborder.h"
+#include "winsupport/subclass.h"
+#include "winsupport/x11window.h"
+#include "wmsession.h"
+
+#include <QAction>
+#include <QMenu>
+
+using namespace tv;
+
+namespace {
+
+using tvtest::xid;
+
+QList<QByteArray> allowed(const QWidget &w)
+{
+    return tvtest::allowedActions(w);
+}
+
+QList<QByteArray> states(const QWidget &w)
+{
+    return x11::atomNames(xid(w), "_NET_WM_STATE");
+}
+
+// What a click on the manager's close button sends.
+void closeFromManager(const QWidget &w)
+{
+    x11::sendToManager(xid(w), "_NET_CLOSE_WINDOW", {0, 2, 0, 0, 0});
+}
+
+struct Shown
+{
+    Shown()
+    {
+        window.resize(320, 200);
+        border.setClient(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(allowed(window).contains("_NET_WM_ACTION_MOVE"));
+    }
+    QWidget window;
+    CFormBorder border;
+};
+
+} // namespace
+
+class TestWmFormBorder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void noMaximiseNoSizingAndBack()
+    {
+        Shown s;
+        const QSize before = s.window.size();
+        s.border.setMaxButton(false);
+        s.border.setSizeable(false);
+        QTRY_VERIFY(!allowed(s.window).contains("_NET_WM_ACTION_RESIZE"));
+        QVERIFY(!allowed(s.window).contains("_NET_WM_ACTION_MAXIMIZE_HORZ"));
+        QVERIFY(!s.border.MaxButton() && !s.border.Sizeable());
+        // Greyed entries are still found through their disabled ids.
+        QMenu *menu = s.border.SystemMenu();
+        QCOMPARE(menu->actions().at(s.border.FindMenuItem(CFormBorder::SC_MAXIMIZE))->data().toInt(), 0x7030);
+        QVERIFY(!menu->actions().at(s.border.FindMenuItem(CFormBorder::SC_SIZE))->isEnabled());
+        tvtest::WindowManagerSession::snapshot(QStringLiteral("border-fixed"));
+
+        s.border.setMaxButton(true);
+        s.border.setSizeable(true);
+        QTRY_VERIFY(allowed(s.window).contains("_NET_WM_ACTION_RESIZE"));
+        QVERIFY(allowed(s.window).contains("_NET_WM_ACTION_MAXIMIZE_HORZ"));
+        QCOMPARE(menu->actions().at(s.border.FindMenuItem(CFormBorder::SC_MAXIMIZE))->data().toInt(), 0xF030);
+        QCOMPARE(s.window.size(), before);
+        QCOMPARE(s.window.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    }
+
+    void moveCloseAndCaptionButtons()
+    {
+        Shown s;
+        s.border.setMoveable(false);
+        QTRY_VERIFY(!allowed(s.window).contains("_NET_WM_ACTION_MOVE"));
+        QVERIFY(!s.border.Moveable());
+        s.border.setMoveable(true);
+        QTRY_VERIFY(allowed(s.window).contains("_NET_WM_ACTION_MOVE"));
+
+        s.border.setControlBox(false);
+        QTRY_COMPARE(x11::property32(xid(s.window), "_MOTIF_WM_HINTS").value(1) & 0x20, 0u);
+        s.border.setControlBox(true);
+
+        // Close goes with the separator above it; the manager's close is refused.
+        const int entries = s.border.SystemMenu()->actions().size();
+        s.border.RemoveMenuItem(CFormBorder::SC_CLOSE);
+        QCOMPARE(s.border.SystemMenu()->actions().size(), entries - 2);
+        QVERIFY(!s.border.SystemMenu()->actions().last()->isSeparator());
+        closeFromManager(s.window);
+        QTest::qWait(300);
+        QVERIFY(s.window.isVisible());
+        QWidget other;
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        closeFromManager(other);
+        QTRY_VERIFY(!other.isVisible());
+    }
+
+    void topmostTaskbarAndToolLook()
+    {
+        Shown s;
+        s.border.setTopMost(true);
+        QTRY_VERIFY(states(s.window).contains("_NET_WM_STATE_ABOVE"));
+        QVERIFY(s.border.TopMost());
+        s.border.setShowInTaskbar(false);
+        QTRY_VERIFY(states(s.window).contains("_NET_WM_STATE_SKIP_TASKBAR"));
+        s.border.setTopMost(false);
+        s.border.setShowInTaskbar(true);
+        QTRY_VERIFY(states(s.window).isEmpty());
+        s.border.setToolWindow(true);
+        QTRY_COMPARE(x11::atomNames(xid(s.window), "_NET_WM_WINDOW_TYPE").value(0), QByteArray("_NET_WM_WINDOW_TYPE_UTILITY"));
+    }
+
+    void titlebarOffTakesTheFrame()
+    {
+        Shown s;
+        s.border.setTitlebar(false);
+        QVERIFY(!s.border.Titlebar());
+        QTRY_COMPARE(x11::property32(xid(s.window), "_NET_FRAME_EXTENTS").value(2), 0u);
+        tvtest::WindowManagerSession::snapshot(QStringLiteral("border-untitled"));
+        s.border.setTitlebar(true);
+        QTRY_VERIFY(x11::property32(xid(s.window), "_NET_FRAME_EXTENTS").value(2) > 0);
+    }
+
+    void otherProgramsWindowsAndControls()
+    {
+        // The window manager's own check window belongs to another process.
+        const WId foreign = x11::property32(x11::rootWindow(), "_NET_SUPPORTING_WM_CHECK").value(0);
+        QVERIFY(foreign != 0);
+        QVERIFY(!MSubclass::IsLocalWindow(foreign));
+        try {
+            MSubclass::AttachMsgHandler(nullptr, foreign, Msg::WM_SIZE);
+            QFAIL("attached to another program's window");
+        } catch (const RuntimeError &e) {
+            QCOMPARE(e.number(), MSubclass::vbObjectError + 13084);
+            QCOMPARE(e.description(), QStringLiteral("Can't modify external window"));
+        }
+        // A control is no window: the object stays unattached.
+        QWidget window;
+        CFormBorder border;
+        border.setClient(new QWidget(&window));
+        QCOMPARE(border.hWnd(), WId(0));
+    }
+};
+
+TV_WM_TEST_MAIN(TestWmFormBorder)
+#include "tst_wmformborder.moc"
