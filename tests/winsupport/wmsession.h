@@ -64,18 +64,22 @@ public:
     }
 
     // Waits until the manager frames a window of ours: it announces itself on
-    // the root window before it is ready to manage anything.
+    // the root window before it is ready to manage anything, and a window
+    // mapped while it starts up may be left unmapped, so the probe is shown
+    // again until it is framed.
     static bool waitForManager()
     {
         QWidget probe;
         probe.resize(50, 50);
-        probe.show();
         QDeadlineTimer deadline(15000);
         while (!deadline.hasExpired()) {
-            if (!tv::x11::property32(probe.winId(), "_NET_FRAME_EXTENTS").isEmpty())
-                return true;
-            QCoreApplication::processEvents();
-            QThread::msleep(50);
+            probe.hide();
+            probe.show();
+            for (QDeadlineTimer retry(1000); !retry.hasExpired(); QThread::msleep(50)) {
+                if (!tv::x11::property32(probe.winId(), "_NET_FRAME_EXTENTS").isEmpty())
+                    return true;
+                QCoreApplication::processEvents();
+            }
         }
         std::fprintf(stderr, "the window manager did not come up\n");
         return false;
