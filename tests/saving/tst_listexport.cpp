@@ -3,7 +3,6 @@
 #include "support/testenv.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -14,12 +13,6 @@ class TestListExport : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-
-    static QByteArray readAll(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
 
 private slots:
     void writesCrLfLines()
@@ -35,15 +28,13 @@ private slots:
         for (const auto &[items, bytes] : rows) {
             const tv::ListExportResult result = tv::SaveListToFile(path, items);
             QVERIFY2(result.ok, qPrintable(result.errorText));
-            QCOMPARE(readAll(path), bytes);
+            QCOMPARE(tvtest::readFile(path), bytes);
         }
     }
 
     void unwritableTarget()
     {
-        QFile plain(m_dir.filePath(QStringLiteral("plainfile")));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
+        QVERIFY(tvtest::writeFile(m_dir.filePath(QStringLiteral("plainfile"))));
         QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("afolder")));
         for (const char *relative : {"plainfile/list.txt", "nowhere/list.txt", "afolder"}) {
             const tv::ListExportResult result = tv::SaveListToFile(m_dir.filePath(QLatin1String(relative)), {"http://a"});
@@ -56,7 +47,7 @@ private slots:
     {
         const QString path = m_dir.filePath(QStringLiteral("keep.txt"));
         QVERIFY(tv::SaveListToFile(path, {"http://old.example/1", "http://old.example/2"}).ok);
-        const QByteArray before = readAll(path);
+        const QByteArray before = tvtest::readFile(path);
 
         // A file-size limit makes the write fail part way, even for root.
         rlimit saved{};
@@ -74,7 +65,7 @@ private slots:
 
         QVERIFY(!result.ok);
         QVERIFY(!result.errorText.isEmpty());
-        QCOMPARE(readAll(path), before);
+        QCOMPARE(tvtest::readFile(path), before);
         // No half-written temporary file is left behind either.
         QCOMPARE(QDir(m_dir.path()).entryList({QStringLiteral("keep.txt*")}, QDir::Files), QStringList{"keep.txt"});
     }

@@ -4,6 +4,28 @@
 
 namespace tvtest {
 
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+tv::RuntimeError errorOf(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const tv::RuntimeError &e) {
+        return e;
+    }
+    return tv::RuntimeError(0, {}, {});
+}
+
 IsolatedUserFolders::IsolatedUserFolders()
 {
     const QString base = m_dir.path();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/messagebox.h"
+#include "platform/runtimeerror.h"
 
 #include <QApplication>
 #include <QList>
@@ -9,11 +10,19 @@
 #include <QTest>
 
 #include <deque>
+#include <functional>
 
 namespace tvtest {
 
 // Points the user's folders (settings, data, runtime) at a fresh temporary
 // folder before anything reads them, so no test touches the real ones.
+// A file's bytes, or "<missing>" when it cannot be read.
+QByteArray readFile(const QString &path);
+// Makes or empties a file with these bytes.
+bool writeFile(const QString &path, const QByteArray &bytes = {});
+// The error that `call` raises (number 0 when none).
+tv::RuntimeError errorOf(const std::function<void()> &call);
+
 class IsolatedUserFolders
 {
 public:
