@@ -1,5 +1,6 @@
+// The segmented progress bar: its blocks, its drawing into the status panel,
+// its errors.
 #include "platform/commoncontrols.h"
-#include "platform/runtimeerror.h"
 #include "support/testenv.h"
 #include "winsupport/blockprogressbar.h"
 
@@ -7,24 +8,11 @@
 #include <QMainWindow>
 
 #include <array>
-#include <functional>
 
 using tv::CProgressBarEx;
 using tv::PictureBox;
 using tv::RuntimeError;
 using tv::StatusBar;
-
-namespace {
-RuntimeError expectError(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const RuntimeError &e) {
-        return e;
-    }
-    return RuntimeError(0, QString(), QString());
-}
-} // namespace
 
 class TestCProgressBarEx : public QObject
 {
@@ -108,7 +96,7 @@ private slots:
             {[&] { bar.setHost(&notAPicture); }, {"13", "CProgressBarEx.Host", "Host property must be of type StatusBar."}},
         };
         for (const auto &[call, expected] : cases) {
-            const RuntimeError e = expectError(call);
+            const RuntimeError e = tvtest::errorOf(call);
             QCOMPARE((QStringList{QString::number(e.number()), e.source(), e.description()}), expected);
         }
         // A refused value leaves the old one.

@@ -1,4 +1,5 @@
-#include "platform/runtimeerror.h"
+// The program's message hook: handler lists, response codes, errors, the
+// minimum tracking size; and the mouse-over test.
 #include "support/testenv.h"
 #include "winsupport/mouseover.h"
 #include "winsupport/subclass.h"
@@ -7,6 +8,7 @@
 #include <QKeyEvent>
 
 using namespace tv;
+using tvtest::errorOf;
 
 namespace {
 
@@ -38,16 +40,6 @@ private:
     QString m_name;
     qint32 m_response;
 };
-
-RuntimeError errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const RuntimeError &e) {
-        return e;
-    }
-    return RuntimeError(0, {}, {});
-}
 
 void pressKey(QWidget *w)
 {
