@@ -1,25 +1,49 @@
-// The list commands with dialogs: the search rule and "Search List", "Add
-// Single Link", "Build Sequential List" and "Save list to text file".
+// The list commands of the main window: building from the clipboard and from
+// a list file (the question asked before adding to a list, the messages, the
+// folder remembered), the search rule and "Search List", "Add Single Link",
+// "Build Sequential List" and "Save list to text file".
 #include "app/addlinkdialog.h"
 #include "app/linklist.h"
 #include "app/listsearch.h"
 #include "app/mainwindow.h"
 #include "app/searchdialog.h"
+#include "builders/importchoicedialog.h"
 #include "builders/sequencedialog.h"
 #include "support/mainwindowfixture.h"
-#include "support/modalhelper.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 
 #include <tuple>
 
 namespace {
+
+enum Answer { NotAsked = -3, CloseBox = -1, BuildNew = 0, AppendTo = 1 };
+
+// Whether the hourglass was up while the question was asked.
+bool g_waitCursorDuringQuestion = false;
+// Whether the box left room for its caption beside a window manager's icon and buttons.
+bool g_captionFits = false;
+
+// Answers "Select Desired Action" the given way.
+std::unique_ptr<tvtest::ModalResponder> answerForm10(int answer)
+{
+    g_waitCursorDuringQuestion = false;
+    return std::make_unique<tvtest::ModalResponder>(QStringLiteral("Form10"), [answer](QDialog *d) {
+        auto *form = static_cast<tv::Form10 *>(d);
+        g_waitCursorDuringQuestion = QApplication::overrideCursor() != nullptr;
+        QFont bold = form->font();
+        bold.setBold(true);
+        g_captionFits = form->width() >= QFontMetrics(bold).horizontalAdvance(form->windowTitle()) + 100;
+        if (answer == CloseBox)
+            return form->reject();
+        if (answer >= 0)
+            form->Option1[answer]->setChecked(true);
+        form->Command1->click();
+    });
+}
 
 QList<int> selectedRows(const tv::LinkList &list)
 {
@@ -30,11 +54,12 @@ QList<int> selectedRows(const tv::LinkList &list)
     return rows;
 }
 
+const QStringList x{"http://x"};
 const QStringList kThree{"http://one.example/x", "http://two.example/B", "http://three.example/b"};
 
 } // namespace
 
-class TestListDialogs : public QObject
+class TestListCommands : public QObject
 {
     Q_OBJECT
 
@@ -89,11 +114,103 @@ class TestListDialogs : public QObject
     }
 
 private slots:
-    void init() { m_fx = std::make_unique<tvtest::MainWindowFixture>(); }
+    void init()
+    {
+        QApplication::clipboard()->clear();
+        m_fx.reset(); // before the next one takes over the message boxes
+        m_fx = std::make_unique<tvtest::MainWindowFixture>();
+    }
     void cleanup()
     {
         m_fx.reset();
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void clipboard()
+    {
+        // list, append before, clipboard, answer: the list, the message. Which
+        // lines are links is the reader table's business.
+        const std::tuple<QStringList, bool, const char *, int, QStringList, const char *> rows[] = {
+            {{}, false, "http://a\r\nnot a link\r\nFTP://b", NotAsked, {"http://a", "FTP://b"}, ""},
+            {x, false, "", NotAsked, x, "The ClipBoard does not contain any valid URLs. Operation aborted."},
+            {x, false, "hello", NotAsked, x, "The ClipBoard does not contain any valid urls. Operation aborted."},
+            {x, false, "http://a", AppendTo, {"http://x", "http://a"}, ""},
+            {x, true, "http://a", BuildNew, {"http://a"}, ""},
+            // Closing the box leaves append as it was.
+            {x, true, "http://a", CloseBox, {"http://x", "http://a"}, ""},
+            {x, false, "http://a", CloseBox, {"http://a"}, ""},
+        };
+        for (const auto &[initial, presetAppend, clip, answer, expected, message] : rows) {
+            init();
+            form().List1->AppendMany(initial);
+            form().append = presetAppend;
+            if (*clip)
+                QApplication::clipboard()->setText(QLatin1String(clip));
+            auto responder = answerForm10(answer);
+            form().mnufClip->trigger();
+            QCOMPARE(form().List1->Items(), expected);
+            QCOMPARE(responder->count(), answer == NotAsked ? 0 : 1);
+            QVERIFY(answer == NotAsked || g_captionFits);
+            QCOMPARE(form().append, answer < 0 ? presetAppend : answer == AppendTo);
+            QCOMPARE(m_fx->boxes.shown().isEmpty() ? QString() : m_fx->boxes.shown().first().text, QLatin1String(message));
+            if (!*message)
+                QCOMPARE(m_fx->countText(), QStringLiteral("%1 links found").arg(expected.size()));
+        }
+    }
+
+    void file()
+    {
+        // list, file, answer: the list; all of these end with "Bad Format".
+        const std::tuple<QStringList, QByteArray, int, QStringList> rows[] = {
+            {{}, "http://a\r\nhttp://b,word\r\nhttp://c", NotAsked, {"http://a", "http://b"}},
+            {x, "junk\r\nhttp://a", NotAsked, x},
+            {x, "http://a\r\nhttp://b\r\nbad", BuildNew, {"http://a", "http://b"}},
+        };
+        for (const auto &[initial, bytes, answer, expected] : rows) {
+            init();
+            form().List1->AppendMany(initial);
+            m_fx->answerPath = m_dir.filePath(QStringLiteral("import.txt"));
+            QVERIFY(tvtest::writeFile(m_fx->answerPath, bytes));
+            auto responder = answerForm10(answer);
+            form().setStatus(QStringLiteral("busy"));
+            form().mnufFile->trigger();
+            QCOMPARE(form().List1->Items(), expected);
+            QCOMPARE(responder->count(), answer == NotAsked ? 0 : 1);
+            // The hourglass is down while the user is asked.
+            QVERIFY(!g_waitCursorDuringQuestion);
+            QCOMPARE(m_fx->boxes.shown().size(), 1);
+            QCOMPARE(m_fx->boxes.shown().first().title, QStringLiteral("Bad Format"));
+            QCOMPARE(m_fx->countText(), QStringLiteral("%1 links found").arg(expected.size()));
+            QCOMPARE(form().Status(), tv::idleBanner());
+            QCOMPARE(m_fx->requests.first().owner, m_fx->form.get());
+        }
+    }
+
+    void fileFolderAndErrors()
+    {
+        // Never used: the documents folder is where the first dialog starts;
+        // Cancel stores nothing.
+        form().mnufFile_Click();
+        QCOMPARE(m_fx->requests.last().directory, tv::defaultDocumentsFolder());
+        QCOMPARE(form().settings().GetSetting("Options", "Last Used Save Folder", "-"), QStringLiteral("-"));
+        const QString path = m_dir.filePath(QStringLiteral("remember.txt"));
+        QVERIFY(tvtest::writeFile(path, "http://a\r\n"));
+        m_fx->answerPath = path;
+        form().mnufFile_Click();
+        QCOMPARE(form().settings().GetSetting("Options", "Last Used Save Folder"), path);
+        // A new window reads it back: the next dialogs start there.
+        m_fx->reopen();
+        form().mnufsavlst_Click();
+        QCOMPARE(m_fx->requests.last().kind, tv::FileDialogKind::Save);
+        QCOMPARE(m_fx->requests.last().directory, m_dir.path());
+        // A file that opens but cannot be read is reported; the list stays.
+        form().List1->AppendMany(x);
+        m_fx->answerPath = QStringLiteral("/proc/self/mem");
+        form().mnufFile_Click();
+        QCOMPARE(m_fx->boxes.shown().size(), 1);
+        QCOMPARE(m_fx->boxes.shown().first().title, QStringLiteral("File Error"));
+        QCOMPARE(form().List1->Items(), x);
+        QVERIFY(form().FormEnabled());
     }
 
     void searchRule()
@@ -156,18 +273,13 @@ private slots:
             if (!stayedOpen)
                 QCOMPARE(m_fx->countText(), QStringLiteral("%1 links found").arg(expected.size()));
         }
-        QCOMPARE(m_fx->boxes.shown().first().text,
-                 QStringLiteral("Please enter a valid URL in the format of \"ftp:// or http://...\". Operation aborted."));
     }
 
     void sequence()
     {
         // Appending from 0 to the largest number stops at the list's limit at once.
-        form().ontop = true;
         form().List1->Append(QStringLiteral("http://keep/"));
-        QGuiApplication::clipboard()->clear();
         buildSequence(QStringLiteral("0"), QStringLiteral("2147483647"), true);
-        QVERIFY(form().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QCOMPARE(form().List1->ListCount(), tv::LinkList::MaxItems);
         QCOMPARE(form().List1->List(tv::LinkList::MaxItems - 1), QStringLiteral("http://h/32765.jpg"));
         QCOMPARE(m_fx->boxes.shown().size(), 1);
@@ -189,9 +301,7 @@ private slots:
         m_fx->answerPath = path;
         m_fx->boxes.answer(tv::MsgResult::Yes); // create the new file
         form().savelist->trigger();
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("http://a\r\nftp://b\r\n"));
+        QCOMPARE(tvtest::readFile(path), QByteArray("http://a\r\nftp://b\r\n"));
         QCOMPARE(form().settings().GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder")), path);
         // A file that cannot be written is reported.
         m_fx->boxes.clear();
@@ -203,5 +313,5 @@ private slots:
     }
 };
 
-TV_TEST_MAIN(TestListDialogs)
-#include "tst_listdialogs.moc"
+TV_TEST_MAIN(TestListCommands)
+#include "tst_listcommands.moc"
