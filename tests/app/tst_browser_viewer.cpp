@@ -96,7 +96,7 @@ private slots:
     {
         const qint64 pid = m_browser ? m_browser->desktopProcessId() : 0;
         m_browser.reset(); // started headless, so it ends with the test
-        QTRY_VERIFY_WITH_TIMEOUT(!pid || !tvtest::processRuns(pid), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!pid || !tv::processIsRunning(pid), 10000);
     }
     void init()
     {

@@ -78,7 +78,7 @@ private slots:
         const qint64 pid = m_browser->desktopProcessId();
         m_browser->shutdown(); // started headless, so it ends with the program
         if (pid)
-            QTRY_VERIFY_WITH_TIMEOUT(!tvtest::processRuns(pid), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!tv::processIsRunning(pid), 10000);
     }
 
     void nothingRunningFindsNothing()
@@ -114,7 +114,7 @@ private slots:
         tv::CdpBrowserComponent second(choice());
         QCOMPARE(orderOf(idsOf(second.shellWindows()), created), created);
         second.shutdown();
-        QVERIFY(tvtest::processRuns(m_browser->desktopProcessId())); // the user's browser stays open
+        QVERIFY(tv::processIsRunning(m_browser->desktopProcessId())); // the user's browser stays open
     }
 
     void htmlDocumentTest()

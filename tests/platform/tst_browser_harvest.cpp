@@ -120,7 +120,7 @@ private slots:
         m_browser->shutdown();
         QVERIFY(!m_browser->harvestBrowser());
         if (pid)
-            QTRY_VERIFY(!tvtest::processRuns(pid));
+            QTRY_VERIFY(!tv::processIsRunning(pid));
     }
 
     void linksAndFramesDepthFirstTopCompleteLast()

@@ -1,7 +1,5 @@
 #include "support/browserprobe.h"
 
-#include "platform/cdpbrowser.h"
-
 namespace tvtest {
 
 BrowserEventLog::BrowserEventLog(tv::BrowserWindow *window)
@@ -43,11 +41,6 @@ int BrowserEventLog::lastProgress() const
 {
     const QStringList p = matching(QStringLiteral("progress "));
     return p.isEmpty() ? 1 : p.last().mid(9).section(QLatin1Char('/'), 0, 0).toInt();
-}
-
-bool processRuns(qint64 pid)
-{
-    return tv::processIsRunning(pid);
 }
 
 } // namespace tvtest

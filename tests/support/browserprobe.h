@@ -27,7 +27,4 @@ public:
     void clear() { lines.clear(); }
 };
 
-// True while a process with this id exists.
-bool processRuns(qint64 pid);
-
 } // namespace tvtest

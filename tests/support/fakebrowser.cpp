@@ -68,8 +68,6 @@ void FakeBrowserWindow::fireNavigateError(qint32 status, const QString &frameNam
 
 QList<tv::BrowserWindowPtr> FakeBrowserComponent::shellWindows()
 {
-    if (failEnumerate)
-        throw tv::BrowserError(QStringLiteral("no window list"));
     QList<tv::BrowserWindowPtr> list;
     for (const auto &w : std::as_const(windows))
         list.append(w);

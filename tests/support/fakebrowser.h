@@ -72,7 +72,6 @@ public:
     QList<std::weak_ptr<FakeBrowserWindow>> harvests;       // made by createHarvestWindow
     QString foreground;
     bool failCreate = false;
-    bool failEnumerate = false;
 
 private:
     int m_next = 1;
