@@ -523,14 +523,6 @@ void Form1::Timer1_Timer()
         panel->setPanelText(banner);
 }
 
-void Form1::notAvailable(const QString &caption)
-{
-    QString what = caption;
-    what.remove(u'&');
-    MsgBox(this, QStringLiteral("\"%1\" is not available in this version of Tallyvane.").arg(what), MsgButtons::Ok,
-           MsgIcon::Information, QStringLiteral("Not Available"));
-}
-
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {

@@ -225,8 +225,6 @@ private:
     void createStatusBar();
     void Form_QueryUnload();
     void Form_Unload();
-    // Shown by commands that this version does not offer yet.
-    void notAvailable(const QString &caption);
     bool slideshowPressed() const;
     void createSlideshow();
     ViewerHooks viewerHooks();
