@@ -268,6 +268,28 @@ private slots:
         QCOMPARE(statusPanel(), QStringLiteral("Done something."));
     }
 
+    void toolbarHintsBetweenButtonEdges()
+    {
+        Form1 &f = loadForm();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QRect back = f.Buttons(QStringLiteral("back"))->geometry();
+        const QRect fwd = f.Buttons(QStringLiteral("fwd"))->geometry();
+        f.setStatus(QStringLiteral("Done something."));
+        f.Toolbar1_MouseMove(back.left()); // an edge is no button's
+        QCOMPARE(statusPanel(), QStringLiteral("Done something."));
+        f.Toolbar1_MouseMove(back.left() + 1);
+        QCOMPARE(statusPanel(), QStringLiteral("Open previous link in browser"));
+        f.Toolbar1_MouseMove(fwd.left() + fwd.width());
+        QCOMPARE(statusPanel(), QStringLiteral("Open previous link in browser"));
+        f.Toolbar1_MouseMove(fwd.left() + fwd.width() - 1);
+        QCOMPARE(statusPanel(), QStringLiteral("Open next link in browser"));
+        f.Toolbar1_MouseMove(back.left() - 2); // the separator before "back"
+        QCOMPARE(statusPanel(), QString());
+        f.Toolbar1_MouseMove(f.Toolbar1->width() + 50); // past every button
+        QCOMPARE(statusPanel(), QString());
+        QCOMPARE(f.Status(), QStringLiteral("Done something."));
+    }
+
     void slideshowRefusesClicksOnTheList()
     {
         Form1 &f = loadForm();
