@@ -120,7 +120,7 @@ private slots:
     void sequenceNumbers()
     {
         for (const auto &[text, value] : {std::pair{"008", 8}, {"2147483647", 2147483647}, {"2147483648", -1},
-                                          {"", -1}, {"12a", -1}, {"-5", -1}}) {
+                                          {"", -1}, {"12a", -1}, {"-5", -1}, {" 2", -1}}) {
             const auto parsed = SequenceList::ParseNumber(QLatin1String(text));
             QVERIFY2(parsed.value_or(-1) == value, text);
         }

@@ -4,7 +4,6 @@
 #include "support/testenv.h"
 #include "viewer/slideshowoptionsdialog.h"
 #include "viewer/slideshowpauseddialog.h"
-#include "winsupport/helpwindow.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -74,11 +73,6 @@ private slots:
             QCOMPARE(pausedDialog.ss_resume, how == 0);
         else
             QCOMPARE(options.result(), how == 0 ? std::optional(SlideshowOptions{120, false, false}) : std::nullopt);
-        if (!paused && how == 1) { // Help first, at its own page
-            options.Command2->click();
-            QVERIFY(HelpWindow::instance()->source().path().endsWith(QStringLiteral("topic19.html")));
-            delete HelpWindow::instance();
-        }
     }
 };
 
