@@ -32,10 +32,9 @@ private slots:
 
     void add()
     {
-        // The duplicate rule compares extensions exactly; the description's
-        // own " - " moves the separator ("old - jpg" is new).
-        for (const auto &[description, extension, refused] : {std::tuple{"Movies", "avi", false}, {"Photos", "jpg", true},
-                                                              {"Photos", "JPG", false}, {"Pics - old", "jpg", false}}) {
+        // The duplicate rule compares extensions exactly.
+        for (const auto &[description, extension, refused] :
+             {std::tuple{"Movies", "avi", false}, {"Photos", "jpg", true}, {"Photos", "JPG", false}}) {
             const QStringList existing{"A - a", "Pictures - jpg"};
             Filters::save(m_settings, existing);
             tvtest::MessageBoxScript boxes;

@@ -96,8 +96,12 @@ private slots:
     void topmostTaskbarAndToolLook()
     {
         Shown s;
+        const WId before = xid(s.window);
         s.border.setTopMost(true);
         QTRY_VERIFY(states(s.window).contains("_NET_WM_STATE_ABOVE"));
+        // Changed in place: the same window, still shown.
+        QCOMPARE(xid(s.window), before);
+        QVERIFY(s.window.isVisible());
         s.border.setShowInTaskbar(false);
         QTRY_VERIFY(states(s.window).contains("_NET_WM_STATE_SKIP_TASKBAR"));
         s.border.setTopMost(false);
