@@ -3,7 +3,6 @@
 // HTML-document test, and a browser that is killed.
 #include "platform/cdpcomponent.h"
 #include "support/browserprobe.h"
-#include "support/netprobe.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"
 
