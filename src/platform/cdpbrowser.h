@@ -56,7 +56,6 @@ public:
 
     ~CdpBrowser() override;
 
-    Kind kind() const { return m_kind; }
     bool isAlive() const { return m_alive; }
     qint64 processId() const { return m_pid; }
     QUrl endpoint() const { return m_endpoint; }
@@ -75,8 +74,12 @@ public:
     CdpPagePtr page(const QString &targetId) const { return m_pages.find(targetId); }
     QString pageUrl(const QString &targetId) const;
     QString sessionOf(const QString &targetId) const;
-    // The session that holds a frame running in its own process, or "".
-    QString frameSession(const QString &frameId) const { return m_pages.frameSession(frameId); }
+    // The session that holds a frame running in its own process, or `inPage`
+    // (the page's session) for a frame of the page's process.
+    QString frameSession(const QString &frameId, const QString &inPage) const
+    {
+        return m_pages.frameSession(frameId, inPage);
+    }
     CdpEventMapper *mapperOf(const QString &targetId) const;
 
     // The window object of a page target; one object per target while any
@@ -89,10 +92,6 @@ public:
     void close(int timeoutMs = 5000);
     // Drops the connection and leaves the browser running.
     void disconnectFromBrowser();
-
-signals:
-    void pageAttached(const QString &targetId);
-    void ended();
 
 private:
     explicit CdpBrowser(Kind kind);
@@ -109,7 +108,6 @@ private:
     void initSession(const QString &sessionId, const QString &pageId);
     void attached(const QString &parentSession, const QString &sessionId, const QJsonObject &targetInfo);
     void pageEvent(const QString &sessionId, const QString &method, const QJsonObject &params);
-    bool isReady(const QString &targetId) const;
 
     Kind m_kind;
     bool m_alive = false;
