@@ -91,24 +91,19 @@ private slots:
         QCOMPARE(s_log, QStringList{"own"});
     }
 
-    void responseCodes_data()
-    {
-        QTest::addColumn<qint32>("response");
-        QTest::addColumn<QStringList>("log");
-        QTest::newRow("consume") << qint32(ISubclass::emrConsume) << QStringList{"h:256"};
-        QTest::newRow("post-process") << qint32(ISubclass::emrPostProcess) << QStringList{"h:256", "own"};
-        QTest::newRow("pre-process") << qint32(ISubclass::emrPreProcess) << QStringList{"own", "h:256"};
-    }
     void responseCodes()
     {
-        QFETCH(qint32, response);
-        QFETCH(QStringList, log);
-        Probe w;
-        Handler h(QStringLiteral("h"), response);
-        MSubclass::AttachMsgHandler(&h, w.winId(), Msg::WM_KEYDOWN);
-        pressKey(&w);
-        QCOMPARE(s_log, log);
-        MSubclass::DetachMsgHandler(&h, w.winId(), Msg::WM_KEYDOWN);
+        for (const auto &[response, log] : {std::pair{qint32(ISubclass::emrConsume), QStringList{"h:256"}},
+                                            {qint32(ISubclass::emrPostProcess), QStringList{"h:256", "own"}},
+                                            {qint32(ISubclass::emrPreProcess), QStringList{"own", "h:256"}}}) {
+            s_log.clear();
+            Probe w;
+            Handler h(QStringLiteral("h"), response);
+            MSubclass::AttachMsgHandler(&h, w.winId(), Msg::WM_KEYDOWN);
+            pressKey(&w);
+            QCOMPARE(s_log, log);
+            MSubclass::DetachMsgHandler(&h, w.winId(), Msg::WM_KEYDOWN);
+        }
     }
 
     void destroyedWindowAndMinimumSize()
