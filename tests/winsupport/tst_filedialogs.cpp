@@ -99,26 +99,19 @@ private slots:
         }
     }
 
-    void openNeedsExistingFile()
+    void openNeedsExistingRegularFile()
     {
-        DialogScript dialogs;
-        tvtest::MessageBoxScript boxes;
-        const QString missing = m_dir.filePath(QStringLiteral("missing.txt"));
-        dialogs.answers = {missing, m_existing};
-        QString filter = kFilter;
-        QCOMPARE(tv::ShowOpenFileDialog(nullptr, filter, QStringLiteral("t"), m_dir.path()), m_existing);
-        // Asked again at the same name.
-        QCOMPARE(dialogs.requests.size(), 2);
-        QCOMPARE(dialogs.requests.at(1).selectedName, QStringLiteral("missing.txt"));
-        QCOMPARE(boxes.shown().size(), 1);
-
-        // A FIFO or a device is there, but is no file to read a list from.
+        // A file that is gone, a FIFO, a device: each is refused and asked again at its name.
         const QString fifo = m_dir.filePath(QStringLiteral("fifo"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        for (const QString &special : {fifo, QStringLiteral("/dev/zero")}) {
-            boxes.clear();
-            dialogs.answers = {special, m_existing};
+        for (const QString &refused : {m_dir.filePath(QStringLiteral("missing.txt")), fifo, QStringLiteral("/dev/zero")}) {
+            DialogScript dialogs;
+            tvtest::MessageBoxScript boxes;
+            dialogs.answers = {refused, m_existing};
+            QString filter = kFilter;
             QCOMPARE(tv::ShowOpenFileDialog(nullptr, filter, QStringLiteral("t"), m_dir.path()), m_existing);
+            QCOMPARE(dialogs.requests.size(), 2);
+            QCOMPARE(dialogs.requests.at(1).selectedName, QFileInfo(refused).fileName());
             QCOMPARE(boxes.shown().size(), 1);
         }
     }
