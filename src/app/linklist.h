@@ -50,6 +50,8 @@ public:
     void setSelected(int i, bool selected);
     void setSelectedRange(int first, int last, bool selected);
     int SelCount() const;
+    // The selected entries, in list order.
+    QStringList SelectedItems() const;
     int ListIndex() const;
     void setListIndex(int i);
     int TopIndex() const;

@@ -69,9 +69,9 @@ public:
     QString Status() const { return m_status; }
     void setStatus(const QString &text);
     qint32 Progress() const { return m_progress; }
-    void setProgress(qint32 value);
     qint32 ProgressMax() const { return m_progressMax; }
-    void setProgressMax(qint32 max) { m_progressMax = max; }
+    // The bar at `value` of `max` (at least 1); 0 shows the count's text only.
+    void setProgress(qint32 value, qint32 max = 100);
 
     // --- controls ---
     LinkList *List1 = nullptr;

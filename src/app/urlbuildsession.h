@@ -66,7 +66,6 @@ private:
     void end(End how);
     // Ends the build, then tells the user (over a usable window).
     void fail(const QString &detail = QString());
-    void resetProgress();
     void stillLoading();
     // The page being loaded has gone: its browser ended (crashed or was
     // killed) or the page closed itself. Nothing more will come of the load.

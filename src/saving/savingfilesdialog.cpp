@@ -69,7 +69,7 @@ void SavingMainWindowRestored()
 }
 
 Form4::Form4(qint32 owaction, bool ontop, SavingHost *host, QWidget *parent)
-    : QDialog(parent), m_owaction(owaction), m_ontop(ontop), m_host(host),
+    : QDialog(parent), m_ontop(ontop), m_host(host),
       m_network(new QNetworkAccessManager(this)),
       m_transfer(new SaveTransfer(m_network, transferState().sellinks, transferState().savefolder, owaction, this)),
       m_progress(new QTimer(this))

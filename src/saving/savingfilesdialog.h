@@ -98,7 +98,6 @@ private:
     void onFinished(bool error);
     void unload();
 
-    qint32 m_owaction;
     bool m_ontop;
     SavingHost *m_host;
     QNetworkAccessManager *m_network;
