@@ -376,7 +376,6 @@ void CdpBrowser::initSession(const QString &sessionId, const QString &pageId)
             p->ready = true;
             if (p->closeWhenReady)
                 self->m_connection->send(QStringLiteral("Target.closeTarget"), {{QStringLiteral("targetId"), pageId}});
-            emit self->pageAttached(pageId);
         });
     }
 }
@@ -454,7 +453,6 @@ void CdpBrowser::onClosed()
     const QStringList ids = pages();
     for (const QString &id : ids)
         removePage(id);
-    emit ended();
 }
 
 void CdpBrowser::close(int timeoutMs)

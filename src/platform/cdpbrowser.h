@@ -56,7 +56,6 @@ public:
 
     ~CdpBrowser() override;
 
-    Kind kind() const { return m_kind; }
     bool isAlive() const { return m_alive; }
     qint64 processId() const { return m_pid; }
     QUrl endpoint() const { return m_endpoint; }
@@ -89,10 +88,6 @@ public:
     void close(int timeoutMs = 5000);
     // Drops the connection and leaves the browser running.
     void disconnectFromBrowser();
-
-signals:
-    void pageAttached(const QString &targetId);
-    void ended();
 
 private:
     explicit CdpBrowser(Kind kind);

@@ -83,7 +83,7 @@ int CdpConnection::send(const QString &method, const QJsonObject &params, const 
         message.insert(QStringLiteral("params"), params);
     if (!sessionId.isEmpty())
         message.insert(QStringLiteral("sessionId"), sessionId);
-    m_pending.insert(id, Pending{std::move(handler)});
+    m_pending.insert(id, std::move(handler));
     if (!isOpen()) {
         QTimer::singleShot(0, this, [this, id] {
             finish(id, CdpReply{false, {}, 0, QStringLiteral("The web browser is not connected.")});
@@ -206,7 +206,7 @@ void CdpConnection::finish(int id, const CdpReply &reply)
     auto it = m_pending.find(id);
     if (it == m_pending.end())
         return; // answered already, or timed out
-    ReplyHandler handler = std::move(it->handler);
+    ReplyHandler handler = std::move(*it);
     m_pending.erase(it);
     if (handler)
         handler(reply);

@@ -80,11 +80,6 @@ signals:
     void closed();
 
 private:
-    struct Pending
-    {
-        ReplyHandler handler;
-    };
-
     void dispatchQueued();
     void dispatchOne(const QByteArray &message);
     void finish(int id, const CdpReply &reply);
@@ -94,7 +89,7 @@ private:
     void dropTransport();
 
     CdpTransport *m_transport = nullptr;
-    QHash<int, Pending> m_pending;
+    QHash<int, ReplyHandler> m_pending; // request id -> who waits for the reply
     std::deque<QByteArray> m_inbox;
     bool m_dispatchScheduled = false;
     bool m_closedSignalled = false;

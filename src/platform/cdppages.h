@@ -37,7 +37,6 @@ public:
 
     QStringList ids() const;
     bool allReady() const;
-    bool isEmpty() const { return m_pages.isEmpty(); }
 
     // A new page at the end; an id already known keeps its page.
     CdpPagePtr add(const QString &targetId, const QString &url);

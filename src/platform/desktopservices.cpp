@@ -42,9 +42,7 @@ long shellOpen(QWidget *owner, const QString &target)
 
 ShellOpener setShellOpener(ShellOpener opener)
 {
-    ShellOpener previous = std::move(currentOpener());
-    currentOpener() = std::move(opener);
-    return previous;
+    return std::exchange(currentOpener(), std::move(opener));
 }
 
 long OpenWebPage(QWidget *owner, const QString &url)

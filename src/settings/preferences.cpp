@@ -4,11 +4,10 @@
 
 namespace tv {
 
-bool StorePreferences(CRegSettings &settings, const Preferences &preferences)
+bool StorePreferences(const Preferences &preferences)
 {
     const QString section = QStringLiteral("Options");
-    settings.setCompany(QStringLiteral("Quillmere"));
-    settings.setAppName(QStringLiteral("Tallyvane"));
+    CRegSettings settings = CRegSettings::program();
     bool ok = settings.SaveSetting(section, QStringLiteral("On Top"),
                                    preferences.ontop ? QStringLiteral("True") : QStringLiteral("False"));
     ok = settings.SaveSetting(section, QStringLiteral("New Window"),

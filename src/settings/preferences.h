@@ -4,8 +4,6 @@
 
 namespace tv {
 
-class CRegSettings;
-
 // The three preferences of "Program Preferences", as the main window holds them.
 struct Preferences
 {
@@ -21,6 +19,6 @@ struct Preferences
 // Writes "Options"/"On Top" ("True"/"False"), "New Window" ("1"/"0") and
 // "Overwrite Action" ("0".."3"; an action outside that range is not written).
 // Returns false when any store failed.
-bool StorePreferences(CRegSettings &settings, const Preferences &preferences);
+bool StorePreferences(const Preferences &preferences);
 
 } // namespace tv

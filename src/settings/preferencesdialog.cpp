@@ -1,7 +1,5 @@
 #include "settings/preferencesdialog.h"
 
-#include "settings/settingsstore.h"
-
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -117,9 +115,8 @@ Preferences Form12::chosen() const
 void Form12::Command1_Click()
 {
     const Preferences p = chosen();
-    CRegSettings settings;
     // A failed store is not reported: the preferences hold for this run anyway.
-    StorePreferences(settings, p);
+    StorePreferences(p);
     emit saved(p);
     accept();
 }

@@ -113,10 +113,9 @@ QString CRegSettings::GetSetting(const QString &section, const QString &key, con
     QSettings s(QSettings::IniFormat, QSettings::UserScope, m_company, m_appName);
     if (!section.isEmpty())
         s.beginGroup(groupFor(section));
-    const QString &name = key;
-    if (name.isEmpty() || !s.contains(name))
+    if (key.isEmpty() || !s.contains(key))
         return defaultValue;
-    const QVariant v = s.value(name);
+    const QVariant v = s.value(key);
     if (v.typeId() == QMetaType::QStringList)
         return v.toStringList().join(u", ");
     return v.toString();

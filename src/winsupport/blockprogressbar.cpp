@@ -49,9 +49,8 @@ void CProgressBarEx::setTextOnly(bool textOnly)
 {
     m_textOnly = textOnly;
     if (textOnly) {
-        if (m_host && !m_panelKey.isEmpty())
-            if (StatusPanel *panel = m_host->Panels(m_panelKey))
-                panel->removePicture();
+        if (StatusPanel *panel = hostPanel())
+            panel->removePicture();
         // The picture is gone: the next bar must be drawn even at the old count.
         m_lastFilled = -1;
     } else {
@@ -120,12 +119,15 @@ void CProgressBarEx::computeMetrics()
     m_blockHeight = m_client->ScaleHeight() - 2 * margin;
     m_blockWidth = int(std::lround(2.0 / 3.0 * m_blockHeight));
     m_blockCount = step + m_blockWidth > 0 ? scaleWidth / (step + m_blockWidth) + 1 : 0;
-    int needed = m_blockCount * (step + m_blockWidth) + step;
+    const int needed = pictureWidth();
     // Drop the last block when no more than half of its slot fits.
-    if (scaleWidth - (needed - m_blockWidth - step) <= needed - scaleWidth && m_blockCount > 0) {
+    if (scaleWidth - (needed - m_blockWidth - step) <= needed - scaleWidth && m_blockCount > 0)
         --m_blockCount;
-        needed = m_blockCount * (step + m_blockWidth) + step;
-    }
+}
+
+StatusPanel *CProgressBarEx::hostPanel() const
+{
+    return m_host && !m_panelKey.isEmpty() ? m_host->Panels(m_panelKey) : nullptr;
 }
 
 void CProgressBarEx::Resize()
@@ -138,14 +140,11 @@ void CProgressBarEx::ResizeEx()
 {
     if (s_resizing || !m_client)
         return;
-    if (m_host && !m_panelKey.isEmpty()) {
-        if (StatusPanel *panel = m_host->Panels(m_panelKey))
-            m_client->setPictureSize(panel->width() - 4, m_host->height() - 4);
-    }
+    if (StatusPanel *panel = hostPanel())
+        m_client->setPictureSize(panel->width() - 4, m_host->height() - 4);
     computeMetrics();
     s_resizing = true;
-    const int needed = m_blockCount * (step + m_blockWidth) + step;
-    m_client->setPictureSize(needed, m_client->ScaleHeight());
+    m_client->setPictureSize(pictureWidth(), m_client->ScaleHeight());
     s_resizing = false;
     Refresh(true);
 }
@@ -174,11 +173,9 @@ void CProgressBarEx::draw()
         m_client->FillBox(x, margin, x + m_blockWidth, margin + m_blockHeight - 1,
                           k <= filled ? m_foreColor : m_backColor);
     }
-    if (m_host && !m_panelKey.isEmpty()) {
-        if (StatusPanel *panel = m_host->Panels(m_panelKey)) {
-            panel->setPicture(QPixmap::fromImage(m_client->Image()));
-            m_host->update();
-        }
+    if (StatusPanel *panel = hostPanel()) {
+        panel->setPicture(QPixmap::fromImage(m_client->Image()));
+        m_host->update();
     }
 }
 

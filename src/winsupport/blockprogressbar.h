@@ -10,7 +10,6 @@
 
 namespace tv {
 
-
 // A segmented progress bar drawn into a hidden picture box and shown as the
 // picture of one status-bar panel.
 class CProgressBarEx
@@ -55,6 +54,10 @@ public:
 
 private:
     void computeMetrics();
+    // The picture's width for the blocks: each with the gap before it, and one after the last.
+    int pictureWidth() const { return m_blockCount * (step + m_blockWidth) + step; }
+    // The status-bar panel the bar is shown in, if any.
+    StatusPanel *hostPanel() const;
     void draw();
 
     QPointer<PictureBox> m_client;

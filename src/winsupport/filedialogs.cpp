@@ -1,12 +1,15 @@
 #include "winsupport/filedialogs.h"
 
 #include "platform/messagebox.h"
+#include "winsupport/helpwindow.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
+
+#include <optional>
 
 namespace tv {
 
@@ -43,11 +46,12 @@ QString runRealDialog(const FileDialogRequest &request)
     return dialog.selectedFiles().value(0);
 }
 
-QString pick(const FileDialogRequest &request)
+// The answer, or nothing on Cancel.
+std::optional<QFileInfo> pick(const FileDialogRequest &request)
 {
-    if (const FileDialogHandler &handler = handlerSlot())
-        return handler(request);
-    return runRealDialog(request);
+    const FileDialogHandler &handler = handlerSlot();
+    const QString answer = handler ? handler(request) : runRealDialog(request);
+    return answer.isEmpty() ? std::nullopt : std::optional<QFileInfo>(answer);
 }
 
 // Asked again, the dialog starts where the refused answer pointed.
@@ -135,20 +139,17 @@ QString defaultDocumentsFolder()
 QString ShowOpenFileDialog(QWidget *owner, QString &filter, const QString &title, const QString &initialFolder)
 {
     FileDialogRequest request = makeRequest(FileDialogKind::Open, owner, filter, title, initialFolder);
-    for (;;) {
-        const QString answer = pick(request);
-        if (answer.isEmpty())
-            return QString();
-        const QFileInfo info(answer);
-        if (info.isFile())
-            return info.absoluteFilePath();
+    while (const std::optional<QFileInfo> info = pick(request)) {
+        if (info->isFile())
+            return info->absoluteFilePath();
         // A FIFO or a device is there, but reading it could block or never end.
-        const QString refusal = info.exists() && !info.isDir()
+        const QString refusal = info->exists() && !info->isDir()
                                     ? QStringLiteral("%1\nThis is not a regular file.\nChoose a regular file and try again.")
                                     : QStringLiteral("%1\nFile not found.\nCheck the file name and try again.");
-        MsgBox(owner, refusal.arg(answer), MsgButtons::Ok, MsgIcon::Exclamation, title);
-        pointAt(request, info);
+        MsgBox(owner, refusal.arg(info->filePath()), MsgButtons::Ok, MsgIcon::Exclamation, title);
+        pointAt(request, *info);
     }
+    return QString();
 }
 
 QString ShowFolderDialog(QWidget *owner, const QString &title, const QString &initialFolder)
@@ -158,22 +159,15 @@ QString ShowFolderDialog(QWidget *owner, const QString &title, const QString &in
     request.owner = owner;
     request.title = title;
     request.directory = QFileInfo(initialFolder).isDir() ? initialFolder : defaultDocumentsFolder();
-    for (;;) {
-        const QString answer = pick(request);
-        if (answer.isEmpty())
-            return QString();
-        const QFileInfo info(answer);
-        if (info.isDir()) {
-            QString folder = info.absoluteFilePath();
-            if (!folder.endsWith(u'/'))
-                folder += u'/';
-            return folder;
-        }
-        MsgBox(owner, QStringLiteral("%1\nFolder not found.\nCheck the folder name and try again.").arg(answer),
+    while (const std::optional<QFileInfo> info = pick(request)) {
+        if (info->isDir())
+            return AddSlash(info->absoluteFilePath());
+        MsgBox(owner, QStringLiteral("%1\nFolder not found.\nCheck the folder name and try again.").arg(info->filePath()),
                MsgButtons::Ok, MsgIcon::Exclamation, title);
-        if (info.dir().exists())
-            request.directory = info.absolutePath();
+        if (info->dir().exists())
+            request.directory = info->absolutePath();
     }
+    return QString();
 }
 
 QString ShowSaveFileDialog(QWidget *owner, QString &filter, const QString &title, const QString &initialFolder,
@@ -183,26 +177,23 @@ QString ShowSaveFileDialog(QWidget *owner, QString &filter, const QString &title
     FileDialogRequest request = makeRequest(FileDialogKind::Save, owner, filter, title, initialFolder);
     // The save dialog starts with an empty name, in the folder only.
     request.selectedName.clear();
-    for (;;) {
-        const QString answer = pick(request);
-        if (answer.isEmpty())
-            return QString();
-        const QFileInfo info(answer);
-        if (info.isDir()) {
-            request.directory = info.absoluteFilePath();
+    while (const std::optional<QFileInfo> info = pick(request)) {
+        if (info->isDir()) {
+            request.directory = info->absoluteFilePath();
             request.selectedName.clear();
             continue;
         }
         const MsgResult confirmed =
-            info.exists()
-                ? MsgBox(owner, QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(info.fileName()),
+            info->exists()
+                ? MsgBox(owner, QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(info->fileName()),
                          MsgButtons::YesNo, MsgIcon::Exclamation, title)
-                : MsgBox(owner, QStringLiteral("%1\nThis file does not exist.\nDo you want to create the file?").arg(info.fileName()),
+                : MsgBox(owner, QStringLiteral("%1\nThis file does not exist.\nDo you want to create the file?").arg(info->fileName()),
                          MsgButtons::YesNo, MsgIcon::Question, title);
         if (confirmed == MsgResult::Yes)
-            return info.absoluteFilePath();
-        pointAt(request, info);
+            return info->absoluteFilePath();
+        pointAt(request, *info);
     }
+    return QString();
 }
 
 } // namespace tv

@@ -170,8 +170,7 @@ public:
                      [] { return qintptr(0); });
             return true;
         }
-        if (prop(watched, msgCountName(m_h, Msg::WM_GETMINMAXINFO)) != 0)
-            sizeChanges(event);
+        sizeChanges(event);
         const EventMessage *message = messageFor(event);
         if (!message || prop(watched, msgCountName(m_h, message->msg)) == 0)
             return false;
@@ -182,12 +181,17 @@ public:
 
 private:
     // The window manager reads the sizes once; ask again whenever the
-    // window appears or its frame changes.
+    // window appears or its frame changes. Every event of the window passes
+    // here: the handlers are looked up only for the three that matter.
     void sizeChanges(QEvent *event)
     {
-        if (event->type() == QEvent::Show) {
+        const QEvent::Type type = event->type();
+        if ((type != QEvent::Show && type != QEvent::Move && type != QEvent::Resize) ||
+            prop(parent(), msgCountName(m_h, Msg::WM_GETMINMAXINFO)) == 0)
+            return;
+        if (type == QEvent::Show) {
             MSubclass::UpdateMinMaxInfo(m_h);
-        } else if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && frameExtra(parent()) != m_frame) {
+        } else if (frameExtra(parent()) != m_frame) {
             m_frame = frameExtra(parent());
             QTimer::singleShot(0, this, [h = m_h] { MSubclass::UpdateMinMaxInfo(h); });
         }

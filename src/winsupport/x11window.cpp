@@ -68,11 +68,6 @@ void sendToManager(WId window, const char *type, const std::array<quint32, 5> &d
     xcb_flush(c);
 }
 
-bool available()
-{
-    return connection() != nullptr;
-}
-
 bool windowExists(WId window)
 {
     xcb_connection_t *c = connection();

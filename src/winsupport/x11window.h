@@ -10,7 +10,6 @@
 // Every function does nothing (or answers "no") on other window systems.
 namespace tv::x11 {
 
-bool available();
 // True when the X server knows a window with this id, whoever made it.
 bool windowExists(WId window);
 WId rootWindow();

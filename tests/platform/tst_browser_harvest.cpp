@@ -1,23 +1,41 @@
 // The headless harvest browser against pages of our own server: links and
-// frames (30 levels deep too), the events of a load, errors, pop-ups, Stop,
+// frames (30 levels deep too), the events of a load, errors, pop-ups, a crash,
 // Quit and release; its pipes, no port, nothing written outside its profile.
 #include "platform/cdpbrowser.h"
 #include "platform/cdpcomponent.h"
 #include "platform/cdpconnection.h"
-#include "platform/cdperrors.h"
 #include "support/browserprobe.h"
 #include "support/httpserver.h"
-#include "support/netprobe.h"
 #include "support/testenv.h"
 
 #include <QDir>
-#include <QJsonArray>
-#include <QSignalSpy>
+#include <QJsonDocument>
 #include <QStandardPaths>
-
 
 using tvtest::BrowserEventLog;
 using tvtest::HttpServer;
+
+namespace {
+
+// A harvest window sent to a page, and the log of its events.
+struct Load
+{
+    tv::BrowserWindowPtr w;
+    std::unique_ptr<BrowserEventLog> log;
+    bool finished(int ms = 20000) const { return QTest::qWaitFor([this] { return log->topComplete(); }, ms); }
+};
+
+// Links of a document, each frame's between "[" and "]".
+QStringList outline(const tv::HtmlDocumentPtr &doc)
+{
+    QStringList out = doc ? doc->links : QStringList{QStringLiteral("unreadable")};
+    if (doc)
+        for (const auto &frame : doc->frames)
+            out << QStringLiteral("[") << outline(frame) << QStringLiteral("]");
+    return out;
+}
+
+} // namespace
 
 class TestBrowserHarvest : public QObject
 {
@@ -27,40 +45,22 @@ private:
     std::unique_ptr<tv::CdpBrowserComponent> m_browser;
     HttpServer m_site;   // the page's own origin
     HttpServer m_other;  // another port: same site, other origin
-    qint64 m_pid = 0;
     static constexpr int DeepFrames = 30;
 
-    tv::BrowserWindowPtr loaded(const QString &url, std::unique_ptr<BrowserEventLog> &log)
+    Load load(const QString &path)
     {
-        tv::BrowserWindowPtr w = m_browser->createHarvestWindow();
-        log = std::make_unique<BrowserEventLog>(w.get());
-        w->setSilent(true);
-        w->navigate(url);
-        return w;
+        Load l{m_browser->createHarvestWindow(), nullptr};
+        l.log = std::make_unique<BrowserEventLog>(l.w.get());
+        l.w->setSilent(true);
+        l.w->navigate(path.startsWith(u'/') ? m_site.url(path) : path);
+        return l;
     }
 
-    // Ids and addresses of the harvest browser's pages, as the browser lists them.
-    QStringList pageTargets(bool urls = false)
+    // Whether the harvest browser still lists a page of this id.
+    bool pageOpen(const QString &id)
     {
-        const auto browser = m_browser->harvestBrowser();
-        if (!browser)
-            return {};
-        const tv::CdpReply r = browser->connection()->call(QStringLiteral("Target.getTargets"));
-        QStringList ids;
-        for (const QJsonValue &t : r.result.value(QLatin1String("targetInfos")).toArray())
-            if (t.toObject().value(QLatin1String("type")).toString() == QLatin1String("page"))
-                ids << t.toObject().value(QLatin1String(urls ? "url" : "targetId")).toString();
-        return ids;
-    }
-
-    // Links of a document, each frame's between "[" and "]".
-    static QStringList outline(const tv::HtmlDocumentPtr &doc)
-    {
-        QStringList out = doc ? doc->links : QStringList{QStringLiteral("unreadable")};
-        if (doc)
-            for (const auto &frame : doc->frames)
-                out << QStringLiteral("[") << outline(frame) << QStringLiteral("]");
-        return out;
+        const tv::CdpReply r = m_browser->harvestBrowser()->connection()->call(QStringLiteral("Target.getTargets"));
+        return QJsonDocument(r.result).toJson().contains(id.toUtf8());
     }
 
 private slots:
@@ -86,8 +86,6 @@ private slots:
         m_other.route("/oop.html", {200, "text/html", "<a href='o1.html'>o1</a>"});
         m_site.route("/plain.html", {200, "text/html", "<a href='p.html'>p</a>"});
         m_site.route("/popup.html", {200, "text/html", "<script>window.open('/opened.html')</script><a href='x'>x</a>"});
-        m_site.route("/opened.html", {200, "text/html", "opened"});
-        m_site.route("/slow.html", {200, "text/html", "slow", 4000});
         m_site.route("/slow-image.html", {200, "text/html", "<a href='i'>i</a><img src='slow.png'>"});
         m_site.route("/slow.png", {200, "image/png", "", 10000});
         // Frames 30 deep; every third level on the other origin.
@@ -100,14 +98,15 @@ private slots:
             for (HttpServer *server : {&m_site, &m_other})
                 server->route(QStringLiteral("/deep-%1.html").arg(level), {200, "text/html", page});
         }
-        m_site.route("/insttxt.html", {200, "text/html", "<iframe src='insttxt-frame.html'></iframe>"});
+        // A frame that adds a link naming the text put into its element "insttxt".
         const QByteArray insttxtFrame =
             "<p id=insttxt>before</p><script>new MutationObserver(() => { const a = document.createElement('a');"
             " a.href = 'changed-' + document.getElementById('insttxt').innerText; document.body.append(a); })"
             ".observe(document.getElementById('insttxt'), {childList: true, subtree: true, characterData: true});"
             "</script>";
-        m_site.route("/insttxt-frame.html", {200, "text/html", insttxtFrame});
-        m_other.route("/insttxt-frame.html", {200, "text/html", insttxtFrame});
+        for (HttpServer *server : {&m_site, &m_other})
+            server->route("/insttxt-frame.html", {200, "text/html", insttxtFrame});
+        m_site.route("/insttxt.html", {200, "text/html", "<iframe src='insttxt-frame.html'></iframe>"});
         m_site.route("/insttxt-cross.html", {200, "text/html", "<iframe src='" + otherRoot + "/insttxt-frame.html'></iframe>"});
         m_browser = std::make_unique<tv::CdpBrowserComponent>(tv::BrowserChoice::find());
     }
@@ -125,133 +124,32 @@ private slots:
 
     void linksAndFramesDepthFirstTopCompleteLast()
     {
-        std::unique_ptr<BrowserEventLog> log;
-        auto w = loaded(m_site.url("/main.html"), log);
-        QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 20000);
+        const Load l = load("/main.html");
+        QVERIFY(l.finished());
         // Same origin with a frame of its own; another origin in the same
         // process, read by a walk of its own; another site in its own process.
         const QString site = m_site.url(QString()), other = m_other.url(QString());
         const QString oop = QStringLiteral("http://localhost:%1").arg(m_other.port());
-        QCOMPARE(outline(w->document()),
+        QCOMPARE(outline(l.w->document()),
                  QStringList({site + "/a1.html", site + "/dir/a2.html", site + "/area.html", "http://example.invalid/x%20y",
                               "[", site + "/s1.html", "[", site + "/n1.html", "]", "]", "[", other + "/c1.html", "[",
                               other + "/c2a.html", "]", "]", "[", oop + "/o1.html", "]"}));
-        // One DocumentComplete per frame, the page's own last.
-        const QStringList completes = log->matching(QStringLiteral("complete "));
+        // One start, one DocumentComplete per frame with the page's own last, and the bar ends.
+        const QStringList completes = l.log->matching(QStringLiteral("complete "));
         QCOMPARE(completes.size(), 6);
         QCOMPARE(completes.last(), QStringLiteral("complete top ") + m_site.url("/main.html"));
-        QCOMPARE(log->lines.first(), QStringLiteral("before ") + m_site.url("/main.html"));
-        QCOMPARE(log->count(QStringLiteral("before")) + log->count(QStringLiteral("error")), 1);
-        QTRY_VERIFY(log->lastProgress() < 1);
-        QVERIFY(!w->busy());
-    }
-
-    void navigateErrors()
-    {
-        for (const auto &[url, code] : {std::pair{m_site.url("/missing.html"), 404u},
-                                        {QStringLiteral("http://127.0.0.1:%1/").arg(HttpServer::closedPort()), 0x800C0004u}}) {
-            std::unique_ptr<BrowserEventLog> log;
-            auto w = loaded(url, log);
-            QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 20000);
-            const QStringList errors = log->matching(QStringLiteral("error "));
-            QCOMPARE(errors, QStringList{QStringLiteral("error top %1 %2").arg(url, QString::number(code, 16))});
-            // The error comes before the completion that ends the load.
-            QVERIFY(log->lines.indexOf(errors.first()) < log->lines.indexOf(log->matching(QStringLiteral("complete top")).first()));
-        }
-    }
-
-    void popupOnLoadIsCancelled()
-    {
-        std::unique_ptr<BrowserEventLog> log;
-        auto w = loaded(m_site.url("/popup.html"), log);
-        QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 20000);
-        QCOMPARE(log->count(QStringLiteral("newwindow")), 1);
-        QCOMPARE(m_site.hits(QStringLiteral("/opened.html")), 0);
-        QVERIFY(!pageTargets(true).contains(m_site.url("/opened.html")));
-        QCOMPARE(w->document()->links, QStringList{m_site.url("/x")});
-    }
-
-    void quitAndReleaseClose()
-    {
-        std::unique_ptr<BrowserEventLog> log;
-        auto w = loaded(m_site.url("/plain.html"), log);
-        QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 20000);
-        const QString id = w->hwnd();
-        w->quit();
-        QTRY_COMPARE(log->count(QStringLiteral("quit")), 1);
-        QVERIFY(!pageTargets().contains(id));
-        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, w->document());
-        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, w->navigate(m_site.url("/plain.html")));
-        // Dropping the last reference to a page closes it too.
-        QString released;
-        {
-            auto page = m_browser->createHarvestWindow();
-            released = page->hwnd();
-            QVERIFY(pageTargets().contains(released));
-        }
-        QTRY_VERIFY(!pageTargets().contains(released));
-    }
-
-    void crashedPageEndsItsLoad()
-    {
-        std::unique_ptr<BrowserEventLog> log;
-        auto w = loaded(m_site.url("/slow-image.html"), log);
-        QTRY_COMPARE_WITH_TIMEOUT(m_site.hits(QStringLiteral("/slow.png")), 1, 10000); // committed, still loading
-        const auto browser = m_browser->harvestBrowser();
-        browser->connection()->send(QStringLiteral("Page.crash"), {}, browser->sessionOf(w->hwnd()));
-        QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 10000);
-        QCOMPARE(log->matching(QStringLiteral("error ")),
-                 QStringList{QStringLiteral("error top %1 800c0008").arg(m_site.url("/slow-image.html"))});
-        QVERIFY(!w->busy());
-        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, w->document());
-    }
-
-    void sandboxOffOnlyForRoot()
-    {
-        const tv::BrowserChoice choice = tv::BrowserChoice::find();
-        QVERIFY(!choice.launchArguments(true, false).contains(QStringLiteral("--no-sandbox")));
-        QVERIFY(choice.launchArguments(true, true).contains(QStringLiteral("--no-sandbox")));
-    }
-
-    // Driven over its pipes: one message many times the pipe's buffer.
-    void requestsAndLargeRepliesOverThePipes()
-    {
-        const tv::BrowserWindowPtr w = m_browser->createHarvestWindow();
-        const auto browser = m_browser->harvestBrowser();
-        QVERIFY(browser);
-        QVERIFY(!browser->endpoint().isValid());
-        // Many times the pipe's buffer, in one message; the next answer still
-        // finds its request.
-        const QString session = browser->sessionOf(w->hwnd());
-        const tv::CdpReply big = browser->connection()->call(
-            QStringLiteral("Runtime.evaluate"), {{"expression", "'x'.repeat(24 * 1024 * 1024)"}, {"returnByValue", true}},
-            session, 60000);
-        QVERIFY2(big.ok, qPrintable(big.errorMessage));
-        QCOMPARE(big.result.value("result").toObject().value("value").toString().size(), 24 * 1024 * 1024);
-        QVERIFY(browser->connection()->call(QStringLiteral("Runtime.evaluate"), {{"expression", "1+1"}}, session).ok);
-    }
-
-    void noPortAndNothingOutsideTheProfile()
-    {
-        const tv::BrowserWindowPtr w = m_browser->createHarvestWindow();
-        const auto browser = m_browser->harvestBrowser();
-        // A DevTools port would be the browser process's own (the desktop test sees one).
-        QCOMPARE(tvtest::listeningTcpPorts(browser->processId()), QList<quint16>());
-        const QDir profile(browser->profileDir());
-        QVERIFY(!profile.exists(QStringLiteral("DevToolsActivePort")));
-        // Its crash reports go into its profile, not into the user's Chromium folder.
-        QVERIFY(profile.exists(QStringLiteral("crash-reports")));
-        const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-        QVERIFY(!QFileInfo::exists(config + QStringLiteral("/chromium")));
+        QCOMPARE(l.log->lines.first(), QStringLiteral("before ") + m_site.url("/main.html"));
+        QCOMPARE(l.log->count(QStringLiteral("before")) + l.log->count(QStringLiteral("error")), 1);
+        QTRY_COMPARE(l.log->count(QStringLiteral("progress -1/")), 1);
+        QVERIFY(!l.w->busy());
     }
 
     void everyLevelOfDeepFrames()
     {
-        std::unique_ptr<BrowserEventLog> log;
-        auto w = loaded(m_site.url("/deep-0.html"), log);
-        QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 30000);
+        const Load l = load("/deep-0.html");
+        QVERIFY(l.finished(30000));
         QStringList levels, expected;
-        for (const QString &item : outline(w->document()))
+        for (const QString &item : outline(l.w->document()))
             if (item != u"[" && item != u"]")
                 levels << QUrl(item).fileName();
         for (int level = 0; level <= DeepFrames; ++level)
@@ -259,20 +157,94 @@ private slots:
         QCOMPARE(levels, expected);
     }
 
+    void navigateErrorsBeforeTheCompletion()
+    {
+        for (const auto &[url, code] : {std::pair{m_site.url("/missing.html"), 404u},
+                                        {QStringLiteral("http://127.0.0.1:%1/").arg(HttpServer::closedPort()), 0x800C0004u}}) {
+            const Load l = load(url);
+            QVERIFY(l.finished());
+            const QStringList errors = l.log->matching(QStringLiteral("error "));
+            QCOMPARE(errors, QStringList{QStringLiteral("error top %1 %2").arg(url, QString::number(code, 16))});
+            QVERIFY(l.log->lines.indexOf(errors.first()) < l.log->lines.indexOf(l.log->matching(QStringLiteral("complete top")).first()));
+        }
+    }
+
+    void popupOnLoadIsCancelled()
+    {
+        const Load l = load("/popup.html");
+        QVERIFY(l.finished());
+        QCOMPARE(l.log->count(QStringLiteral("newwindow")), 1);
+        QCOMPARE(m_site.hits(QStringLiteral("/opened.html")), 0);
+        QCOMPARE(l.w->document()->links, QStringList{m_site.url("/x")});
+    }
+
+    void crashedPageEndsItsLoad()
+    {
+        const Load l = load("/slow-image.html");
+        QTRY_COMPARE_WITH_TIMEOUT(m_site.hits(QStringLiteral("/slow.png")), 1, 10000); // committed, still loading
+        const auto browser = m_browser->harvestBrowser();
+        browser->connection()->send(QStringLiteral("Page.crash"), {}, browser->sessionOf(l.w->hwnd()));
+        QVERIFY(l.finished(10000));
+        QCOMPARE(l.log->matching(QStringLiteral("error ")),
+                 QStringList{QStringLiteral("error top %1 800c0008").arg(m_site.url("/slow-image.html"))});
+        QVERIFY(!l.w->busy());
+        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, l.w->document());
+    }
+
+    void quitAndReleaseClose()
+    {
+        const Load l = load("/plain.html");
+        QVERIFY(l.finished());
+        const QString id = l.w->hwnd();
+        l.w->quit();
+        QTRY_COMPARE(l.log->count(QStringLiteral("quit")), 1);
+        QVERIFY(!pageOpen(id));
+        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, l.w->document());
+        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, l.w->navigate(m_site.url("/plain.html")));
+        // Dropping the last reference to a page closes it too.
+        const QString released = m_browser->createHarvestWindow()->hwnd();
+        QTRY_VERIFY(!pageOpen(released));
+    }
+
     void innerTextOfFirstFrame()
     {
         // A frame of the page's own origin, and one of another origin.
         for (const auto &[page, frameRoot] : {std::pair{"/insttxt.html", m_site.url(QString())},
                                               {"/insttxt-cross.html", m_other.url(QString())}}) {
-            std::unique_ptr<BrowserEventLog> log;
-            auto w = loaded(m_site.url(QLatin1String(page)), log);
-            QTRY_VERIFY_WITH_TIMEOUT(log->topComplete(), 20000);
-            QVERIFY(w->setFirstFrameInnerText(QStringLiteral("insttxt"), QStringLiteral("poop")));
-            QVERIFY(!w->setFirstFrameInnerText(QStringLiteral("nothing-by-this-name"), QStringLiteral("x")));
-            QTRY_COMPARE(w->document()->frames.at(0)->links, QStringList{frameRoot + "/changed-poop"});
+            const Load l = load(QLatin1String(page));
+            QVERIFY(l.finished());
+            QVERIFY(l.w->setFirstFrameInnerText(QStringLiteral("insttxt"), QStringLiteral("poop")));
+            QVERIFY(!l.w->setFirstFrameInnerText(QStringLiteral("nothing-by-this-name"), QStringLiteral("x")));
+            QTRY_COMPARE(l.w->document()->frames.at(0)->links, QStringList{frameRoot + "/changed-poop"});
         }
     }
 
+    // Driven over its pipes, with no DevTools port (the desktop browser has one),
+    // and nothing written outside its own profile.
+    void pipesNoPortNothingOutsideTheProfile()
+    {
+        const tv::BrowserWindowPtr w = m_browser->createHarvestWindow();
+        const auto browser = m_browser->harvestBrowser();
+        QVERIFY(browser && !browser->endpoint().isValid());
+        QCOMPARE(tvtest::listeningTcpPorts(browser->processId()), QList<quint16>());
+        // Many times the pipe's buffer, in one message; the next answer still finds its request.
+        const QString session = browser->sessionOf(w->hwnd());
+        const tv::CdpReply big = browser->connection()->call(
+            QStringLiteral("Runtime.evaluate"), {{"expression", "'x'.repeat(24 * 1024 * 1024)"}, {"returnByValue", true}},
+            session, 60000);
+        QVERIFY2(big.ok, qPrintable(big.errorMessage));
+        QCOMPARE(big.result.value("result").toObject().value("value").toString().size(), 24 * 1024 * 1024);
+        QVERIFY(browser->connection()->call(QStringLiteral("Runtime.evaluate"), {{"expression", "1+1"}}, session).ok);
+        const QDir profile(browser->profileDir());
+        QVERIFY(!profile.exists(QStringLiteral("DevToolsActivePort")));
+        QVERIFY(profile.exists(QStringLiteral("crash-reports"))); // not the user's Chromium folder
+        const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        QVERIFY(!QFileInfo::exists(config + QStringLiteral("/chromium")));
+        // The sandbox is turned off only for root.
+        const tv::BrowserChoice choice = tv::BrowserChoice::find();
+        QVERIFY(!choice.launchArguments(true, false).contains(QStringLiteral("--no-sandbox")));
+        QVERIFY(choice.launchArguments(true, true).contains(QStringLiteral("--no-sandbox")));
+    }
 };
 
 TV_TEST_MAIN(TestBrowserHarvest)

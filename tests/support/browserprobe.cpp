@@ -1,5 +1,9 @@
 #include "support/browserprobe.h"
 
+#include <QDir>
+#include <QFile>
+#include <QSet>
+
 namespace tvtest {
 
 BrowserEventLog::BrowserEventLog(tv::BrowserWindow *window)
@@ -23,11 +27,6 @@ BrowserEventLog::BrowserEventLog(tv::BrowserWindow *window)
     connect(window, &tv::BrowserWindow::OnQuit, this, [this] { lines << QStringLiteral("quit"); });
 }
 
-int BrowserEventLog::count(const QString &prefix) const
-{
-    return int(matching(prefix).size());
-}
-
 QStringList BrowserEventLog::matching(const QString &prefix) const
 {
     QStringList out;
@@ -37,10 +36,29 @@ QStringList BrowserEventLog::matching(const QString &prefix) const
     return out;
 }
 
-int BrowserEventLog::lastProgress() const
+QList<quint16> listeningTcpPorts(qint64 pid)
 {
-    const QStringList p = matching(QStringLiteral("progress "));
-    return p.isEmpty() ? 1 : p.last().mid(9).section(QLatin1Char('/'), 0, 0).toInt();
+    QSet<QByteArray> inodes;
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString &fd : fds.entryList(QDir::System | QDir::NoDotAndDotDot)) {
+        const QString target = QFile::symLinkTarget(fds.filePath(fd));
+        if (target.contains(QLatin1String("socket:[")))
+            inodes.insert(target.section(u'[', 1).chopped(1).toLatin1());
+    }
+    QList<quint16> ports;
+    for (const char *table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+        QFile f{QString::fromLatin1(table)};
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        f.readLine(); // column heads
+        while (!f.atEnd()) {
+            // sl local_address rem_address st ... inode: state 0A is LISTEN
+            const QList<QByteArray> cols = f.readLine().simplified().split(' ');
+            if (cols.size() > 9 && cols.at(3) == "0A" && inodes.contains(cols.at(9)))
+                ports.append(quint16(cols.at(1).mid(cols.at(1).lastIndexOf(':') + 1).toUShort(nullptr, 16)));
+        }
+    }
+    return ports;
 }
 
 } // namespace tvtest

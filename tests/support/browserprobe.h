@@ -20,11 +20,12 @@ public:
     explicit BrowserEventLog(tv::BrowserWindow *window);
 
     QStringList lines;
-    int count(const QString &prefix) const;
+    int count(const QString &prefix) const { return int(matching(prefix).size()); }
     QStringList matching(const QString &prefix) const;
     bool topComplete() const { return count(QStringLiteral("complete top")) > 0; }
-    int lastProgress() const;
-    void clear() { lines.clear(); }
 };
+
+// The TCP ports (IPv4 and IPv6) on which a process listens.
+QList<quint16> listeningTcpPorts(qint64 pid);
 
 } // namespace tvtest

@@ -10,18 +10,6 @@ void FakeBrowserWindow::check() const
         throw tv::BrowserError(QStringLiteral("window %1 does not answer").arg(m_id));
 }
 
-QString FakeBrowserWindow::locationUrl()
-{
-    check();
-    return url;
-}
-
-bool FakeBrowserWindow::isHtmlDocument()
-{
-    check();
-    return html;
-}
-
 tv::HtmlDocumentPtr FakeBrowserWindow::document()
 {
     check();
@@ -74,10 +62,16 @@ QList<tv::BrowserWindowPtr> FakeBrowserComponent::shellWindows()
     return list;
 }
 
+std::shared_ptr<FakeBrowserWindow> FakeBrowserComponent::make(const char *kind, const QString &url)
+{
+    auto w = std::make_shared<FakeBrowserWindow>(QStringLiteral("%1-%2").arg(QLatin1String(kind)).arg(m_next++));
+    w->url = url;
+    return w;
+}
+
 std::shared_ptr<FakeBrowserWindow> FakeBrowserComponent::addWindow(const QString &url, bool html)
 {
-    auto w = std::make_shared<FakeBrowserWindow>(QStringLiteral("window-%1").arg(m_next++));
-    w->url = url;
+    auto w = make("window", url);
     w->html = html;
     windows.append(w);
     return w;
@@ -87,19 +81,16 @@ tv::BrowserWindowPtr FakeBrowserComponent::createWindow()
 {
     if (failCreate)
         throw tv::BrowserError(QStringLiteral("cannot start a browser"));
-    auto w = std::make_shared<FakeBrowserWindow>(QStringLiteral("window-%1").arg(m_next++));
-    w->url = QStringLiteral("about:blank");
-    windows.append(w);
-    created.append(w);
-    return w;
+    created.append(make("window", QStringLiteral("about:blank")));
+    windows.append(created.last());
+    return created.last();
 }
 
 tv::BrowserWindowPtr FakeBrowserComponent::createHarvestWindow()
 {
     if (failCreate)
         throw tv::BrowserError(QStringLiteral("cannot start a browser"));
-    auto w = std::make_shared<FakeBrowserWindow>(QStringLiteral("harvest-%1").arg(m_next++));
-    w->url = QStringLiteral("about:blank");
+    auto w = make("harvest", QStringLiteral("about:blank"));
     harvests.append(w);
     return w;
 }

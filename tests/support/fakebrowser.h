@@ -13,8 +13,8 @@ public:
 
     QString hwnd() const override { return m_id; }
     QString name() const override { return m_id; }
-    QString locationUrl() override;
-    bool isHtmlDocument() override;
+    QString locationUrl() override { check(); return url; }
+    bool isHtmlDocument() override { check(); return html; }
     tv::HtmlDocumentPtr document() override;
     bool setFirstFrameInnerText(const QString &elementName, const QString &text) override;
     bool visible() override { check(); return m_visible; }
@@ -74,6 +74,7 @@ public:
     bool failCreate = false;
 
 private:
+    std::shared_ptr<FakeBrowserWindow> make(const char *kind, const QString &url);
     int m_next = 1;
 };
 

@@ -17,13 +17,6 @@ namespace tvtest {
 // A small HTTP/1.1 server on 127.0.0.1 for tests: a fixed answer per path,
 // optionally late, cut short, misstating its length or ended by a reset.
 // Paths without a route answer 404.
-//
-//   tvtest::HttpServer server;
-//   QVERIFY(server.listen());
-//   server.route("/a.html", {200, "text/html", "<a href=b.html>b</a>"});
-//   server.route("/slow", {200, "text/html", "late", /*delayMs*/ 2000});
-//   server.route("/now", [](const auto &) { return HttpServer::Response{200, "text/plain", "made now"}; });
-//   browser->navigate(server.url("/a.html"));   // "http://127.0.0.1:<port>/a.html"
 class HttpServer final : public QObject
 {
     Q_OBJECT

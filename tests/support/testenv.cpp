@@ -28,14 +28,13 @@ tv::RuntimeError errorOf(const std::function<void()> &call)
 
 IsolatedUserFolders::IsolatedUserFolders()
 {
-    const QString base = m_dir.path();
-    for (const char *sub : {"config", "data", "runtime", "cache", "home"})
-        QDir(base).mkpath(QLatin1String(sub));
-    QFile::setPermissions(base + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("XDG_CONFIG_HOME", (base + QStringLiteral("/config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (base + QStringLiteral("/data")).toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", (base + QStringLiteral("/runtime")).toLocal8Bit());
-    qputenv("XDG_CACHE_HOME", (base + QStringLiteral("/cache")).toLocal8Bit());
+    for (const auto &[sub, variable] : {std::pair{"config", "XDG_CONFIG_HOME"}, {"data", "XDG_DATA_HOME"},
+                                        {"runtime", "XDG_RUNTIME_DIR"}, {"cache", "XDG_CACHE_HOME"}}) {
+        const QString path = m_dir.filePath(QLatin1String(sub));
+        QDir().mkpath(path);
+        qputenv(variable, path.toLocal8Bit());
+    }
+    QFile::setPermissions(m_dir.filePath(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 MessageBoxScript::MessageBoxScript()

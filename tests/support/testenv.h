@@ -14,8 +14,6 @@
 
 namespace tvtest {
 
-// Points the user's folders (settings, data, runtime) at a fresh temporary
-// folder before anything reads them, so no test touches the real ones.
 // A file's bytes, or "<missing>" when it cannot be read.
 QByteArray readFile(const QString &path);
 // Makes or empties a file with these bytes.
@@ -23,6 +21,8 @@ bool writeFile(const QString &path, const QByteArray &bytes = {});
 // The error that `call` raises (number 0 when none).
 tv::RuntimeError errorOf(const std::function<void()> &call);
 
+// Points the user's folders (settings, data, runtime) at a fresh temporary
+// folder before anything reads them, so no test touches the real ones.
 class IsolatedUserFolders
 {
 public:
