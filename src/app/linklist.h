@@ -59,7 +59,6 @@ public:
     void SelectAll();
     // Recomputes the horizontal extent from the widest entry.
     void RefreshExtent();
-    int HorizontalExtent() const { return m_extent; }
     // The item at (or, outside the items, nearest to) a point of the list, or -1.
     int ItemFromPoint(const QPoint &viewportPoint) const;
 

@@ -116,7 +116,6 @@ public:
     void List1_KeyPress(int keyAscii);
     void List1_OLEDragDrop(const QString &text);
     bool openRequest() const { return m_openRequest; }
-    void setOpenRequest(bool on) { m_openRequest = on; }
 
     // --- the viewer ---
     // Finds, adopts or creates the viewer, shows or hides it, brings it to

@@ -50,8 +50,6 @@ public:
     void timer3Tick();
 
     void resetNavigationError();
-    bool navigationError() const { return m_navError; }
-    QString navigationErrorText() const { return m_navErrorText; }
 
     // A page load that reports nothing for this long ends the build.
     int stallMs = 120000;

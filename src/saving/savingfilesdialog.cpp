@@ -51,11 +51,6 @@ Form4 *Form4::current()
     return loadedForm4();
 }
 
-Form8 *Form4::existsDialog() const
-{
-    return m_form8;
-}
-
 void SavingMainWindowActivated()
 {
     if (transferState().savebusy && Form4::current())

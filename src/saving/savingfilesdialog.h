@@ -64,8 +64,6 @@ public:
     QPushButton *Command2 = nullptr;
 
     SaveTransfer *transfer() const { return m_transfer; }
-    // The File Exists question while it shows.
-    Form8 *existsDialog() const;
 
     void Form_Activate();
     void Command1_Click();
