@@ -266,12 +266,6 @@ QJsonObject CdpBrowser::call(const QString &method, const QJsonObject &params, c
     return reply.result;
 }
 
-bool CdpBrowser::isReady(const QString &targetId) const
-{
-    const CdpPagePtr p = m_pages.find(targetId);
-    return p && p->ready;
-}
-
 QString CdpBrowser::pageUrl(const QString &targetId) const
 {
     const CdpPagePtr p = m_pages.find(targetId);
@@ -312,7 +306,8 @@ QString CdpBrowser::createPage(bool newWindow, int timeoutMs)
     const QString targetId = jsonString(call(QStringLiteral("Target.createTarget"), params, {}, timeoutMs), "targetId");
     if (targetId.isEmpty())
         throw BrowserError(QStringLiteral("The web browser did not open a window."));
-    if (!waitUntil([&] { return !m_alive || isReady(targetId); }, timeoutMs) || !m_alive)
+    const auto ready = [&] { return !m_alive || (page(targetId) && page(targetId)->ready); };
+    if (!waitUntil(ready, timeoutMs) || !m_alive)
         throw BrowserError(QStringLiteral("The web browser did not open a window in time."));
     // The blank page the browser started with has served its purpose once a
     // window of ours is open; left alone it would stay as a stray empty window.

@@ -74,8 +74,12 @@ public:
     CdpPagePtr page(const QString &targetId) const { return m_pages.find(targetId); }
     QString pageUrl(const QString &targetId) const;
     QString sessionOf(const QString &targetId) const;
-    // The session that holds a frame running in its own process, or "".
-    QString frameSession(const QString &frameId) const { return m_pages.frameSession(frameId); }
+    // The session that holds a frame running in its own process, or `inPage`
+    // (the page's session) for a frame of the page's process.
+    QString frameSession(const QString &frameId, const QString &inPage) const
+    {
+        return m_pages.frameSession(frameId, inPage);
+    }
     CdpEventMapper *mapperOf(const QString &targetId) const;
 
     // The window object of a page target; one object per target while any
@@ -104,7 +108,6 @@ private:
     void initSession(const QString &sessionId, const QString &pageId);
     void attached(const QString &parentSession, const QString &sessionId, const QJsonObject &targetInfo);
     void pageEvent(const QString &sessionId, const QString &method, const QJsonObject &params);
-    bool isReady(const QString &targetId) const;
 
     Kind m_kind;
     bool m_alive = false;

@@ -49,8 +49,11 @@ public:
     void addSession(const QString &sessionId, const QString &targetId);
     void addFrameSession(const QString &frameId, const QString &sessionId, const QString &targetId);
     void removeSession(const QString &sessionId);
-    // The session that holds a frame running in its own process, or "".
-    QString frameSession(const QString &frameId) const { return m_frameSessions.value(frameId); }
+    // The session that holds a frame running in its own process, or `inPage`.
+    QString frameSession(const QString &frameId, const QString &inPage) const
+    {
+        return m_frameSessions.value(frameId, inPage);
+    }
 
 private:
     QList<CdpPagePtr> m_pages;                 // oldest first

@@ -114,8 +114,7 @@ HtmlDocumentPtr CdpSnapshot::buildDocument(const QJsonObject &node, const QStrin
         try {
             const QString frameId = slotFrameId(sessionId, contextId, frame.value(QLatin1String("slot")).toInt());
             if (!frameId.isEmpty() && depth < MaxFrameDepth) {
-                const QString own = m_browser.frameSession(frameId);
-                child = snapshotFrame(own.isEmpty() ? sessionId : own, frameId, depth + 1, false);
+                child = snapshotFrame(m_browser.frameSession(frameId, sessionId), frameId, depth + 1, false);
             }
         } catch (const BrowserError &) {
         }
@@ -170,8 +169,7 @@ bool CdpSnapshot::setFirstFrameInnerText(const QString &main, const QString &ele
     const QString frameId = slotFrameId(main, context, 0);
     if (frameId.isEmpty())
         return false;
-    const QString own = m_browser.frameSession(frameId);
-    const QString frameSession = own.isEmpty() ? main : own;
+    const QString frameSession = m_browser.frameSession(frameId, main);
     return callSet(frameSession, isolatedWorld(frameSession, frameId, true), false) == QLatin1String("set");
 }
 

@@ -43,6 +43,23 @@ SettingsWriteFailure &writeFailureHandler()
     return handler;
 }
 
+// Why `file` cannot be written: a file where one of its folders should be,
+// or what the system says when it is opened for writing.
+QString whyUnwritable(const QString &file)
+{
+    // The nearest part of the path that exists tells the most.
+    QString folder = QFileInfo(file).absolutePath();
+    while (!QFileInfo::exists(folder) && QFileInfo(folder).absolutePath() != folder)
+        folder = QFileInfo(folder).absolutePath();
+    if (!QFileInfo(folder).isDir())
+        return QStringLiteral("\"%1\" is a file where a folder should be").arg(QDir::toNativeSeparators(folder));
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QFile probe(file);
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
+        return probe.errorString();
+    return QStringLiteral("the file could not be written");
+}
+
 // Whether the write went through; a failure is told to the handler.
 bool written(const QSettings &s)
 {
@@ -58,21 +75,6 @@ bool written(const QSettings &s)
 SettingsWriteFailure setSettingsWriteFailureHandler(SettingsWriteFailure handler)
 {
     return std::exchange(writeFailureHandler(), std::move(handler));
-}
-
-QString whyUnwritable(const QString &file)
-{
-    // The nearest part of the path that exists tells the most.
-    QString folder = QFileInfo(file).absolutePath();
-    while (!QFileInfo::exists(folder) && QFileInfo(folder).absolutePath() != folder)
-        folder = QFileInfo(folder).absolutePath();
-    if (!QFileInfo(folder).isDir())
-        return QStringLiteral("\"%1\" is a file where a folder should be").arg(QDir::toNativeSeparators(folder));
-    QDir().mkpath(QFileInfo(file).absolutePath());
-    QFile probe(file);
-    if (!probe.open(QIODevice::WriteOnly | QIODevice::Append))
-        return probe.errorString();
-    return QStringLiteral("the file could not be written");
 }
 
 CRegSettings CRegSettings::program()

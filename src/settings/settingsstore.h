@@ -49,9 +49,6 @@ private:
 using SettingsWriteFailure = std::function<void(const QString &file, const QString &why)>;
 // Returns the handler it replaces.
 SettingsWriteFailure setSettingsWriteFailureHandler(SettingsWriteFailure handler);
-// Why `file` cannot be written: a file where one of its folders should be,
-// or what the system says when it is opened for writing.
-QString whyUnwritable(const QString &file);
 
 // Readers of stored texts, lenient towards hand-edited values: the leading
 // number of a text ("12abc" is 12, no leading number is 0), and a Boolean from

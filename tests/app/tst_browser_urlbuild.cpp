@@ -54,9 +54,7 @@ class TestBrowserUrlBuild : public QObject
     void waitForBuildEnd()
     {
         QTRY_VERIFY_WITH_TIMEOUT(!m_form->wb2, LoadBound);
-        QVERIFY(m_form->FormEnabled());
-        QVERIFY(!QApplication::overrideCursor());
-        QCOMPARE(m_form->Status(), idleBanner());
+        QVERIFY(m_form->FormEnabled() && !QApplication::overrideCursor() && m_form->Status() == idleBanner());
     }
 
 private slots:

