@@ -62,8 +62,8 @@ void Form11::Command1_Click()
                MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Bad Format"));
         return;
     }
-    if (const qint64 leftOut = appendWhatFits(*m_list, {address}, 1); leftOut > 0) {
-        reportListFull(parentWidget(), leftOut);
+    if (!m_list->Append(address)) {
+        reportListFull(parentWidget(), 1);
         return;
     }
     m_listChanged = true;

@@ -137,6 +137,16 @@ int LinkList::SelCount() const
     return m_selCount;
 }
 
+QStringList LinkList::SelectedItems() const
+{
+    QStringList selected;
+    for (int i = 0; i < ListCount(); ++i) {
+        if (Selected(i))
+            selected.append(List(i));
+    }
+    return selected;
+}
+
 int LinkList::ListIndex() const
 {
     const QModelIndex idx = currentIndex();

@@ -50,6 +50,8 @@ public:
     void setSelected(int i, bool selected);
     void setSelectedRange(int first, int last, bool selected);
     int SelCount() const;
+    // The selected entries, in list order.
+    QStringList SelectedItems() const;
     int ListIndex() const;
     void setListIndex(int i);
     int TopIndex() const;
@@ -57,7 +59,6 @@ public:
     void SelectAll();
     // Recomputes the horizontal extent from the widest entry.
     void RefreshExtent();
-    int HorizontalExtent() const { return m_extent; }
     // The item at (or, outside the items, nearest to) a point of the list, or -1.
     int ItemFromPoint(const QPoint &viewportPoint) const;
 

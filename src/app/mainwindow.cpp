@@ -233,8 +233,9 @@ void Form1::setStatus(const QString &text)
     sbStatusBar->Panels(QStringLiteral("pnlStatus"))->setPanelText(text);
 }
 
-void Form1::setProgress(qint32 value)
+void Form1::setProgress(qint32 value, qint32 max)
 {
+    m_progressMax = max;
     if (!m_progressBar) {
         m_progressBar = std::make_unique<CProgressBarEx>();
         m_progressBar->setClient(picProgress);

@@ -69,9 +69,9 @@ public:
     QString Status() const { return m_status; }
     void setStatus(const QString &text);
     qint32 Progress() const { return m_progress; }
-    void setProgress(qint32 value);
     qint32 ProgressMax() const { return m_progressMax; }
-    void setProgressMax(qint32 max) { m_progressMax = max; }
+    // The bar at `value` of `max` (at least 1); 0 shows the count's text only.
+    void setProgress(qint32 value, qint32 max = 100);
 
     // --- controls ---
     LinkList *List1 = nullptr;
@@ -116,7 +116,6 @@ public:
     void List1_KeyPress(int keyAscii);
     void List1_OLEDragDrop(const QString &text);
     bool openRequest() const { return m_openRequest; }
-    void setOpenRequest(bool on) { m_openRequest = on; }
 
     // --- the viewer ---
     // Finds, adopts or creates the viewer, shows or hides it, brings it to

@@ -11,7 +11,6 @@
 #include "builders/linkfilereader.h"
 #include "builders/sequencedialog.h"
 #include "platform/messagebox.h"
-#include "platform/runtimeerror.h"
 #include "saving/listexport.h"
 #include "winsupport/filedialogs.h"
 
@@ -57,12 +56,6 @@ void askAppendOrNew(Form1 &form, const std::function<void()> &beforeQuestion)
         form.List1->Clear();
 }
 
-// Adds the links of an import, of which `leftOut` more did not fit already.
-void addImportedLinks(Form1 &form, const QStringList &links, qsizetype leftOut)
-{
-    reportListFull(&form, appendWhatFits(*form.List1, links, links.size() + leftOut));
-}
-
 } // namespace
 
 void Form1::mnufClip_Click()
@@ -79,7 +72,7 @@ void Form1::mnufClip_Click()
                MsgIcon::Critical, QStringLiteral("Oops!"));
     } else {
         askAppendOrNew(*this, {});
-        addImportedLinks(*this, links, 0);
+        reportListFull(this, appendWhatFits(*List1, links, links.size()));
         // The count would otherwise go on showing the list before the import.
         ShowCount();
     }
@@ -114,11 +107,7 @@ void Form1::mnufFile_Click()
         hooks.progress = [&](qint64 done) {
             showedProgress = true;
             setFormEnabled(false);
-            try {
-                setProgressMax(100);
-                setProgress(qint32(std::clamp<qint64>(size > 0 ? done * 100 / size : 0, 1, 100)));
-            } catch (const RuntimeError &) {
-            }
+            setProgress(qint32(std::clamp<qint64>(size > 0 ? done * 100 / size : 0, 1, 100)));
             QCoreApplication::processEvents();
         };
         scan = scanLinkFile(file, hooks);
@@ -132,7 +121,7 @@ void Form1::mnufFile_Click()
                         opened ? file.errorString() : why),
                MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("File Error"));
     }
-    addImportedLinks(*this, scan.links, scan.leftOut);
+    reportListFull(this, appendWhatFits(*List1, scan.links, scan.links.size() + scan.leftOut));
     if (scan.badItem) {
         wait.release();
         MsgBox(this,
@@ -141,13 +130,8 @@ void Form1::mnufFile_Click()
                MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Bad Format"));
     }
 
-    if (showedProgress) {
-        try {
-            setProgressMax(100);
-            setProgress(0);
-        } catch (const RuntimeError &) {
-        }
-    }
+    if (showedProgress)
+        setProgress(0);
     ShowCount();
     List1->RefreshExtent();
     wait.release();

@@ -46,14 +46,9 @@ private:
 
 void Form1::mnufsav_Click()
 {
-    QStringList links;
-    for (int i = 0; i < List1->ListCount(); ++i) {
-        if (List1->Selected(i))
-            links.append(List1->List(i));
-    }
     if (!m_savingHost)
         m_savingHost = std::make_unique<MainWindowSavingHost>(this);
-    StartSavingTargets(links, owaction, ontop, m_savingHost.get(), this, m_settings);
+    StartSavingTargets(List1->SelectedItems(), owaction, ontop, m_savingHost.get(), this, m_settings);
 }
 
 void Form1::Form_Activate()

@@ -5,11 +5,9 @@
 #include "app/linklist.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
-#include "platform/runtimeerror.h"
 #include "viewer/slideshowoptionsdialog.h"
 #include "viewer/slideshowpauseddialog.h"
 #include "viewer/viewerwindow.h"
-
 
 #include <algorithm>
 #include <QTimer>
@@ -33,14 +31,7 @@ public:
 
     QStringList links(bool justSelected) const override
     {
-        const LinkList &list = *m_form.List1;
-        if (!justSelected)
-            return list.Items();
-        QStringList selected;
-        for (int i = 0; i < list.ListCount(); ++i)
-            if (list.Selected(i))
-                selected << list.List(i);
-        return selected;
+        return justSelected ? m_form.List1->SelectedItems() : m_form.List1->Items();
     }
     bool openLink(const QString &url) override { return m_form.openLink(url); }
     BrowserWindowPtr viewer() const override { return m_form.webbrowser1; }
@@ -211,23 +202,15 @@ void Form1::webbrowser1_DocumentComplete(const QString &pDisp, const QString &)
         setStatus(Slideshow::inProgressText());
         sbStatusBar->Panels(QStringLiteral("pnlProgress"))->setPanelText(QString());
     }
-    m_progressMax = 100;
     setProgress(0);
 }
 
 void Form1::webbrowser1_ProgressChange(qint32 progress, qint32 progressMax)
 {
-    try {
-        if (progress < 1 || progressMax < 1) {
-            m_progressMax = 100;
-            setProgress(0);
-        } else {
-            m_progressMax = progressMax;
-            setProgress(std::min(progress, progressMax));
-        }
-    } catch (const RuntimeError &) {
-        // Progress never troubles the user.
-    }
+    if (progress < 1 || progressMax < 1)
+        setProgress(0);
+    else
+        setProgress(std::min(progress, progressMax), progressMax);
 }
 
 void Form1::webbrowser1_OnQuit()
@@ -237,7 +220,6 @@ void Form1::webbrowser1_OnQuit()
     setFormEnabled(true);
     m_slideshow->viewerQuit();
     forgetViewer();
-    m_progressMax = 100;
     setProgress(0);
 }
 

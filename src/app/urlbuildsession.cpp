@@ -7,7 +7,6 @@
 #include "builders/navigationerrors.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
-#include "platform/runtimeerror.h"
 
 #include <QAction>
 #include <QTimer>
@@ -35,25 +34,34 @@ void UrlBuildSession::resetNavigationError()
     m_navErrorText.clear();
 }
 
+namespace {
+
+// The first of `windows` that shows `address` as a web page; windows that
+// cannot be read are passed over.
+BrowserWindowPtr windowShowing(const QList<BrowserWindowPtr> &windows, const QString &address)
+{
+    for (const BrowserWindowPtr &w : windows) {
+        try {
+            if (w->isHtmlDocument() && w->locationUrl() == address)
+                return w;
+        } catch (const BrowserError &) {
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
 void UrlBuildSession::start(const QString &address)
 {
     BrowserComponent *browser = m_form.browser();
     // A browser window that already shows the page is harvested at once.
-    if (browser) {
-        try {
-            const QList<BrowserWindowPtr> windows = browser->shellWindows();
-            for (const BrowserWindowPtr &w : windows) {
-                try {
-                    if (w->isHtmlDocument() && w->locationUrl() == address) {
-                        setWindow(w);
-                        w->setRegisterAsBrowser(true);
-                        break;
-                    }
-                } catch (const BrowserError &) {
-                }
-            }
-        } catch (const BrowserError &) {
+    try {
+        if (BrowserWindowPtr w = browser ? windowShowing(browser->shellWindows(), address) : nullptr) {
+            setWindow(w);
+            w->setRegisterAsBrowser(true);
         }
+    } catch (const BrowserError &) {
     }
     if (m_form.wb2) {
         if (!m_form.append)
@@ -95,30 +103,22 @@ void UrlBuildSession::harvest(const HtmlDocumentPtr &doc)
 
 void UrlBuildSession::harvestHandedOver(const QString &address)
 {
-    const QString listingFailed =
-        QStringLiteral("Error listing links automatically. Please use \"Build list from URL\" in \"List\" menu.");
-    bool examined = false;
+    QList<BrowserWindowPtr> windows;
+    bool listed = false;
     try {
-        if (!m_form.browser())
-            throw BrowserError(QStringLiteral("No web browser is available."));
-        const QList<BrowserWindowPtr> windows = m_form.browser()->shellWindows();
-        for (const BrowserWindowPtr &w : windows) {
-            examined = true;
-            try {
-                if (w->isHtmlDocument() && w->locationUrl() == address) {
-                    setWindow(w);
-                    break;
-                }
-            } catch (const BrowserError &) {
-            }
+        if (m_form.browser()) {
+            windows = m_form.browser()->shellWindows();
+            listed = true;
         }
     } catch (const BrowserError &) {
-        // No window list at all.
-        MsgBox(&m_form, listingFailed, MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Error"));
-        return;
     }
-    if (!m_form.wb2 && !examined) {
-        MsgBox(&m_form, listingFailed, MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Error"));
+    if (BrowserWindowPtr w = windowShowing(windows, address))
+        setWindow(w);
+    // No window list at all, or an empty one and no page to read.
+    if (!listed || (!m_form.wb2 && windows.isEmpty())) {
+        MsgBox(&m_form,
+               QStringLiteral("Error listing links automatically. Please use \"Build list from URL\" in \"List\" menu."),
+               MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Error"));
         return;
     }
 
@@ -143,7 +143,7 @@ void UrlBuildSession::cancel()
 {
     m_form.setStatus(idleBanner());
     m_form.setFormEnabled(true);
-    resetProgress();
+    m_form.setProgress(0);
     if (!m_form.wb2)
         return;
     try {
@@ -168,7 +168,7 @@ void UrlBuildSession::end(End how)
     m_form.setStatus(idleBanner());
     m_form.setFormEnabled(true);
     if (how != End::Harvested)
-        resetProgress();
+        m_form.setProgress(0);
     setWindow(nullptr);
 }
 
@@ -178,16 +178,6 @@ void UrlBuildSession::fail(const QString &detail)
     const QString problem = QStringLiteral("Tallyvane encountered a problem building a list from this url.");
     MsgBox(&m_form, detail.isNull() ? problem : problem + QStringLiteral("\r\n\r\nError: ") + detail, MsgButtons::Ok,
            MsgIcon::Critical, QStringLiteral("Error"));
-}
-
-void UrlBuildSession::resetProgress()
-{
-    m_form.setProgressMax(100);
-    try {
-        m_form.setProgress(0);
-    } catch (const RuntimeError &) {
-        // The bar keeps its last drawing; the build still ends.
-    }
 }
 
 void UrlBuildSession::setWindow(BrowserWindowPtr window)
@@ -260,18 +250,14 @@ void UrlBuildSession::navigateError(const QString &pDisp, qint32 statusCode)
 void UrlBuildSession::progressChange(qint32 progress, qint32 progressMax)
 {
     stillLoading();
-    try {
-        m_form.sbStatusBar->Panels(QStringLiteral("pnlProgress"))->setPanelText(QString());
-        if (progress < 1) {
-            resetProgress();
-            m_form.ShowCount();
-        } else {
-            // A maximum of 0 means the total is not known yet: the bar keeps
-            // its scale, stretched to the progress if need be.
-            m_form.setProgressMax(progressMax >= 1 ? progressMax : std::max(m_form.ProgressMax(), progress));
-            m_form.setProgress(progress);
-        }
-    } catch (const RuntimeError &) {
+    m_form.sbStatusBar->Panels(QStringLiteral("pnlProgress"))->setPanelText(QString());
+    if (progress < 1) {
+        m_form.setProgress(0);
+        m_form.ShowCount();
+    } else {
+        // A maximum of 0 means the total is not known yet: the bar keeps
+        // its scale, stretched to the progress if need be.
+        m_form.setProgress(progress, progressMax >= 1 ? progressMax : std::max(m_form.ProgressMax(), progress));
     }
 }
 

@@ -50,8 +50,6 @@ public:
     void timer3Tick();
 
     void resetNavigationError();
-    bool navigationError() const { return m_navError; }
-    QString navigationErrorText() const { return m_navErrorText; }
 
     // A page load that reports nothing for this long ends the build.
     int stallMs = 120000;
@@ -66,7 +64,6 @@ private:
     void end(End how);
     // Ends the build, then tells the user (over a usable window).
     void fail(const QString &detail = QString());
-    void resetProgress();
     void stillLoading();
     // The page being loaded has gone: its browser ended (crashed or was
     // killed) or the page closed itself. Nothing more will come of the load.

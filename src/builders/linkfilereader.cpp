@@ -131,7 +131,7 @@ LinkFileScan scanLinkFile(QIODevice &device, const LinkFileScanHooks &hooks)
             break;
         }
         if (result == LinkFileReader::Result::TooLong) {
-            scan.badItem = scan.tooLong = true;
+            scan.badItem = true;
             scan.badText = QString::fromUtf8(bytes); // cut short, so not a sign of the file's encoding
             break;
         }

@@ -58,7 +58,6 @@ struct LinkFileScan
     QStringList links;        // the links kept, at most the room given
     qsizetype leftOut = 0;    // further links for which there was no room
     bool badItem = false;     // stopped at an item that is no link, or too long
-    bool tooLong = false;
     QString badText;
     bool latin1Fallback = false;
     bool readError = false;

@@ -58,8 +58,6 @@ public:
     int count() const { return int(m_links.size()); }
     int current() const { return m_index; } // 1-based, 0 before the first
     QString currentUrl() const { return m_index > 0 ? m_links.value(m_index - 1) : QString(); }
-    bool errorFlag() const { return m_error; }
-    bool cancelled() const { return m_cancelled; }
     const TargetDownload &download() const { return m_download; }
 
 signals:

@@ -51,11 +51,6 @@ Form4 *Form4::current()
     return loadedForm4();
 }
 
-Form8 *Form4::existsDialog() const
-{
-    return m_form8;
-}
-
 void SavingMainWindowActivated()
 {
     if (transferState().savebusy && Form4::current())
@@ -69,7 +64,7 @@ void SavingMainWindowRestored()
 }
 
 Form4::Form4(qint32 owaction, bool ontop, SavingHost *host, QWidget *parent)
-    : QDialog(parent), m_owaction(owaction), m_ontop(ontop), m_host(host),
+    : QDialog(parent), m_ontop(ontop), m_host(host),
       m_network(new QNetworkAccessManager(this)),
       m_transfer(new SaveTransfer(m_network, transferState().sellinks, transferState().savefolder, owaction, this)),
       m_progress(new QTimer(this))

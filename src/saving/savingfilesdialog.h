@@ -64,8 +64,6 @@ public:
     QPushButton *Command2 = nullptr;
 
     SaveTransfer *transfer() const { return m_transfer; }
-    // The File Exists question while it shows.
-    Form8 *existsDialog() const;
 
     void Form_Activate();
     void Command1_Click();
@@ -98,7 +96,6 @@ private:
     void onFinished(bool error);
     void unload();
 
-    qint32 m_owaction;
     bool m_ontop;
     SavingHost *m_host;
     QNetworkAccessManager *m_network;

@@ -67,10 +67,7 @@ int Slideshow::busyWaitBound() const
 void Slideshow::setState(State state)
 {
     ++m_changes;
-    if (m_state == state)
-        return;
     m_state = state;
-    emit stateChanged(state);
 }
 
 void Slideshow::buttonClicked(bool pressed)
@@ -86,7 +83,6 @@ void Slideshow::buttonClicked(bool pressed)
 void Slideshow::start()
 {
     setState(State::Options);
-    ssStopped = false;
     bool announced = false;
     std::optional<SlideshowOptions> chosen;
     QStringList links;
@@ -104,7 +100,6 @@ void Slideshow::start()
         m_host.setStatus(inProgressText());
         m_host.setPointer(SlideshowHost::Pointer::ArrowHourglass);
         announced = true;
-        ssPaused = false;
         links = m_host.links(chosen->justSelected);
         if (!chosen->justSelected || !links.isEmpty())
             break;
@@ -136,7 +131,6 @@ void Slideshow::start()
 void Slideshow::pause()
 {
     m_timer->stop();
-    ssPaused = true;
     setState(State::Paused);
     m_host.setStatus(QStringLiteral("Slideshow paused."));
     const bool resume = m_host.askResume();
@@ -144,13 +138,11 @@ void Slideshow::pause()
         return; // the viewer was closed meanwhile: the run has ended
     if (!resume) {
         m_host.setPointer(SlideshowHost::Pointer::Default);
-        ssStopped = true;
         m_host.setStatus({});
         m_host.showCount();
         setState(State::Idle);
         return;
     }
-    ssPaused = false;
     m_timer->start(); // a full interval from now, in both modes
     m_host.setButtonPressed(true);
     m_host.setStatus(inProgressText());
@@ -168,7 +160,6 @@ void Slideshow::finish()
 void Slideshow::stop()
 {
     finish();
-    ssStopped = true;
     m_host.setStatus({});
     m_host.setPointer(SlideshowHost::Pointer::Default);
     m_host.showCount();
@@ -184,7 +175,7 @@ void Slideshow::documentComplete()
 {
     if (!running() && m_state != State::Paused)
         return;
-    if (waitForLoad && !ssStopped && !ssPaused) {
+    if (waitForLoad && running()) {
         m_timer->start();
         setState(State::Counting);
     }

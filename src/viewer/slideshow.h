@@ -98,8 +98,6 @@ public:
     QStringList sellinks;
     qint32 slideIndex = 0;
     bool waitForLoad = false;
-    bool ssPaused = false;
-    bool ssStopped = false;
 
     // How long a tick waits for a viewer still loading before it moves on:
     // one interval, and never more than this.
@@ -108,9 +106,6 @@ public:
 
     // Texts shown by the slideshow.
     static QString inProgressText();
-
-signals:
-    void stateChanged(tv::Slideshow::State state);
 
 private:
     enum class Wait { Ready, Left, Gone };
