@@ -1,9 +1,8 @@
 #include "viewer/slideshow.h"
 
+#include "platform/cdpbrowser.h"
 #include "settings/settingsstore.h"
 
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QScopedValueRollback>
 #include <QTimer>
 
@@ -17,9 +16,6 @@ const QString Section = QStringLiteral("slideshow");
 const QString IntervalKey = QStringLiteral("Interval");
 const QString IncludeKey = QStringLiteral("Include Files");
 const QString WaitKey = QStringLiteral("Wait");
-
-// How often a tick looks again at a viewer that is still loading.
-constexpr int BusyPollMs = 25;
 
 QString flag(bool on)
 {
@@ -203,25 +199,25 @@ Slideshow::Wait Slideshow::waitWhileBusy(const BrowserWindowPtr &viewer)
 {
     const QScopedValueRollback inTick(m_inTick, true);
     const quint64 at = m_changes;
-    QElapsedTimer clock;
-    clock.start();
-    for (;;) {
-        if (m_changes != at)
-            return Wait::Left;
-        if (m_host.viewer() != viewer)
-            return Wait::Gone;
-        try {
-            if (!viewer->busy())
-                return Wait::Ready;
-        } catch (const BrowserError &) {
-            return Wait::Gone;
-        }
-        if (clock.elapsed() >= busyWaitBound())
-            return Wait::Ready; // a page that never stops loading does not hold the run
-        QEventLoop loop;
-        QTimer::singleShot(BusyPollMs, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
+    // Ready also when the bound passes: a page that never stops loading does not hold the run.
+    Wait result = Wait::Ready;
+    waitUntil(
+        [&] {
+            if (m_changes != at)
+                result = Wait::Left;
+            else if (m_host.viewer() != viewer)
+                result = Wait::Gone;
+            else {
+                try {
+                    return !viewer->busy();
+                } catch (const BrowserError &) {
+                    result = Wait::Gone;
+                }
+            }
+            return true;
+        },
+        busyWaitBound());
+    return result;
 }
 
 void Slideshow::Timer2_Timer()
