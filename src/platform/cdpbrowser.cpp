@@ -21,6 +21,7 @@
 #include <csignal>
 
 #include <sys/prctl.h>
+#include <unistd.h>
 
 namespace tv {
 
@@ -144,6 +145,8 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
                 ends->placeBrowserEnds();
             // The harvest browser must not outlive the program, even one that crashed.
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            // A group of its own, so that its helpers can be ended with it.
+            ::setpgid(0, 0);
         });
         process->start();
         if (!process->waitForStarted(timeoutMs))
@@ -153,6 +156,7 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
         // still says, and so is its throwaway profile.
         connect(process, &QProcess::finished, browser.get(), [b = browser.get()] {
             b->m_connection->close();
+            b->endHelpers();
             b->m_tempProfile.reset();
         });
     }
@@ -216,10 +220,19 @@ void CdpBrowser::killProcess()
     if (m_process) {
         m_process->kill();
         m_process->waitForFinished(2000);
+        endHelpers();
     } else if (processIsRunning(m_pid)) {
         ::kill(pid_t(m_pid), SIGKILL);
     }
     m_tempProfile.reset();
+}
+
+void CdpBrowser::endHelpers()
+{
+    // A helper that outlives a killed browser (its network service) goes on
+    // writing into the profile and would bring the folder back after removal.
+    if (m_process && m_pid > 0)
+        ::kill(-pid_t(m_pid), SIGKILL);
 }
 
 bool CdpBrowser::connectTo(const QUrl &endpoint, int timeoutMs)

@@ -99,6 +99,7 @@ private:
     // The port the browser opened, once it has written it into its profile.
     void connectToPort(const QString &profile, int timeoutMs);
     void killProcess();
+    void endHelpers();
     bool connectTo(const QUrl &endpoint, int timeoutMs);
     void setUp(bool seedOrderByWindow);
     void onEvent(const QString &sessionId, const QString &method, const QJsonObject &params);
