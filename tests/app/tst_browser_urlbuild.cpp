@@ -41,20 +41,33 @@ class TestBrowserUrlBuild : public QObject
             out << site(p);
         return out;
     }
+    QStringList listed() const { return m_form->List1->Items(); }
 
-    void build(const QString &url, bool append)
+    // Builds from the page at `path`; `wait` for the build to end.
+    void build(const char *path, bool append, bool wait = true)
     {
         bool answered = false;
         // Listing the open browser windows may take a while before the dialog shows.
-        tvtest::answerUrlDialog(url, append, &answered, {}, LoadBound);
+        tvtest::answerUrlDialog(site(QLatin1String(path)), append, &answered, {}, LoadBound);
         m_form->mnufURL_Click();
         QVERIFY(answered);
+        if (wait)
+            waitForBuildEnd();
     }
-
     void waitForBuildEnd()
     {
         QTRY_VERIFY_WITH_TIMEOUT(!m_form->wb2, LoadBound);
         QVERIFY(m_form->FormEnabled() && !QApplication::overrideCursor() && m_form->Status() == idleBanner());
+    }
+    // Starts a build from the slow page over a list holding one link, once the page is asked for.
+    void startSlowBuild(bool append)
+    {
+        m_form->Form_Load();
+        m_form->List1->Append(site("/kept.html"));
+        const int hits = m_site.hits("/slow.html");
+        build("/slow.html", append, false);
+        QVERIFY(!m_form->FormEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(m_site.hits("/slow.html"), hits + 1, LoadBound);
     }
 
 private slots:
@@ -102,46 +115,31 @@ private slots:
     void framedPageThenAFailedLoad()
     {
         m_form->Form_Load();
-        build(site("/frames.html"), false);
-        waitForBuildEnd();
-        const QStringList listed = sites({"/top.html", "/f0a.html", "/f00a.html", "/f1a.html"});
-        QCOMPARE(m_form->List1->Items(), listed);
-        QVERIFY(m_boxes->shown().isEmpty());
+        build("/frames.html", false);
+        const QStringList framed = sites({"/top.html", "/f0a.html", "/f00a.html", "/f1a.html"});
+        QVERIFY(listed() == framed && m_boxes->shown().isEmpty());
         // A page that is not there ends with the error; appending keeps the list.
-        build(site("/missing.html"), true);
-        waitForBuildEnd();
-        QCOMPARE(m_boxes->shown().size(), 1);
-        QVERIFY(m_boxes->shown().first().text.endsWith(QStringLiteral("Error: Object not found. ")));
-        QCOMPARE(m_form->List1->Items(), listed);
+        build("/missing.html", true);
+        QVERIFY(m_boxes->shown().size() == 1 && m_boxes->shown().first().text.endsWith(QStringLiteral("Error: Object not found. ")));
+        QCOMPARE(listed(), framed);
     }
 
     void escMidLoad()
     {
-        m_form->Form_Load();
-        m_form->List1->Append(site("/kept.html"));
-        build(site("/slow.html"), false);
-        QVERIFY(!m_form->FormEnabled());
-        const int hits = m_site.hits("/slow.html");
-        QTRY_COMPARE_WITH_TIMEOUT(m_site.hits("/slow.html"), hits + 1, LoadBound);
+        startSlowBuild(false);
         QTest::keyClick(m_form->List1, Qt::Key_Escape);
         QVERIFY(!m_form->wb2);
         waitForBuildEnd();
-        QCOMPARE(m_form->List1->Items(), sites({"/kept.html"}));
+        QCOMPARE(listed(), sites({"/kept.html"}));
         // A build that ends after the stopped page would have answered: the
         // stopped page adds nothing to it.
-        build(site("/after.html"), true);
-        waitForBuildEnd();
-        QCOMPARE(m_form->List1->Items(), sites({"/kept.html", "/after-link.html"}));
-        QVERIFY(m_boxes->shown().isEmpty());
+        build("/after.html", true);
+        QVERIFY(listed() == sites({"/kept.html", "/after-link.html"}) && m_boxes->shown().isEmpty());
     }
 
     void killedHarvestBrowserEndsTheBuildAtOnce()
     {
-        m_form->Form_Load();
-        m_form->List1->Append(site("/kept.html"));
-        const int hits = m_site.hits("/slow.html");
-        build(site("/slow.html"), true);
-        QTRY_COMPARE_WITH_TIMEOUT(m_site.hits("/slow.html"), hits + 1, LoadBound);
+        startSlowBuild(true);
         const qint64 pid = m_browser->harvestProcessId();
         const QString profile = m_browser->harvestBrowser()->profileDir();
         QElapsedTimer clock;
@@ -150,15 +148,12 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!m_form->wb2, 5000); // not the 120 s the stall bound would take
         qInfo("the build ended %lld ms after its browser was killed", qint64(clock.elapsed()));
         waitForBuildEnd();
-        QCOMPARE(m_boxes->shown().size(), 1);
-        QCOMPARE(m_boxes->shown().first().text, QStringLiteral("Tallyvane encountered a problem building a list from this url."));
-        QCOMPARE(m_form->List1->Items(), sites({"/kept.html"}));
+        QVERIFY(m_boxes->shown().size() == 1 && m_boxes->shown().first().text == "Tallyvane encountered a problem building a list from this url.");
+        QCOMPARE(listed(), sites({"/kept.html"}));
         QTRY_VERIFY(!QFileInfo::exists(profile)); // its throwaway profile goes with it
         // The next build starts a fresh browser.
-        build(site("/frames.html"), true);
-        waitForBuildEnd();
-        QVERIFY(m_browser->harvestProcessId() != pid);
-        QCOMPARE(m_form->List1->ListCount(), 5);
+        build("/frames.html", true);
+        QVERIFY(m_browser->harvestProcessId() != pid && listed().size() == 5);
     }
 
     void pageInFrontAtStartUp()
@@ -175,8 +170,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shown(), LoadBound);
         m_form->setWb2(front);
         m_form->Form_Load();
-        QCOMPARE(m_form->List1->Items(), sites({"/top.html", "/f0a.html", "/f00a.html", "/f1a.html"}));
-        QVERIFY(!m_form->wb2);
+        QVERIFY(listed() == sites({"/top.html", "/f0a.html", "/f00a.html", "/f1a.html"}) && !m_form->wb2);
         front->quit();
     }
 };

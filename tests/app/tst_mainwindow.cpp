@@ -1,6 +1,5 @@
-// The main window: settings at load, "Program Preferences", the modal
-// wrapping, the list's rules, availability and the status rule, opening a
-// link, the slideshow refusal, the tour window, closing, the hand-over queue.
+// The main window: settings, preferences, the modal wrapping, the list's limit, availability
+// and the status rule, opening links, the tour window, closing, the hand-over queue.
 #include "app/commandavailability.h"
 #include "app/linklist.h"
 #include "app/mainwindow.h"
@@ -48,34 +47,27 @@ class TestForm1 : public QObject
     Q_OBJECT
 
     std::unique_ptr<tvtest::MainWindowFixture> m_fx;
-    tvtest::FakeBrowserComponent *m_browser = nullptr;
-    tvtest::MessageBoxScript *m_boxes = nullptr;
 
-    Form1 &loadForm()
+    Form1 &loadForm(int links = 0)
     {
         m_fx->form->Form_Load();
+        m_fx->form->List1->AppendMany(::links(links));
         return *m_fx->form;
     }
-    QString statusPanel() const { return m_fx->form->sbStatusBar->Panels(QStringLiteral("pnlStatus"))->Text(); }
-    // Opens the preferences from the menu of a loaded window; `act` handles the dialog.
-    Form1 &runPreferences(const std::function<void(tv::Form12 *)> &act)
+    Form1 &shownForm()
     {
         Form1 &f = loadForm();
-        tvtest::whenModal([&](QWidget *modal) {
-            if (auto *dialog = qobject_cast<tv::Form12 *>(modal))
-                act(dialog);
-        });
-        f.mnuopoptions_Click();
+        if (!QTest::qWaitForWindowExposed(&f))
+            qWarning("the main window was not exposed");
         return f;
     }
+    QString statusPanel() const { return m_fx->form->sbStatusBar->Panels(QStringLiteral("pnlStatus"))->Text(); }
 
 private slots:
     void init()
     {
         m_fx.reset(); // before the next one takes over the message boxes
         m_fx = std::make_unique<tvtest::MainWindowFixture>(false);
-        m_browser = &m_fx->browser;
-        m_boxes = &m_fx->boxes;
         // Keep the pointer away from every window unless a test moves it.
         QCursor::setPos(5000, 5000);
     }
@@ -104,17 +96,11 @@ private slots:
             for (int i = 0; i + 2 < stored.size(); i += 3)
                 QVERIFY(tv::CRegSettings::program().SaveSetting(stored[i], stored[i + 1], stored[i + 2]));
             Form1 &f = loadForm();
-            QCOMPARE(QStringLiteral("%1 | %2 %3 %4 %5")
-                         .arg(f.ftypes.join(u','))
-                         .arg(int(f.mnuopappfilt->isChecked()))
-                         .arg(f.owaction)
-                         .arg(int(f.ontop))
-                         .arg(int(f.newwin)),
+            QCOMPARE(QStringLiteral("%1 | %2 %3 %4 %5").arg(f.ftypes.join(u','), QString::number(f.mnuopappfilt->isChecked()),
+                         QString::number(f.owaction), QString::number(f.ontop), QString::number(f.newwin)),
                      QLatin1String(loaded));
-            QCOMPARE(f.mnuopappfilt->isEnabled(), !f.ftypes.isEmpty());
-            QCOMPARE(topmost(f), f.ontop);
-            QCOMPARE(f.minimumSize(), f.size());
-            QVERIFY(f.Timer1->isActive());
+            QVERIFY(f.mnuopappfilt->isEnabled() == !f.ftypes.isEmpty() && topmost(f) == f.ontop);
+            QVERIFY(f.minimumSize() == f.size() && f.Timer1->isActive());
         }
         // The bundled pictures stand in for a theme that has none.
         QVERIFY(!m_fx->form->Buttons(QStringLiteral("list_url"))->icon().pixmap(24, 24).isNull());
@@ -128,7 +114,10 @@ private slots:
                                                                    {true, true, 3, true, "True 1 3"},
                                                                    {false, true, 3, false, "- - -"}}) {
             init();
-            Form1 &form = runPreferences([&](tv::Form12 *dialog) {
+            Form1 &form = loadForm();
+            tvtest::whenModal([&](QWidget *modal) {
+                auto *dialog = qobject_cast<tv::Form12 *>(modal);
+                QVERIFY(dialog);
                 dialog->chkontop->setChecked(ontop);
                 dialog->oplnkopen[newwin ? 0 : 1]->setChecked(true);
                 dialog->opowaction[owaction]->setChecked(true);
@@ -137,6 +126,7 @@ private slots:
                 else
                     QTest::keyClick(dialog, Qt::Key_Escape);
             });
+            form.mnuopoptions_Click();
             QCOMPARE(QStringList({stored("On Top"), stored("New Window"), stored("Overwrite Action")}).join(u' '),
                      QLatin1String(texts));
             QVERIFY(form.ontop == (save ? ontop : true) && form.newwin == (save && newwin) && form.owaction == (save ? owaction : 0));
@@ -149,51 +139,39 @@ private slots:
         // A file where the settings folder should be.
         const QString folder = QFileInfo(tv::CRegSettings::program().fileName()).absolutePath();
         QVERIFY(QDir(folder).removeRecursively());
-        QFile blocker(folder);
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(tvtest::writeFile(folder, {}));
         Form1 &form = loadForm();
         QVERIFY(!form.settings().SaveSetting("Options", "On Top", "False"));
         QVERIFY(!form.settings().SaveSetting("Filters", "Apply Filters", "1"));
-        QVERIFY(blocker.remove());
-        QCOMPARE(m_boxes->shown().size(), 1);
-        QVERIFY(m_boxes->shown().first().text.contains(folder));
+        QVERIFY(QFile::remove(folder));
+        QVERIFY(m_fx->boxes.shown().size() == 1 && m_fx->boxes.shown().first().text.contains(folder));
     }
 
     void modalDialogLeavesTheTopmostLayerWhileOpen()
     {
-        Form1 &f = loadForm();
-        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        Form1 &f = shownForm();
         QDialog dialog;
-        bool topmostWhileOpen = true;
-        bool visibleWhileOpen = false;
+        bool topmostWhileOpen = true, visibleWhileOpen = false;
         QTimer::singleShot(0, &dialog, [&] {
-            topmostWhileOpen = topmost(f);
-            visibleWhileOpen = f.isVisible();
+            std::tie(topmostWhileOpen, visibleWhileOpen) = std::pair(topmost(f), f.isVisible());
             dialog.accept();
         });
         QCOMPARE(f.showModal(&dialog), int(QDialog::Accepted));
-        QVERIFY(!topmostWhileOpen);
         // The window is not re-created (hidden and shown) to change layers.
-        QVERIFY(visibleWhileOpen);
-        QVERIFY(topmost(f));
-        QCOMPARE(dialog.parentWidget(), &f);
+        QVERIFY(!topmostWhileOpen && visibleWhileOpen && topmost(f) && dialog.parentWidget() == &f);
     }
 
     // Every command that adds links goes through these two.
     void listFull()
     {
-        Form1 &f = loadForm();
-        f.List1->AppendMany(links(tv::LinkList::MaxItems - 2));
+        Form1 &f = loadForm(tv::LinkList::MaxItems - 2);
         QCOMPARE(tv::appendWhatFits(*f.List1, links(3, QStringLiteral("http://new/")), 7), qint64(5));
-        QCOMPARE(f.List1->ListCount(), tv::LinkList::MaxItems);
-        QCOMPARE(f.List1->List(tv::LinkList::MaxItems - 1), QStringLiteral("http://new/1"));
+        QCOMPARE(f.List1->Items().mid(tv::LinkList::MaxItems - 2), QStringList({"http://new/0", "http://new/1"}));
         QCOMPARE(tv::appendWhatFits(*f.List1, {QString()}, 1), qint64(1));
         tv::reportListFull(&f, 0);
-        QVERIFY(m_boxes->shown().isEmpty());
+        QVERIFY(m_fx->boxes.shown().isEmpty());
         tv::reportListFull(&f, 5);
-        QCOMPARE(m_boxes->shown().size(), 1);
-        QVERIFY(m_boxes->shown().first().text.contains(u" 5 "));
+        QVERIFY(m_fx->boxes.shown().size() == 1 && m_fx->boxes.shown().first().text.contains(u" 5 "));
     }
 
     void availability()
@@ -223,19 +201,17 @@ private slots:
 
     void timerAppliesTheRulesAndTheStatusRule()
     {
-        Form1 &f = loadForm();
-        f.List1->AppendMany(links(3));
+        Form1 &f = loadForm(3);
         f.List1->setListIndex(2);
         f.List1->setSelected(1, true);
-        f.webbrowser1 = m_browser->createWindow();
+        f.webbrowser1 = m_fx->browser.createWindow();
         f.setStatus(QStringLiteral("Done something."));
         f.Timer1_Timer();
         // The function's answers reach the commands (a few of them).
         QVERIFY(f.mnusavepoptrgt->isEnabled() && f.Buttons(QStringLiteral("hide_br"))->isEnabled());
         QVERIFY(!f.Buttons(QStringLiteral("fwd"))->isEnabled() && !f.mnufileopen->isEnabled());
         // The panel goes back to the banner; the stored status stays.
-        QCOMPARE(statusPanel(), tv::idleBanner());
-        QCOMPARE(f.Status(), QStringLiteral("Done something."));
+        QVERIFY(statusPanel() == tv::idleBanner() && f.Status() == "Done something.");
         for (const QString &kept : {QStringLiteral("Slideshow in progress."), QStringLiteral("Loading link...")}) {
             f.setStatus(kept);
             f.Timer1_Timer();
@@ -252,108 +228,92 @@ private slots:
 
     void toolbarHintsBetweenButtonEdges()
     {
-        Form1 &f = loadForm();
-        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        // x, the panel after the move: an edge is no button's, so the panel keeps what it had.
+        Form1 &f = shownForm();
         const QRect back = f.Buttons(QStringLiteral("back"))->geometry();
         const QRect fwd = f.Buttons(QStringLiteral("fwd"))->geometry();
+        const QString previous = QStringLiteral("Open previous link in browser");
         f.setStatus(QStringLiteral("Done something."));
-        f.Toolbar1_MouseMove(back.left()); // an edge is no button's
-        QCOMPARE(statusPanel(), QStringLiteral("Done something."));
-        f.Toolbar1_MouseMove(back.left() + 1);
-        QCOMPARE(statusPanel(), QStringLiteral("Open previous link in browser"));
-        f.Toolbar1_MouseMove(fwd.left() + fwd.width());
-        QCOMPARE(statusPanel(), QStringLiteral("Open previous link in browser"));
-        f.Toolbar1_MouseMove(fwd.left() + fwd.width() - 1);
-        QCOMPARE(statusPanel(), QStringLiteral("Open next link in browser"));
-        f.Toolbar1_MouseMove(back.left() - 2); // the separator before "back"
-        QCOMPARE(statusPanel(), QString());
-        f.Toolbar1_MouseMove(f.Toolbar1->width() + 50); // past every button
-        QCOMPARE(statusPanel(), QString());
+        const std::pair<int, QString> moves[] = {
+            {back.left(), f.Status()},
+            {back.left() + 1, previous},
+            {fwd.left() + fwd.width(), previous},
+            {fwd.left() + fwd.width() - 1, QStringLiteral("Open next link in browser")},
+            {back.left() - 2, QString()},              // the separator before "back"
+            {f.Toolbar1->width() + 50, QString()},     // past every button
+        };
+        for (const auto &[x, panel] : moves) {
+            f.Toolbar1_MouseMove(x);
+            QCOMPARE(statusPanel(), panel);
+        }
         QCOMPARE(f.Status(), QStringLiteral("Done something."));
     }
 
     void slideshowRefusesClicksOnTheList()
     {
-        Form1 &f = loadForm();
-        f.List1->AppendMany(links(2));
+        Form1 &f = loadForm(2);
         f.List1->setListIndex(0);
         f.Buttons(QStringLiteral("slideshow"))->setValue(1);
         f.List1_DblClick();
         f.List1_MouseUp(Qt::LeftButton, Qt::NoModifier, 1, 1);
         f.List1_MouseUp(Qt::RightButton, Qt::NoModifier, 1, 1);
-        QCOMPARE(m_boxes->shown().size(), 2);
-        QCOMPARE(m_boxes->shown().first().title, QStringLiteral("Slideshow in Progress"));
-        QVERIFY(m_browser->created.isEmpty());
+        QVERIFY(m_fx->boxes.shown().size() == 2 && m_fx->boxes.shown().first().title == "Slideshow in Progress");
+        QVERIFY(m_fx->browser.created.isEmpty());
     }
 
     void openSelectedLinkOpensTheItemUnderThePointer()
     {
         // Which window is adopted is the real-browser viewer test's table.
-        auto page = m_browser->addWindow(QStringLiteral("http://127.0.0.1/one"));
-        Form1 &f = loadForm();
-        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        auto page = m_fx->browser.addWindow(QStringLiteral("http://127.0.0.1/one"));
+        Form1 &f = shownForm();
         f.List1->AppendMany(links(3));
         const QRect item1 = f.List1->visualRect(f.List1->model()->index(1, 0));
         QCursor::setPos(f.List1->viewport()->mapToGlobal(item1.center()));
         f.mnufileopen_Click();
-        QCOMPARE(page->navigations, QStringList{QStringLiteral("http://127.0.0.1/page1")});
-        QVERIFY(f.webbrowser1 == page && page->m_visible && !f.openedone && !f.openRequest());
+        QVERIFY(page->navigations == QStringList{links(3).at(1)} && f.webbrowser1 == page && page->m_visible && !f.openedone && !f.openRequest());
         page->fireQuit(); // closed by the user: forgotten
         QVERIFY(!f.webbrowser1);
     }
 
-    void previousAndNext_data()
-    {
-        QTest::addColumn<QList<int>>("selected");
-        QTest::addColumn<int>("focus");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("opened");
-        QTest::newRow("previous-on-the-first-reopens-it") << QList<int>{0, 3} << 0 << "back" << 0;
-        QTest::newRow("next-on-the-last-reopens-it") << QList<int>{3} << 3 << "fwd" << 3;
-        QTest::newRow("three-selected-next-leaves-the-third") << QList<int>{0, 1, 2} << 1 << "fwd" << 2;
-    }
     void previousAndNext()
     {
-        QFETCH(QList<int>, selected);
-        QFETCH(int, focus);
-        QFETCH(QString, key);
-        QFETCH(int, opened);
-        auto page = m_browser->addWindow(QStringLiteral("http://127.0.0.1/one"));
-        Form1 &f = loadForm();
-        f.List1->AppendMany(links(4));
-        for (int i : selected)
-            f.List1->setSelected(i, true);
-        f.List1->setListIndex(focus);
-        f.Toolbar1_ButtonClick(key);
-        QCOMPARE(f.List1->ListIndex(), opened);
-        QCOMPARE(f.List1->SelCount(), 1);
-        QVERIFY(f.List1->Selected(opened));
-        QCOMPARE(page->navigations, QStringList{links(4).at(opened)});
+        // selected, focus, button: the one link opened and left selected.
+        // Previous on the first and next on the last reopen it.
+        const std::tuple<QList<int>, int, const char *, int> rows[] = {
+            {{0, 3}, 0, "back", 0}, {{3}, 3, "fwd", 3}, {{0, 1, 2}, 1, "fwd", 2}};
+        for (const auto &[selected, focus, key, opened] : rows) {
+            init();
+            auto page = m_fx->browser.addWindow(QStringLiteral("http://127.0.0.1/one"));
+            Form1 &f = loadForm(4);
+            for (int i : selected)
+                f.List1->setSelected(i, true);
+            f.List1->setListIndex(focus);
+            f.Toolbar1_ButtonClick(QLatin1String(key));
+            QVERIFY(f.List1->ListIndex() == opened && f.List1->SelCount() == 1 && f.List1->Selected(opened));
+            QCOMPARE(page->navigations, QStringList{links(4).at(opened)});
+        }
     }
 
     void browserThatCannotStart()
     {
         // One message, and the window as it was.
-        m_browser->failCreate = true;
-        Form1 &f = loadForm();
-        f.List1->AppendMany(links(2));
+        m_fx->browser.failCreate = true;
+        Form1 &f = loadForm(2);
         QVERIFY(!f.openLink(f.List1->List(0)));
-        QCOMPARE(m_boxes->shown().size(), 1);
-        QCOMPARE(m_boxes->shown().last().icon, tv::MsgIcon::Critical);
+        QVERIFY(m_fx->boxes.shown().size() == 1 && m_fx->boxes.shown().last().icon == tv::MsgIcon::Critical);
         QVERIFY(!QApplication::overrideCursor() && f.Status() == tv::idleBanner());
         QVERIFY(f.FormEnabled() && !f.webbrowser1 && !f.openedone && f.List1->ListCount() == 2);
     }
 
     void tourOpensAWindowOfItsOwn()
     {
-        m_browser->addWindow(QStringLiteral("http://127.0.0.1/open")); // never taken for the tour
+        m_fx->browser.addWindow(QStringLiteral("http://127.0.0.1/open")); // never taken for the tour
         Form1 &f = loadForm();
         f.mnuhelptour_Click();
         f.mnuhelptour_Click(); // the same window again
-        QCOMPARE(m_browser->created.size(), 1);
-        auto tour = m_browser->created.first();
-        QCOMPARE(tour->navigations.size(), 2);
-        QVERIFY(tour->m_visible && f.webbrowser3 == tour && f.openedone && !f.webbrowser1);
+        QCOMPARE(m_fx->browser.created.size(), 1);
+        auto tour = m_fx->browser.created.first();
+        QVERIFY(tour->navigations.size() == 2 && tour->m_visible && f.webbrowser3 == tour && f.openedone && !f.webbrowser1);
         tour->fireQuit();
         QVERIFY(!f.webbrowser3 && !f.openedone);
     }
@@ -367,18 +327,16 @@ private slots:
                                                          {true, tv::MsgResult::No, 0}}) {
             init();
             Form1 &f = loadForm();
-            auto viewer = std::static_pointer_cast<tvtest::FakeBrowserWindow>(m_browser->createWindow());
+            auto viewer = std::static_pointer_cast<tvtest::FakeBrowserWindow>(m_fx->browser.createWindow());
+            auto harvest = std::static_pointer_cast<tvtest::FakeBrowserWindow>(m_fx->browser.createHarvestWindow());
             f.webbrowser1 = viewer;
             f.openedone = opened;
-            auto harvest = std::static_pointer_cast<tvtest::FakeBrowserWindow>(m_browser->createHarvestWindow());
             f.setWb2(harvest);
-            m_boxes->answer(answer);
+            m_fx->boxes.answer(answer);
             QSignalSpy unloaded(&f, &Form1::unloaded);
             f.close();
-            QCOMPARE(m_boxes->shown().size(), opened ? 1 : 0);
-            QCOMPARE(viewer->quitCalls, viewerQuits);
-            QCOMPARE(harvest->quitCalls, 1);
-            QCOMPARE(unloaded.size(), 1);
+            QCOMPARE(QList<qsizetype>({m_fx->boxes.shown().size(), viewer->quitCalls, harvest->quitCalls, unloaded.size()}),
+                     QList<qsizetype>({opened ? 1 : 0, viewerQuits, 1, 1}));
             QVERIFY(!f.Timer1->isActive());
         }
     }
@@ -389,17 +347,14 @@ private slots:
         // An empty address only brings the window back.
         f.showMinimized();
         f.receiveHandOver(QString());
-        QVERIFY(!f.isMinimized());
-        QVERIFY(!f.Timer3->isActive());
+        QVERIFY(!f.isMinimized() && !f.Timer3->isActive());
         // Several in a row all wait their turn.
-        f.receiveHandOver(QStringLiteral("http://127.0.0.1/1"));
-        f.receiveHandOver(QStringLiteral("http://127.0.0.1/2"));
-        f.receiveHandOver(QStringLiteral("http://127.0.0.1/3"));
-        QCOMPARE(f.nurl, QStringLiteral("http://127.0.0.1/1"));
+        for (const QString &url : links(3))
+            f.receiveHandOver(url);
+        QCOMPARE(f.nurl, links(3).first());
         // No browser window is open: each tick reports that once.
-        QTRY_COMPARE(m_boxes->shown().size(), 3);
-        QVERIFY(!f.Timer3->isActive());
-        QCOMPARE(f.nurl, QStringLiteral("http://127.0.0.1/3"));
+        QTRY_COMPARE(m_fx->boxes.shown().size(), 3);
+        QVERIFY(!f.Timer3->isActive() && f.nurl == links(3).last());
     }
 };
 

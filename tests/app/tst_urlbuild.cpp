@@ -23,6 +23,13 @@ namespace {
 const QString Problem = QStringLiteral("Tallyvane encountered a problem building a list from this url.");
 const QString P = QStringLiteral("http://site.test/");
 
+// The page (or one of its frames) completes holding `links`.
+void complete(FakeBrowserWindow &page, const QStringList &links, const QString &frame = {})
+{
+    page.doc = makeDocument(P, links);
+    page.fireDocumentComplete(frame);
+}
+
 } // namespace
 
 class TestUrlBuild : public QObject
@@ -30,7 +37,6 @@ class TestUrlBuild : public QObject
     Q_OBJECT
 
     std::unique_ptr<tvtest::MainWindowFixture> m_fx;
-    tvtest::FakeBrowserComponent *m_browser = nullptr;
     Form1 *m_form = nullptr;
 
     const QList<MessageBoxRequest> &boxes() const { return m_fx->boxes.shown(); }
@@ -47,17 +53,16 @@ class TestUrlBuild : public QObject
     {
         bool answered = false;
         tvtest::answerUrlDialog(address, append, &answered);
-        const qsizetype before = m_browser->harvests.size();
+        const qsizetype before = m_fx->browser.harvests.size();
         m_form->mnufURL_Click();
         if (!answered)
             qWarning("the URL dialog did not come up");
-        return m_browser->harvests.size() > before ? m_browser->harvests.last().lock() : nullptr;
+        return m_fx->browser.harvests.size() > before ? m_fx->browser.harvests.last().lock() : nullptr;
     }
 
     void verifyIdle()
     {
-        QVERIFY(m_form->FormEnabled() && !QApplication::overrideCursor() && !m_form->wb2);
-        QCOMPARE(m_form->Status(), idleBanner());
+        QVERIFY(m_form->FormEnabled() && !QApplication::overrideCursor() && !m_form->wb2 && m_form->Status() == idleBanner());
         QVERIFY(m_form->Progress() == 0 && m_form->ProgressMax() == 100);
     }
 
@@ -66,7 +71,6 @@ private slots:
     {
         m_fx.reset(); // before the next one takes over the message boxes
         m_fx = std::make_unique<tvtest::MainWindowFixture>(false);
-        m_browser = &m_fx->browser;
         m_form = m_fx->form.get();
     }
     void cleanup()
@@ -79,25 +83,19 @@ private slots:
     {
         load({P + "kept"});
         auto page = buildFromDialog(P, false);
-        QVERIFY(page);
         // Loading: the window is disabled and busy until the page completes;
         // the availability timer leaves the status on the panel.
-        QVERIFY(page->navigations == QStringList{P} && page->silentSet && !m_form->FormEnabled());
-        QVERIFY(QApplication::overrideCursor());
+        QVERIFY(page && page->navigations == QStringList{P} && page->silentSet && !m_form->FormEnabled() && QApplication::overrideCursor());
         m_form->Timer1_Timer();
         QCOMPARE(m_form->sbStatusBar->Panels("pnlStatus")->Text(), m_form->Status());
         // The browser's progress drives the bar; a total not known yet (0)
         // stretches it to the progress.
         page->fireProgress(250, 0);
-        QCOMPARE(m_form->Progress(), 250);
-        QVERIFY(m_form->ProgressMax() >= 250);
+        QVERIFY(m_form->Progress() == 250 && m_form->ProgressMax() >= 250);
         // A frame's completion and errors do not end the build.
         page->fireNavigateError(404, "frame-7");
-        page->doc = makeDocument(P, {P + "a", P + "b"});
-        page->fireDocumentComplete("frame-7");
-        QVERIFY(m_form->wb2);
-        QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
-
+        complete(*page, {P + "a", P + "b"}, "frame-7");
+        QVERIFY(m_form->wb2 && m_form->List1->Items() == QStringList{P + "kept"});
         page->fireDocumentComplete();
         QCOMPARE(m_form->List1->Items(), QStringList({P + "a", P + "b"}));
         verifyIdle();
@@ -133,14 +131,13 @@ private slots:
         const QStringList kept = append ? QStringList{P + "kept"} : QStringList{};
         load({P + "kept"});
         m_form->urlBuild().stallMs = 300;
-        m_browser->failCreate = how == u"no-browser";
+        m_fx->browser.failCreate = how == u"no-browser";
         auto page = buildFromDialog(P, append);
         if (page)
             page->fireProgress(3, 10);
         if (how.toInt()) {
             page->fireNavigateError(how.toInt());
-            page->doc = makeDocument(P, {P + "error-page-link"});
-            page->fireDocumentComplete();
+            complete(*page, {P + "error-page-link"});
         } else if (how == u"not-html") {
             page->html = false;
             page->fireDocumentComplete();
@@ -160,16 +157,12 @@ private slots:
         QCOMPARE(m_fx->countText(), QStringLiteral("%1 links found").arg(kept.size()));
         QVERIFY(!m_form->sbStatusBar->Panels("pnlProgress")->hasPicture());
         if (page) {
-            // A late completion of an ended build adds nothing.
-            page->doc = makeDocument(P, {P + "late"});
-            page->fireDocumentComplete();
+            complete(*page, {P + "late"}); // a late completion of an ended build adds nothing
             QCOMPARE(m_form->List1->Items(), kept);
         }
         // The next build runs as any other, without an old error.
-        m_browser->failCreate = false;
-        auto next = buildFromDialog(P, true);
-        next->doc = makeDocument(P, {P + "fresh"});
-        next->fireDocumentComplete();
+        m_fx->browser.failCreate = false;
+        complete(*buildFromDialog(P, true), {P + "fresh"});
         QCOMPARE(m_form->List1->Items(), kept + QStringList{P + "fresh"});
         QCOMPARE(boxes().size(), message.isNull() ? 0 : 1);
     }
@@ -181,23 +174,19 @@ private slots:
         m_form->mnuopappfilt->setChecked(true);
         tvtest::whenModal([&](QWidget *modal) { qobject_cast<Form5 *>(modal)->Command3->click(); });
         m_form->mnufURL_Click();
-        QVERIFY(m_browser->harvests.isEmpty());
         QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
-        QVERIFY(m_form->append && m_form->FormEnabled());
+        QVERIFY(m_fx->browser.harvests.isEmpty() && m_form->append && m_form->FormEnabled());
     }
 
     void pageOpenInBrowserIsListedAtOnce()
     {
         load({P + "kept"});
-        m_browser->addWindow(P + "other")->doc = makeDocument(P + "other", {P + "x"});
-        auto open = m_browser->addWindow(P);
+        m_fx->browser.addWindow(P + "other")->doc = makeDocument(P + "other", {P + "x"});
+        auto open = m_fx->browser.addWindow(P);
         open->doc = makeDocument(P, {P + "a", P + "b"});
         auto page = buildFromDialog(P, false);
-        QCOMPARE(m_form->List1->Items(), QStringList({P + "a", P + "b"}));
-        QVERIFY(open->registeredAsBrowser);
-        // The page is loaded afresh all the same.
-        page->doc = makeDocument(P, {P + "a", P + "c"});
-        page->fireDocumentComplete();
+        QVERIFY(m_form->List1->Items() == QStringList({P + "a", P + "b"}) && open->registeredAsBrowser);
+        complete(*page, {P + "a", P + "c"}); // the page is loaded afresh all the same
         QCOMPARE(m_form->List1->Items(), QStringList({P + "a", P + "c"}));
         verifyIdle();
     }
@@ -206,16 +195,15 @@ private slots:
     {
         load({P + "old"});
         m_form->append = true;
-        m_browser->addWindow(P + "other");
-        m_browser->addWindow(P)->broken = true;
-        auto shown = m_browser->addWindow(P);
+        m_fx->browser.addWindow(P + "other");
+        m_fx->browser.addWindow(P)->broken = true;
+        auto shown = m_fx->browser.addWindow(P);
         shown->doc = makeDocument(P, {P + "a", P + "old"}, {makeDocument(P + "f", {P + "f"})});
         m_form->receiveHandOver(P);
         QVERIFY(m_form->Timer3->isActive());
         // Cleared whatever `append` says, then filled from the window.
         QTRY_COMPARE(m_form->List1->Items(), QStringList({P + "a", P + "old", P + "f"}));
-        QCOMPARE(shown->innerTexts.size(), 1);
-        QVERIFY(!m_form->wb2 && boxes().isEmpty() && m_browser->harvests.isEmpty());
+        QVERIFY(shown->innerTexts.size() == 1 && !m_form->wb2 && boxes().isEmpty() && m_fx->browser.harvests.isEmpty());
     }
 
     void filters()
@@ -226,9 +214,7 @@ private slots:
         load();
         m_form->mnuopappfilt->trigger();
         QCOMPARE(m_form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("1"));
-        auto page = buildFromDialog(P, false);
-        page->doc = makeDocument(P, {P + "a.gif", P + "c.html"});
-        page->fireDocumentComplete();
+        complete(*buildFromDialog(P, false), {P + "a.gif", P + "c.html"});
         QCOMPARE(m_form->List1->Items(), QStringList{P + "a.gif"});
         // Deleting the last filter takes the menu item and the setting off.
         tvtest::whenModal([](QWidget *modal) {
@@ -238,8 +224,7 @@ private slots:
             dialog->Command2->click();
         });
         m_form->mnuopfilt_Click();
-        QVERIFY(m_form->ftypes.isEmpty());
-        QVERIFY(!m_form->mnuopappfilt->isEnabled() && !m_form->mnuopappfilt->isChecked());
+        QVERIFY(m_form->ftypes.isEmpty() && !m_form->mnuopappfilt->isEnabled() && !m_form->mnuopappfilt->isChecked());
         QCOMPARE(m_form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("0"));
     }
 };
