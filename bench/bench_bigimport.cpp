@@ -20,7 +20,7 @@
 
 namespace {
 
-const tvtest::IsolatedUserFolders g_folders;
+const QTemporaryDir g_folders = tvtest::isolateUserFolders();
 
 enum Content { Words, Links, OneItem };
 

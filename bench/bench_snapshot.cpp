@@ -189,7 +189,7 @@ BENCHMARK(BM_BareClient_SnapshotOnly)->Unit(benchmark::kMillisecond)->Iterations
 
 int main(int argc, char **argv)
 {
-    tvtest::IsolatedUserFolders folders;
+    const QTemporaryDir folders = tvtest::isolateUserFolders();
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

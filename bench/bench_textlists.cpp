@@ -22,7 +22,7 @@
 namespace {
 
 // The imports remember the file in the settings: keep them out of the user's.
-const tvtest::IsolatedUserFolders g_folders;
+const QTemporaryDir g_folders = tvtest::isolateUserFolders();
 
 constexpr int kItems = tv::LinkList::MaxItems;
 

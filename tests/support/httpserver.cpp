@@ -1,7 +1,6 @@
 #include "support/httpserver.h"
 
 #include <QPointer>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -17,21 +16,6 @@ HttpServer::HttpServer(QObject *parent) : QObject(parent), m_server(new QTcpServ
             connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         }
     });
-}
-
-bool HttpServer::listen()
-{
-    return m_server->listen(QHostAddress::LocalHost, 0);
-}
-
-quint16 HttpServer::port() const
-{
-    return m_server->serverPort();
-}
-
-QString HttpServer::url(const QString &path) const
-{
-    return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path);
 }
 
 quint16 HttpServer::closedPort()
@@ -56,7 +40,7 @@ void HttpServer::onReadyRead(QTcpSocket *socket)
     const QString path = QString::fromLatin1(requestLine.value(1)).section(u'?', 0, 0);
     ++m_hits[path];
     const Handler handler = m_routes.value(path);
-    Response response = handler ? handler({requestLine.value(0), path})
+    Response response = handler ? handler()
                                 : Response{404, "text/html", "<html><body><h1>Not Found</h1></body></html>"};
     if (requestLine.value(0) == "HEAD")
         response.body.clear();

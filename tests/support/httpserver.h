@@ -6,11 +6,12 @@
 #include <QPair>
 #include <QObject>
 #include <QString>
+#include <QTcpServer>
 
 #include <functional>
 
-class QTcpServer;
 class QTcpSocket;
+
 
 namespace tvtest {
 
@@ -21,11 +22,6 @@ class HttpServer final : public QObject
 {
     Q_OBJECT
 public:
-    struct Request
-    {
-        QByteArray method;
-        QString path; // without the query
-    };
     struct Response
     {
         int status = 200;
@@ -46,15 +42,14 @@ public:
     explicit HttpServer(QObject *parent = nullptr);
 
     // Listens on 127.0.0.1 at a free port.
-    bool listen();
-    quint16 port() const;
-    // "http://127.0.0.1:<port><path>"
-    QString url(const QString &path) const;
+    bool listen() { return m_server->listen(QHostAddress::LocalHost, 0); }
+    quint16 port() const { return m_server->serverPort(); }
+    QString url(const QString &path) const { return QStringLiteral("http://127.0.0.1:%1%2").arg(port()).arg(path); }
 
-    using Handler = std::function<Response(const Request &)>;
+    using Handler = std::function<Response()>;
     void route(const QString &path, const Response &response)
     {
-        m_routes.insert(path, [response](const Request &) { return response; });
+        m_routes.insert(path, [response] { return response; });
     }
     // An answer made when asked.
     void route(const QString &path, Handler handler) { m_routes.insert(path, std::move(handler)); }

@@ -26,15 +26,17 @@ tv::RuntimeError errorOf(const std::function<void()> &call)
     return tv::RuntimeError(0, {}, {});
 }
 
-IsolatedUserFolders::IsolatedUserFolders()
+QTemporaryDir isolateUserFolders()
 {
+    QTemporaryDir dir;
     for (const auto &[sub, variable] : {std::pair{"config", "XDG_CONFIG_HOME"}, {"data", "XDG_DATA_HOME"},
                                         {"runtime", "XDG_RUNTIME_DIR"}, {"cache", "XDG_CACHE_HOME"}}) {
-        const QString path = m_dir.filePath(QLatin1String(sub));
+        const QString path = dir.filePath(QLatin1String(sub));
         QDir().mkpath(path);
         qputenv(variable, path.toLocal8Bit());
     }
-    QFile::setPermissions(m_dir.filePath(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(dir.filePath(QStringLiteral("runtime")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return dir;
 }
 
 MessageBoxScript::MessageBoxScript()

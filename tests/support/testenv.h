@@ -23,14 +23,7 @@ tv::RuntimeError errorOf(const std::function<void()> &call);
 
 // Points the user's folders (settings, data, runtime) at a fresh temporary
 // folder before anything reads them, so no test touches the real ones.
-class IsolatedUserFolders
-{
-public:
-    IsolatedUserFolders();
-
-private:
-    QTemporaryDir m_dir;
-};
+[[nodiscard]] QTemporaryDir isolateUserFolders();
 
 // Records every message box and answers it from a queue (Ok / No when empty).
 class MessageBoxScript
@@ -57,7 +50,7 @@ private:
 #define TV_TEST_MAIN(TestObject)                                                                                       \
     int main(int argc, char **argv)                                                                                    \
     {                                                                                                                  \
-        tvtest::IsolatedUserFolders folders;                                                                           \
+        const QTemporaryDir folders = tvtest::isolateUserFolders();                                                    \
         QApplication app(argc, argv);                                                                                  \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
         TestObject tc;                                                                                                 \

@@ -241,7 +241,7 @@ private slots:
 // before the application and stops after it.
 int main(int argc, char **argv)
 {
-    tvtest::IsolatedUserFolders folders;
+    const QTemporaryDir folders = tvtest::isolateUserFolders();
     WindowManagerSession wm;
     if (!wm.start()) {
         qWarning("Xvfb or openbox did not start");
