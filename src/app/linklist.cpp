@@ -2,6 +2,7 @@
 
 #include "platform/messagebox.h"
 
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QFontMetrics>
 #include <QMimeData>
@@ -57,10 +58,23 @@ void LinkListModel::append(const QStringList &addresses)
     endInsertRows();
 }
 
-LinkList::LinkList(QWidget *parent) : QListView(parent), m_model(new LinkListModel(this))
+QSize ExtentDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    // The height of one line of text whatever the row holds.
+    QStyleOptionViewItem line(option);
+    initStyleOption(&line, index);
+    line.text = QStringLiteral("X");
+    const QWidget *view = option.widget;
+    const QStyle *style = view ? view->style() : QApplication::style();
+    return {width, style->sizeFromContents(QStyle::CT_ItemViewItem, &line, QSize(), view).height()};
+}
+
+LinkList::LinkList(QWidget *parent)
+    : QListView(parent), m_model(new LinkListModel(this)), m_delegate(new ExtentDelegate(this))
 {
     setObjectName(QStringLiteral("List1"));
     setModel(m_model);
+    setItemDelegate(m_delegate);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setUniformItemSizes(true);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -192,8 +206,7 @@ void LinkList::RefreshExtent()
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const QStringList &items = m_model->items();
     if (items.isEmpty()) {
-        m_extent = 0;
-        updateGeometries();
+        setExtent(0);
         return;
     }
 
@@ -225,19 +238,27 @@ void LinkList::RefreshExtent()
         if (width >= widest)
             widest = width;
     }
-    m_extent = widest;
-    updateGeometries();
+    setExtent(widest);
+}
+
+void LinkList::setExtent(int extent)
+{
+    // The rows take the extent's width, so the view's own range is extent
+    // minus visible width: one rule, settled in one pass whatever the
+    // scroll bars do to the viewport, where a second range set over the
+    // view's own made the bar come and go without end.
+    if (extent == m_delegate->width)
+        return;
+    m_delegate->width = extent;
+    emit m_delegate->sizeHintChanged(m_model->index(0));
+    executeDelayedItemsLayout();
 }
 
 void LinkList::updateGeometries()
 {
     QListView::updateGeometries();
-    // The extent rule decides the horizontal scroll range, not the item sizes.
-    QScrollBar *h = horizontalScrollBar();
-    const int range = std::max(0, m_extent - viewport()->width());
-    h->setRange(0, range);
-    h->setPageStep(viewport()->width());
-    h->setSingleStep(std::max(1, fontMetrics().averageCharWidth()));
+    // A step changes no range.
+    horizontalScrollBar()->setSingleStep(std::max(1, fontMetrics().averageCharWidth()));
 }
 
 int LinkList::ItemFromPoint(const QPoint &viewportPoint) const

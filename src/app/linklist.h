@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QListView>
 #include <QStringList>
+#include <QStyledItemDelegate>
 
 namespace tv {
 
@@ -25,6 +26,17 @@ public:
 
 private:
     QStringList m_items;
+};
+
+// Every row as wide as the list's extent: the view then derives its
+// horizontal range from that width alone.
+class ExtentDelegate final : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    int width = 0;
 };
 
 // `List1`: the link list with multiple selection, a current index, a top
@@ -79,9 +91,10 @@ protected:
 
 private:
     void selectionTouched() { m_selCountValid = false; }
+    void setExtent(int extent);
 
     LinkListModel *m_model;
-    int m_extent = 0;
+    ExtentDelegate *m_delegate;
     QFont m_advanceFont;
     QList<int> m_advances;  // per UTF-16 unit, -1 until measured
     mutable int m_selCount = 0;
