@@ -66,13 +66,17 @@ void Form1::mnufClip_Click()
                MsgIcon::Critical, QStringLiteral("Oops!"));
         return;
     }
-    const QStringList links = clipboardLinks(text);
-    if (links.isEmpty()) {
+    LinkFileScanHooks hooks;
+    hooks.firstLink = [this] {
+        askAppendOrNew(*this, {});
+        return qsizetype(List1->Room());
+    };
+    const LinkFileScan scan = scanClipboardText(text, hooks);
+    if (scan.links.isEmpty() && scan.leftOut == 0) {
         MsgBox(this, QStringLiteral("The ClipBoard does not contain any valid urls. Operation aborted."), MsgButtons::Ok,
                MsgIcon::Critical, QStringLiteral("Oops!"));
     } else {
-        askAppendOrNew(*this, {});
-        reportListFull(this, appendWhatFits(*List1, links, links.size()));
+        reportListFull(this, appendWhatFits(*List1, scan.links, scan.links.size() + scan.leftOut));
         // The count would otherwise go on showing the list before the import.
         ShowCount();
     }

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,20 +23,27 @@ namespace {
 constexpr qsizetype Piece = 64 * 1024;
 constexpr qint64 ProgressStep = 4 * 1024 * 1024;
 
-// UTF-8 until an item shows the file is not; then Latin-1, the links
-// already kept included.
+// Each item on its own: UTF-8 when its bytes are, else Latin-1, so that one
+// stray byte garbles neither its neighbours nor itself into replacement marks.
 QString decodeItem(const QByteArray &bytes, LinkFileScan &scan)
 {
-    if (scan.latin1Fallback)
-        return QString::fromLatin1(bytes);
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
     scan.latin1Fallback = true;
-    for (QString &link : scan.links)
-        link = QString::fromLatin1(link.toUtf8()); // the bytes they were read from
     return QString::fromLatin1(bytes);
+}
+
+// The bytes of a text in UTF-8, counted only up to `bound` + 1.
+qsizetype utf8Length(QStringView text, qsizetype bound)
+{
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < text.size() && n <= bound; ++i) {
+        const char16_t c = text[i].unicode();
+        n += c < 0x80 ? 1 : c < 0x800 || QChar::isSurrogate(c) ? 2 : 3;
+    }
+    return n;
 }
 
 } // namespace
@@ -47,17 +55,26 @@ bool LinkFileReader::more()
     if (m_end)
         return false;
     m_buffer.resize(Piece);
-    const qint64 n = m_device.read(m_buffer.data(), Piece);
-    m_buffer.resize(qsizetype(std::max<qint64>(n, 0)));
+    qsizetype got = 0;
+    qint64 n = 0;
+    // A byte order mark may come split over the first reads: read until it
+    // is whole or cannot be one.
+    static constexpr QByteArrayView Bom("\xEF\xBB\xBF");
+    do {
+        n = m_device.read(m_buffer.data() + got, Piece - got);
+        got += qsizetype(std::max<qint64>(n, 0));
+    } while (!m_started && n > 0 && got < Bom.size() && Bom.startsWith(QByteArrayView(m_buffer.data(), got)));
+    m_buffer.resize(got);
     m_pos = 0;
-    if (n <= 0) {
+    m_read += got;
+    if (n < 0)
+        m_error = true;
+    if (got == 0) {
         m_end = true;
-        m_error = n < 0;
         return false;
     }
-    m_read += n;
-    if (!std::exchange(m_started, true) && m_buffer.startsWith("\xEF\xBB\xBF")) {
-        m_pos = 3;
+    if (!std::exchange(m_started, true) && m_buffer.startsWith(Bom)) {
+        m_pos = Bom.size();
         return more();
     }
     return true;
@@ -179,32 +196,28 @@ bool openRegularFile(QFile &file, QString *why)
     return true;
 }
 
-QStringList splitClipboardLines(QStringView text)
+LinkFileScan scanClipboardText(QStringView text, const LinkFileScanHooks &hooks)
 {
-    QStringList lines;
-    qsizetype start = 0;
-    while (start < text.size()) {
-        const qsizetype lf = text.indexOf(u'\n', start);
-        if (lf < 0) {
-            lines.append(text.mid(start).toString());
-            break;
-        }
-        // A CR right before the LF belongs to the line end.
-        const qsizetype end = (lf > start && text[lf - 1] == u'\r') ? lf - 1 : lf;
-        lines.append(text.mid(start, end - start).toString());
-        start = lf + 1;
+    LinkFileScan scan;
+    qsizetype room = -1; // known once the first link is found
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = start;
+        while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        const QStringView line = text.sliced(start, end - start);
+        start = end + (text.sliced(end).startsWith(u"\r\n") ? 2 : 1);
+        // Longer than any address a server takes: no link, skipped unread.
+        if (line.isEmpty() || line.size() > LinkFileReader::MaxItemLength ||
+            utf8Length(line, LinkFileReader::MaxItemLength) > LinkFileReader::MaxItemLength || !IsLinkText(line))
+            continue;
+        if (room < 0)
+            room = hooks.firstLink ? hooks.firstLink() : std::numeric_limits<qsizetype>::max();
+        if (scan.links.size() < room)
+            scan.links.append(line.toString());
+        else
+            ++scan.leftOut;
     }
-    return lines;
-}
-
-QStringList clipboardLinks(QStringView text)
-{
-    QStringList links;
-    for (QString &line : splitClipboardLines(text)) {
-        if (!line.isEmpty() && IsLinkText(line))
-            links.append(std::move(line));
-    }
-    return links;
+    return scan;
 }
 
 } // namespace tv

@@ -18,7 +18,7 @@ namespace tv {
 // an item that starts with a double quote runs to the next double quote on
 // its line, commas included, and whatever follows up to the next separator
 // is dropped. Empty items are returned as empty. A UTF-8 byte order mark at
-// the start is skipped.
+// the start is skipped, however the device hands out the first bytes.
 class LinkFileReader
 {
 public:
@@ -50,16 +50,16 @@ private:
 };
 
 // What the import takes from a link list file: its links in order, up to
-// the first non-empty item that is not a link. Files are UTF-8; once an
-// item is not valid UTF-8 every item is taken as Latin-1, so each byte still
-// becomes a character and none is garbled into replacement marks.
+// the first non-empty item that is not a link. Items are UTF-8; an item
+// that is not valid UTF-8 is taken as Latin-1 (that item alone), so each of
+// its bytes still becomes a character.
 struct LinkFileScan
 {
     QStringList links;        // the links kept, at most the room given
     qsizetype leftOut = 0;    // further links for which there was no room
     bool badItem = false;     // stopped at an item that is no link, or too long
     QString badText;
-    bool latin1Fallback = false;
+    bool latin1Fallback = false; // some item was taken as Latin-1
     bool readError = false;
 };
 
@@ -78,10 +78,11 @@ LinkFileScan scanLinkFile(QIODevice &device, const LinkFileScanHooks &hooks = {}
 // block and a device might never end. False with the reason otherwise.
 bool openRegularFile(QFile &file, QString *why);
 
-// Clipboard text cut into lines at CR LF and at LF; a lone CR stays in its
-// line. A line end at the very end gives no further empty line.
-QStringList splitClipboardLines(QStringView text);
-// The clipboard lines that are links, in order, duplicates kept.
-QStringList clipboardLinks(QStringView text);
+// The lines of clipboard text that are links, in order, duplicates kept,
+// read as a file is: lines end at CR LF, LF or a lone CR; a line over the
+// file's item bound is no link; at most the room `firstLink` answers is kept
+// and the rest counted. Lines are neither trimmed nor cut at commas, and a
+// line that is no link is skipped (badItem stays false).
+LinkFileScan scanClipboardText(QStringView text, const LinkFileScanHooks &hooks = {});
 
 } // namespace tv

@@ -11,7 +11,7 @@ bool startsLikeLink(const Text &text)
 }
 } // namespace
 
-bool IsLinkText(const QString &text)
+bool IsLinkText(QStringView text)
 {
     return startsLikeLink(text);
 }

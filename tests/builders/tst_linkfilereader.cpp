@@ -1,11 +1,14 @@
 // The link rule, the link list file scan, its decoding and the clipboard
-// line splitter.
+// scan.
 #include "builders/linkfilereader.h"
 #include "builders/linktext.h"
 #include "support/testenv.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstring>
 
 #include <sys/stat.h>
 
@@ -17,6 +20,29 @@ tv::LinkFileScan scanBytes(QByteArray bytes, const tv::LinkFileScanHooks &hooks 
     buffer.open(QIODevice::ReadOnly);
     return tv::scanLinkFile(buffer, hooks);
 }
+
+// Hands out `first` bytes at the first read, then the rest.
+class Trickle : public QIODevice
+{
+public:
+    Trickle(const QByteArray &bytes, qint64 first) : m_bytes(bytes), m_first(first) { open(ReadOnly | Unbuffered); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *data, qint64 max) override
+    {
+        const qint64 n = std::min({max, m_bytes.size() - m_pos, m_pos == 0 ? m_first : max});
+        std::memcpy(data, m_bytes.constData() + m_pos, size_t(n));
+        m_pos += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_first;
+    qint64 m_pos = 0;
+};
 
 tv::LinkFileScan scanText(const QString &text)
 {
@@ -91,11 +117,13 @@ private slots:
         QTest::addColumn<bool>("fallback");
         QTest::newRow("utf8") << QByteArray("http://a/\xc3\xa9t\xc3\xa9") << QStringList{QString::fromUtf8("http://a/\u00e9t\u00e9")} << false;
         QTest::newRow("utf8-bom-dropped") << QByteArray("\xef\xbb\xbfhttp://a") << QStringList{"http://a"} << false;
-        // One stray byte makes the file Latin-1, links read before it included:
-        // every byte stays a character.
-        QTest::newRow("invalid-utf8-makes-file-latin1")
-            << QByteArray("http://a/\xc3\xa9\r\nhttp://b/\xe9t\xe9")
-            << QStringList{QString::fromUtf8("http://a/\u00c3\u00a9"), QString::fromUtf8("http://b/\u00e9t\u00e9")} << true;
+        // Each item decides for itself: a stray byte makes its own item
+        // Latin-1, not its neighbours before or after.
+        QTest::newRow("invalid-utf8-makes-its-item-latin1")
+            << QByteArray("http://a/caf\xc3\xa9\r\nhttp://b/\xe9t\xe9,http://c/\xc3\xa9")
+            << QStringList{QString::fromUtf8("http://a/caf\u00e9"), QString::fromUtf8("http://b/\u00e9t\u00e9"),
+                           QString::fromUtf8("http://c/\u00e9")}
+            << true;
         QTest::newRow("truncated-sequence-at-end") << QByteArray("http://a\xc3") << QStringList{QString::fromUtf8("http://a\u00c3")} << true;
     }
     void decoding()
@@ -106,6 +134,19 @@ private slots:
         const tv::LinkFileScan scan = scanBytes(bytes);
         QCOMPARE(scan.links, links);
         QCOMPARE(scan.latin1Fallback, fallback);
+    }
+
+    void bomSplitAcrossReads()
+    {
+        // However the first bytes arrive, the mark is not part of the first item.
+        for (const int first : {1, 2, 3, 4}) {
+            Trickle device("\xef\xbb\xbfhttp://a\r\nhttp://b", first);
+            const tv::LinkFileScan scan = tv::scanLinkFile(device);
+            QCOMPARE(scan.links, (QStringList{"http://a", "http://b"}));
+        }
+        // Bytes that only begin like a mark are kept.
+        Trickle device("\xef\xbbhttp://a", 1);
+        QCOMPARE(tv::scanLinkFile(device).badText, QString::fromLatin1("\xef\xbbhttp://a"));
     }
 
     void itemsAcrossPieces()
@@ -146,20 +187,40 @@ private slots:
         QCOMPARE(why, QStringLiteral("it is not a regular file"));
     }
 
-    void clipboardLines_data()
+    void clipboard_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("lines");
-        QTest::newRow("final-crlf-no-extra-line") << "a\r\nb\r\n" << QStringList{"a", "b"};
-        QTest::newRow("lf-only") << "a\nb\n" << QStringList{"a", "b"};
-        QTest::newRow("lone-cr-stays") << "a\rb\r\nc" << QStringList{"a\rb", "c"};
-        QTest::newRow("empty-lines") << "\r\n\r\na" << QStringList{"", "", "a"};
+        QTest::addColumn<QStringList>("links");
+        QTest::newRow("crlf-final-line-end") << "http://a\r\nno\r\n\r\nFTP://b\r\n" << QStringList{"http://a", "FTP://b"};
+        QTest::newRow("lf-lines") << "http://a\nhttp://b\n" << QStringList{"http://a", "http://b"};
+        QTest::newRow("lone-cr-lines") << "http://a\rhttp://b\rhttp://c" << QStringList{"http://a", "http://b", "http://c"};
+        QTest::newRow("mixed-ends-and-empty-lines") << "\r\n\rhttp://a\n\r\nhttp://b" << QStringList{"http://a", "http://b"};
+        // Unlike a file: not trimmed, not cut at commas, and a line that is
+        // no link is passed over.
+        QTest::newRow("blanks-and-commas-stay") << " http://a\r\nhttp://b,c " << QStringList{"http://b,c "};
+        const QString longest = "http://a/" + QString(tv::LinkFileReader::MaxItemLength - 9, u'x');
+        QTest::newRow("longest-line") << longest << QStringList{longest};
+        QTest::newRow("line-over-the-bound-skipped") << longest + "x\nhttp://b" << QStringList{"http://b"};
+        // The bound counts the bytes a file would hold.
+        QTest::newRow("bound-in-utf8-bytes") << longest.chopped(1) + u'\u00e9' + "\rhttp://b" << QStringList{"http://b"};
     }
-    void clipboardLines()
+    void clipboard()
     {
         QFETCH(QString, text);
-        QFETCH(QStringList, lines);
-        QCOMPARE(tv::splitClipboardLines(text), lines);
+        QFETCH(QStringList, links);
+        QCOMPARE(tv::scanClipboardText(text).links, links);
+    }
+
+    void clipboardRoom()
+    {
+        // As for a file: asked once at the first link, the rest counted.
+        int asked = 0;
+        tv::LinkFileScanHooks hooks;
+        hooks.firstLink = [&] { return ++asked, qsizetype(2); };
+        const tv::LinkFileScan scan = tv::scanClipboardText(u"no\rhttp://1\rhttp://2\rhttp://3\rhttp://4", hooks);
+        QCOMPARE(asked, 1);
+        QCOMPARE(scan.links, (QStringList{"http://1", "http://2"}));
+        QCOMPARE(scan.leftOut, 2);
     }
 };
 
