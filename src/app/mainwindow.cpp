@@ -8,6 +8,7 @@
 #include "platform/messagebox.h"
 #include "saving/savetransfer.h"
 #include "saving/savingfilesdialog.h"
+#include "settings/preferences.h"
 #include "winsupport/mouseover.h"
 
 #include <QAction>
@@ -270,15 +271,16 @@ void Form1::Form_Load()
         ftypes = Filters::extensionsOf(entries);
         mnuopappfilt->setChecked(Filters::applyFilters(m_settings));
     }
-    owaction = qint32(leadingNumber(
-        m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("0"))));
+    owaction = numberSetting(
+        m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("0")), 0,
+        Preferences::OverwriteActions - 1, 0);
     ontop = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("On Top"), QStringLiteral("True")), true);
     newwin = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("New Window"), QStringLiteral("0")), false);
 
     if (wb2) {
         List1->Clear();
         try {
-            RecurseFrames(wb2->document());
+            RecurseFrames(wb2->document(List1->Room()));
         } catch (const BrowserError &) {
             // The page in front could not be read: start with an empty list.
             wb2.reset();

@@ -61,7 +61,7 @@ void save(CRegSettings &settings, const QStringList &entries)
 
 bool applyFilters(const CRegSettings &settings)
 {
-    return leadingNumber(settings.GetSetting(FiltersSection, ApplyKey, QStringLiteral("0"))) != 0.0;
+    return booleanText(settings.GetSetting(FiltersSection, ApplyKey, QStringLiteral("0")), false);
 }
 
 void setApplyFilters(CRegSettings &settings, bool on)

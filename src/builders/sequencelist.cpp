@@ -1,5 +1,9 @@
 #include "builders/sequencelist.h"
 
+#include "builders/linkfilereader.h"
+
+#include <algorithm>
+
 namespace tv {
 
 QString SequenceList::Pattern(qsizetype width)
@@ -54,18 +58,27 @@ QString SequenceList::message(Check check)
         return QStringLiteral("The Start # must be a whole number from 0 to %1, written with digits only.").arg(MaxNumber);
     case Check::BadEnd:
         return QStringLiteral("The End # must be a whole number from 0 to %1, written with digits only.").arg(MaxNumber);
+    case Check::TooLong:
+        return QStringLiteral("The links of this run would be longer than %1 characters, the most a link may have.")
+            .arg(LinkFileReader::MaxItemLength);
     }
     return {};
 }
 
 SequenceList::Check SequenceList::check() const
 {
-    if (selLength <= 0 || selStart < 0 || selStart + selLength > url.size())
+    // Compared without adding: a wide start and length must not overflow.
+    if (selLength <= 0 || selStart < 0 || selStart > url.size() || selLength > url.size() - selStart)
         return Check::NoSelection;
     if (!ParseNumber(startText))
         return Check::BadStart;
-    if (!ParseNumber(endText))
+    const auto last = ParseNumber(endText);
+    if (!last)
         return Check::BadEnd;
+    // A padded start can make every link of the run longer than a link may be.
+    const qsizetype numberWidth = std::max(startText.size(), QString::number(*last).size());
+    if (url.size() - selLength + numberWidth > LinkFileReader::MaxItemLength)
+        return Check::TooLong;
     return Check::Ok;
 }
 

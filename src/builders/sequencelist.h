@@ -30,7 +30,7 @@ public:
     // allowed), at most MaxNumber; nothing for anything else.
     static std::optional<qint32> ParseNumber(const QString &text);
 
-    enum class Check { Ok, NoSelection, BadStart, BadEnd };
+    enum class Check { Ok, NoSelection, BadStart, BadEnd, TooLong };
     // The message for a refused build, empty for Ok.
     static QString message(Check check);
 

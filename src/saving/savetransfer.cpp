@@ -16,7 +16,9 @@ TransferState &transferState()
 
 SaveTransfer::SaveTransfer(QNetworkAccessManager *network, const QStringList &links, const QString &folder,
                            qint32 owaction, QObject *parent)
-    : QObject(parent), m_links(links), m_folder(folder), m_owaction(owaction), m_download(network)
+    : QObject(parent), m_links(links), m_folder(folder),
+      // An action the program never writes asks, rather than overwrite unasked.
+      m_owaction(owaction >= OwPrompt && owaction <= OwUnique ? owaction : OwPrompt), m_download(network)
 {
     if (!m_folder.endsWith(u'/'))
         m_folder += u'/';
@@ -75,7 +77,7 @@ QString SaveTransfer::resolveName(const QString &name, bool *replace)
         return QString();
     case OwUnique:
         return UniqueName(m_folder, name, m_counter);
-    default: // Overwrite, and any value the program does not write
+    default: // Overwrite
         *replace = true;
         return name;
     }

@@ -6,6 +6,7 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <limits>
 
 namespace tv {
 
@@ -172,17 +173,27 @@ bool CRegSettings::DeleteSetting(const QString &section, const QString &key)
     return written(s);
 }
 
-double leadingNumber(const QString &text)
+qint32 numberSetting(const QString &text, qint32 min, qint32 max, qint32 fallback)
 {
     const QString t = text.trimmed();
-    qsizetype end = 0;
-    if (end < t.size() && (t.at(end) == u'+' || t.at(end) == u'-'))
-        ++end;
-    while (end < t.size() && (t.at(end).isDigit() || t.at(end) == u'.'))
-        ++end;
-    bool ok = false;
-    const double v = t.left(end).toDouble(&ok);
-    return ok ? v : 0.0;
+    qsizetype i = 0;
+    const bool negative = i < t.size() && t.at(i) == u'-';
+    if (i < t.size() && (t.at(i) == u'+' || t.at(i) == u'-'))
+        ++i;
+    const qsizetype digits = i;
+    // Checked against the range digit by digit: no width of number is
+    // ever converted to a type it does not fit.
+    qint64 value = 0;
+    for (; i < t.size() && t.at(i) >= u'0' && t.at(i) <= u'9'; ++i) {
+        value = value * 10 + (t.at(i).unicode() - u'0');
+        if (value > qint64(std::numeric_limits<qint32>::max()) + 1)
+            return fallback;
+    }
+    if (i == digits)
+        return fallback;
+    if (negative)
+        value = -value;
+    return value < min || value > max ? fallback : qint32(value);
 }
 
 bool booleanText(const QString &text, bool fallback)
@@ -192,10 +203,20 @@ bool booleanText(const QString &text, bool fallback)
         return true;
     if (t.compare(u"false", Qt::CaseInsensitive) == 0)
         return false;
-    bool ok = false;
-    const double v = t.toDouble(&ok);
-    return ok ? v != 0.0 : fallback;
+    return numberSetting(t, 0, 1, fallback ? 1 : 0) == 1;
 }
+
+namespace {
+
+// Only ASCII digits make numbers: digits of another script would sort by
+// value against ASCII ones but by code against the letters around them,
+// which breaks the ordering's transitivity.
+bool asciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+} // namespace
 
 bool naturalLess(const QString &a, const QString &b)
 {
@@ -204,12 +225,12 @@ bool naturalLess(const QString &a, const QString &b)
     while (i < a.size() && j < b.size()) {
         const QChar ca = a.at(i);
         const QChar cb = b.at(j);
-        if (ca.isDigit() && cb.isDigit()) {
+        if (asciiDigit(ca) && asciiDigit(cb)) {
             qsizetype ei = i;
             qsizetype ej = j;
-            while (ei < a.size() && a.at(ei).isDigit())
+            while (ei < a.size() && asciiDigit(a.at(ei)))
                 ++ei;
-            while (ej < b.size() && b.at(ej).isDigit())
+            while (ej < b.size() && asciiDigit(b.at(ej)))
                 ++ej;
             // Compare the digit runs as numbers of any length: strip leading zeros.
             qsizetype si = i;

@@ -50,11 +50,12 @@ using SettingsWriteFailure = std::function<void(const QString &file, const QStri
 // Returns the handler it replaces.
 SettingsWriteFailure setSettingsWriteFailureHandler(SettingsWriteFailure handler);
 
-// Readers of stored texts, lenient towards hand-edited values: the leading
-// number of a text ("12abc" is 12, no leading number is 0), and a Boolean from
-// "True"/"False" in any letter case or a number (non-zero is true), else the
-// fallback.
-double leadingNumber(const QString &text);
+// Readers of stored texts, lenient towards hand-edited values. A number
+// setting reads the text's leading whole number ("12abc" is 12, "2.7" is 2);
+// no number, or one outside min..max however many digits it has, reads as
+// the fallback. A Boolean reads "True"/"False" in any letter case, or the
+// number 1 or 0; anything else reads as the fallback.
+qint32 numberSetting(const QString &text, qint32 min, qint32 max, qint32 fallback);
 bool booleanText(const QString &text, bool fallback);
 
 // Compares with runs of digits taken as numbers, so that "Type 2" < "Type 10".

@@ -27,8 +27,8 @@ QString flag(bool on)
 SlideshowOptions SlideshowOptions::load(const CRegSettings &settings)
 {
     SlideshowOptions o;
-    const double stored = leadingNumber(settings.GetSetting(Section, IntervalKey, QStringLiteral("4")));
-    o.interval = qint32(std::clamp(stored, double(MinInterval), double(MaxInterval)));
+    o.interval = numberSetting(settings.GetSetting(Section, IntervalKey, QStringLiteral("4")), MinInterval, MaxInterval,
+                               SlideshowOptions{}.interval);
     o.justSelected = booleanText(settings.GetSetting(Section, IncludeKey, QStringLiteral("1")), true);
     o.fromLoadComplete = booleanText(settings.GetSetting(Section, WaitKey, QStringLiteral("1")), true);
     return o;

@@ -24,8 +24,8 @@ struct SlideshowOptions
     bool justSelected = true;     // only the selected links, else all in the list
     bool fromLoadComplete = true; // count from load completion, else from load start
 
-    // "Interval", "Include Files" and "Wait"; a stored interval outside 1 to
-    // 120 is taken as the nearest one.
+    // "Interval", "Include Files" and "Wait"; a stored value out of its
+    // range reads as the default.
     static SlideshowOptions load(const CRegSettings &settings);
     // Writes the three as decimal text; false when a store failed.
     bool store(CRegSettings &settings) const;

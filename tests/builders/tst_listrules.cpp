@@ -6,6 +6,7 @@
 #include "builders/navigationerrors.h"
 #include "builders/pathpart.h"
 #include "builders/sequencelist.h"
+#include "builders/linkfilereader.h"
 #include "settings/settingsstore.h"
 #include "support/fakebrowser.h"
 #include "support/testenv.h"
@@ -75,8 +76,10 @@ private slots:
         QCOMPARE(Filters::load(settings), entries);
         Filters::save(settings, {});
         QVERIFY(settings.GetAllSettings("File Types").isEmpty());
-        settings.SaveSetting("Filters", "Apply Filters", "2x");
+        settings.SaveSetting("Filters", "Apply Filters", "1x");
         QVERIFY(Filters::applyFilters(settings));
+        settings.SaveSetting("Filters", "Apply Filters", "2");
+        QVERIFY(!Filters::applyFilters(settings));
         Filters::setApplyFilters(settings, false);
         QCOMPARE(settings.GetSetting("Filters", "Apply Filters"), QStringLiteral("0"));
     }
@@ -158,6 +161,13 @@ private slots:
             if (check != SequenceList::Check::NoSelection)
                 QCOMPARE(s.count(), qint64(0));
         }
+        // A selection reaching past the largest int does not overflow; a start
+        // padded past the longest link a list may hold is refused.
+        QCOMPARE((SequenceList{"http://h/a", 9, INT_MAX, "1", "2"}.check()), SequenceList::Check::NoSelection);
+        QCOMPARE((SequenceList{"http://h/a", INT_MAX, INT_MAX, "1", "2"}.check()), SequenceList::Check::NoSelection);
+        const qsizetype widest = tv::LinkFileReader::MaxItemLength - 9;
+        QCOMPARE((SequenceList{"http://h/a", 9, 1, QString(widest, u'0'), "2"}.check()), SequenceList::Check::Ok);
+        QCOMPARE((SequenceList{"http://h/a", 9, 1, QString(widest + 1, u'0'), "2"}.check()), SequenceList::Check::TooLong);
     }
 
     void navigationErrorTexts()

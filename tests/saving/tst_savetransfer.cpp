@@ -154,6 +154,9 @@ private slots:
         QTest::newRow("prompt-asks-each-file")
             << qint32(tv::OwPrompt) << tv::ExistsAnswer{tv::ExistsSkip, QString(), false}
             << QStringList{"x(1).jpg", "x.jpg", "y.jpg"} << 2;
+        // An action the program never writes asks too, never overwrites unasked.
+        QTest::newRow("unknown-action-asks")
+            << qint32(7) << tv::ExistsAnswer{tv::ExistsSkip, QString(), false} << QStringList{"x(1).jpg", "x.jpg", "y.jpg"} << 2;
         // The typed name is made safe; reused for the next file it gets a number.
         QTest::newRow("prompt-new-name-for-all")
             << qint32(tv::OwPrompt) << tv::ExistsAnswer{tv::ExistsNewName, "../n.jpg", true}

@@ -1,11 +1,14 @@
 // The settings store: where its file lives, values as they were written,
-// sections in natural key order, deleting, and a store that cannot be written.
+// sections in natural key order, deleting, a store that cannot be written,
+// and the readers of stored numbers.
 #include "settings/settingsstore.h"
 #include "support/testenv.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+
+#include <tuple>
 
 using tv::CRegSettings;
 
@@ -50,6 +53,34 @@ private slots:
         QVERIFY(tv::naturalLess("Type", "Type 0"));
         QVERIFY(tv::naturalLess("Type 99999999999999999999", "Type 100000000000000000000"));
         QVERIFY(!tv::naturalLess("Type 1", "Type 1"));
+        // A strict weak ordering over digits of other scripts as well: every
+        // triple is transitive and no key is less than itself.
+        const QStringList keys{"99", QString::fromUtf8("\u0661"), QString::fromUtf8("\u0669\u0669"), QString::fromUtf8("\u06f1"),
+                               QString::fromUtf8("\u0680"), ":", "10", "a", "A", "010", QString::fromUtf8("1\u0660")};
+        for (const QString &a : keys) {
+            QVERIFY(!tv::naturalLess(a, a));
+            for (const QString &b : keys)
+                for (const QString &c : keys)
+                    QVERIFY2(!(tv::naturalLess(a, b) && tv::naturalLess(b, c)) || tv::naturalLess(a, c),
+                             qPrintable(a + u' ' + b + u' ' + c));
+        }
+    }
+
+    void numberReaders()
+    {
+        // Text, range 0..3 with fallback 9: what a number setting reads;
+        // then what a Boolean reads with fallback true.
+        const std::tuple<QString, qint32, bool> rows[] = {
+            {"2", 2, true},   {" 3 ", 3, true},  {"2.7", 2, true},      {"1abc", 1, true},
+            {"0", 0, false},  {"-1", 9, true},   {"7", 9, true},        {"", 9, true},
+            {"x", 9, true},   {"+0", 0, false},  {"True", 9, true},     {"fALSE", 9, false},
+            {"1" + QString(300, u'0'), 9, true}, {"-" + QString(300, u'9'), 9, true},
+            {QString(300, u'0') + "3", 3, true}, {"4294967298", 9, true},
+        };
+        for (const auto &[text, number, boolean] : rows) {
+            QVERIFY2(tv::numberSetting(text, 0, 3, 9) == number, qPrintable(text));
+            QVERIFY2(tv::booleanText(text, true) == boolean, qPrintable(text));
+        }
     }
 
     void deleteValueAndSection()

@@ -22,7 +22,10 @@ private slots:
         QTest::addColumn<SlideshowOptions>("shown");
         QTest::newRow("nothing-stored") << QStringList{} << SlideshowOptions{4, true, true};
         QTest::newRow("all-from-load-start") << QStringList{"120", "0", "0"} << SlideshowOptions{120, false, false};
-        QTest::newRow("hand-edited") << QStringList{"500", "True", "1"} << SlideshowOptions{120, true, true};
+        QTest::newRow("hand-edited") << QStringList{"60s", "True", "1"} << SlideshowOptions{60, true, true};
+        // Out of range, however wide: the defaults.
+        QTest::newRow("out-of-range") << QStringList{"500", "2", "-1"} << SlideshowOptions{4, true, true};
+        QTest::newRow("300-digits") << QStringList{"1" + QString(300, u'0'), "0", "0"} << SlideshowOptions{4, false, false};
     }
     void optionsShowTheStoredValues()
     {
