@@ -11,6 +11,8 @@ packages=(
   libxcb1-dev
   chromium xvfb xauth fonts-dejavu-core openbox
   curl
+  # Real documentation pages (Sphinx, gtk-doc, Doxygen, DocBook) for the real-pages test.
+  cmake-doc libglib2.0-doc libxml2-doc libjsoncpp-doc debian-reference-en
 )
 
 missing=()

@@ -67,7 +67,7 @@ void UrlBuildSession::start(const QString &address)
         if (!m_form.append)
             m_form.List1->Clear();
         try {
-            harvest(m_form.wb2->document());
+            harvest(m_form.wb2->document(linksToRead()));
         } catch (const BrowserError &) {
         }
     }
@@ -87,8 +87,16 @@ void UrlBuildSession::start(const QString &address)
     }
 }
 
+qsizetype UrlBuildSession::linksToRead() const
+{
+    // Every new address fits in the room; the page may repeat at most every
+    // entry already listed before the room fills.
+    return qsizetype(m_form.List1->Room()) + m_form.List1->ListCount();
+}
+
 void UrlBuildSession::harvest(const HtmlDocumentPtr &doc)
 {
+    const qsizetype read = linksToRead();
     const QStringList filters = m_form.mnuopappfilt->isChecked() ? m_form.ftypes : QStringList();
     LinkHarvest walk(m_form.List1->Items(), m_form.List1->Room(), filters);
     if (doc)
@@ -97,7 +105,14 @@ void UrlBuildSession::harvest(const HtmlDocumentPtr &doc)
     end(End::Harvested);
 
     // Told after the caller has finished its own clean-up.
-    if (const qsizetype leftOut = walk.leftOut(); leftOut > 0)
+    if (doc && doc->cut) {
+        QTimer::singleShot(0, &m_form, [form = &m_form, read] {
+            MsgBox(form,
+                   QStringLiteral("This page links to more than %1 different addresses; only the first %1 were read.")
+                       .arg(read),
+                   MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("List Full"));
+        });
+    } else if (const qsizetype leftOut = walk.leftOut(); leftOut > 0)
         QTimer::singleShot(0, &m_form, [form = &m_form, leftOut] { reportListFull(form, leftOut); });
 }
 
@@ -132,7 +147,7 @@ void UrlBuildSession::harvestHandedOver(const QString &address)
     try {
         if (!m_form.wb2)
             throw BrowserError(QStringLiteral("No browser window shows the page."));
-        harvest(m_form.wb2->document());
+        harvest(m_form.wb2->document(linksToRead()));
     } catch (const BrowserError &) {
         // Nothing to list: the emptied list and its count are what is left.
         end(End::Finished);
@@ -230,7 +245,7 @@ void UrlBuildSession::documentComplete(const QString &pDisp)
             fail(m_navErrorText);
             return;
         }
-        harvest(m_form.wb2->document());
+        harvest(m_form.wb2->document(linksToRead()));
         end(End::Finished);
     } catch (const BrowserError &) {
         fail();

@@ -65,6 +65,8 @@ private:
     // Ends the build, then tells the user (over a usable window).
     void fail(const QString &detail = QString());
     void stillLoading();
+    // How many different addresses a page read needs at most.
+    qsizetype linksToRead() const;
     // The page being loaded has gone: its browser ended (crashed or was
     // killed) or the page closed itself. Nothing more will come of the load.
     void windowGone();

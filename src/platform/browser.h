@@ -27,6 +27,9 @@ struct HtmlDocument
     QString url;
     QStringList links;
     std::vector<std::shared_ptr<const HtmlDocument>> frames;
+    // Set on the top document when the read stopped at its limit of links:
+    // the page holds further addresses that were not read.
+    bool cut = false;
 };
 using HtmlDocumentPtr = std::shared_ptr<const HtmlDocument>;
 
@@ -51,8 +54,11 @@ public:
     // True when the current document is an HTML document.
     virtual bool isHtmlDocument() = 0;
     // Snapshot of the current document and its frames; throws when the
-    // document is not an HTML document or cannot be read.
-    virtual HtmlDocumentPtr document() = 0;
+    // document is not an HTML document or cannot be read. With maxLinks of 0
+    // or more, the page stops collecting once it holds that many different
+    // addresses ("%20" read as a blank) and leaves out its repeats.
+    static constexpr qsizetype AllLinks = -1;
+    virtual HtmlDocumentPtr document(qsizetype maxLinks = AllLinks) = 0;
     // Sets innerText of the element named `elementName` in the document of the
     // first frame; false when there is no such frame or element.
     virtual bool setFirstFrameInnerText(const QString &elementName, const QString &text) = 0;

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QJsonArray>
 
+#include <algorithm>
+
 // Resources of a static library must be registered by name before first use.
 static void registerScripts()
 {
@@ -37,9 +39,16 @@ bool CdpSnapshot::isHtmlType(const QString &mimeType)
     return mimeType == QLatin1String("text/html") || mimeType == QLatin1String("application/xhtml+xml");
 }
 
-HtmlDocumentPtr CdpSnapshot::document(const QString &sessionId)
+HtmlDocumentPtr CdpSnapshot::document(const QString &sessionId, qsizetype maxLinks)
 {
-    return snapshotFrame(sessionId, m_targetId, 0, true);
+    m_linksLeft = std::max<qsizetype>(maxLinks, -1);
+    m_cut = false;
+    HtmlDocumentPtr doc = snapshotFrame(sessionId, m_targetId, 0, true);
+    if (!m_cut)
+        return doc;
+    auto marked = std::make_shared<HtmlDocument>(*doc);
+    marked->cut = true;
+    return marked;
 }
 
 QJsonObject CdpSnapshot::evaluate(const QString &sessionId, int contextId, const QString &expression)
@@ -113,7 +122,7 @@ HtmlDocumentPtr CdpSnapshot::buildDocument(const QJsonObject &node, const QStrin
         HtmlDocumentPtr child;
         try {
             const QString frameId = slotFrameId(sessionId, contextId, frame.value(QLatin1String("slot")).toInt());
-            if (!frameId.isEmpty() && depth < MaxFrameDepth) {
+            if (!frameId.isEmpty() && depth < MaxFrameDepth && !m_cut) {
                 child = snapshotFrame(m_browser.frameSession(frameId, sessionId), frameId, depth + 1, false);
             }
         } catch (const BrowserError &) {
@@ -127,7 +136,8 @@ HtmlDocumentPtr CdpSnapshot::snapshotFrame(const QString &sessionId, const QStri
 {
     static const QString walkScript = script(QStringLiteral("snapshot.js"));
     // The walk goes down only as far as the levels above it leave room for.
-    const QString walk = QStringLiteral("(%1)(%2)").arg(walkScript).arg(MaxFrameDepth - depth);
+    // A frame read on its own shares what is left of the one limit.
+    const QString walk = QStringLiteral("(%1)(%2, %3)").arg(walkScript).arg(MaxFrameDepth - depth).arg(m_linksLeft);
     bool reused = false;
     int context = isolatedWorld(sessionId, frameId, false, &reused);
     QJsonObject root;
@@ -144,6 +154,9 @@ HtmlDocumentPtr CdpSnapshot::snapshotFrame(const QString &sessionId, const QStri
         throw BrowserError(QStringLiteral("The document could not be read."));
     if (topLevel && !isHtmlType(jsonString(root, "type")))
         throw BrowserError(QStringLiteral("The document is not an HTML document."));
+    if (m_linksLeft >= 0)
+        m_linksLeft = std::max<qsizetype>(0, m_linksLeft - root.value(QLatin1String("collected")).toInteger());
+    m_cut = m_cut || root.value(QLatin1String("cut")).toBool();
     return buildDocument(root, sessionId, context, depth);
 }
 

@@ -21,8 +21,8 @@ public:
     CdpSnapshot(CdpBrowser &browser, const QString &targetId) : m_browser(browser), m_targetId(targetId) {}
 
     // The page's document and its frames; throws BrowserError when it is no
-    // HTML document or cannot be read.
-    HtmlDocumentPtr document(const QString &sessionId);
+    // HTML document or cannot be read. maxLinks as for BrowserWindow::document.
+    HtmlDocumentPtr document(const QString &sessionId, qsizetype maxLinks);
     // Sets innerText of the element `elementName` of the first frame's
     // document; false when there is no such frame or element.
     bool setFirstFrameInnerText(const QString &sessionId, const QString &elementName, const QString &text);
@@ -53,6 +53,10 @@ private:
     CdpBrowser &m_browser;
     QString m_targetId;
     QHash<QString, QPair<QString, int>> m_worlds; // frame id -> (loader, context)
+    // What one document() call may still collect (-1: no limit), and
+    // whether a walk stopped at that limit.
+    qsizetype m_linksLeft = -1;
+    bool m_cut = false;
 };
 
 } // namespace tv

@@ -117,10 +117,10 @@ bool CdpWindow::isHtmlDocument()
            && (scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("file"));
 }
 
-HtmlDocumentPtr CdpWindow::document()
+HtmlDocumentPtr CdpWindow::document(qsizetype maxLinks)
 {
     const auto keep = keepAlive();
-    return m_snapshot.document(documentSession());
+    return m_snapshot.document(documentSession(), maxLinks);
 }
 
 bool CdpWindow::setFirstFrameInnerText(const QString &elementName, const QString &text)

@@ -106,6 +106,25 @@ private slots:
         QTRY_VERIFY(gone.expired());
     }
 
+    void pageReadUpToTheListsRoom()
+    {
+        // The page is asked for no more different addresses than the list
+        // could take (its room plus what it may repeat); a page cut there says so.
+        load({P + "kept"});
+        auto page = buildFromDialog(P, true);
+        QVERIFY(page);
+        auto doc = std::make_shared<HtmlDocument>(*makeDocument(P, {P + "kept", P + "a"}));
+        doc->cut = true;
+        page->doc = doc;
+        page->fireDocumentComplete();
+        QCOMPARE(page->askedMaxLinks, qsizetype(LinkList::MaxItems));
+        QCOMPARE(m_form->List1->Items(), QStringList({P + "kept", P + "a"}));
+        QTRY_COMPARE(boxes().size(), 1);
+        QCOMPARE(boxes()[0].title, QStringLiteral("List Full"));
+        QCOMPARE(boxes()[0].text,
+                 QStringLiteral("This page links to more than 32767 different addresses; only the first 32767 were read."));
+    }
+
     void otherEnds_data()
     {
         QTest::addColumn<QString>("how");

@@ -12,6 +12,8 @@
 #include <QJsonDocument>
 #include <QStandardPaths>
 
+#include <tuple>
+
 using tvtest::BrowserEventLog;
 using tvtest::HttpServer;
 
@@ -141,6 +143,26 @@ private slots:
         QCOMPARE(l.log->count(QStringLiteral("before")) + l.log->count(QStringLiteral("error")), 1);
         QTRY_COMPARE(l.log->count(QStringLiteral("progress -1/")), 1);
         QVERIFY(!l.w->busy());
+
+        // A limit: repeats left out ("%20" read as a blank), and the read
+        // stops at that many different addresses, frames of its own and other
+        // origins sharing it; cut only when an address was left unread.
+        m_site.route("/repeats.html", {200, "text/html",
+                                       "<a href='a'>a</a><a href='b%20c'>b</a><a href='b c'>b</a><a href='a'>a</a>"
+                                       "<iframe src='" + other.toUtf8() + "/cross.html'></iframe><a href='d'>d</a>"});
+        const Load r = load("/repeats.html");
+        QVERIFY(r.finished());
+        const std::tuple<qsizetype, QStringList, bool> limits[] = {
+            {0, {}, true},
+            {2, {site + "/a", site + "/b%20c"}, true},
+            {4, {site + "/a", site + "/b%20c", site + "/d", "[", other + "/c1.html", "[", "]", "]"}, true},
+            {5, {site + "/a", site + "/b%20c", site + "/d", "[", other + "/c1.html", "[", other + "/c2a.html", "]", "]"}, false},
+        };
+        for (const auto &[limit, links, cut] : limits) {
+            const tv::HtmlDocumentPtr doc = r.w->document(limit);
+            QCOMPARE(outline(doc), links);
+            QCOMPARE(doc->cut, cut);
+        }
     }
 
     void everyLevelOfDeepFrames()

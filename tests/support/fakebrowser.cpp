@@ -10,9 +10,10 @@ void FakeBrowserWindow::check() const
         throw tv::BrowserError(QStringLiteral("window %1 does not answer").arg(m_id));
 }
 
-tv::HtmlDocumentPtr FakeBrowserWindow::document()
+tv::HtmlDocumentPtr FakeBrowserWindow::document(qsizetype maxLinks)
 {
     check();
+    askedMaxLinks = maxLinks;
     if (!html || !doc)
         throw tv::BrowserError(QStringLiteral("not an HTML document"));
     return doc;
