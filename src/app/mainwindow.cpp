@@ -110,7 +110,9 @@ void Form1::createMenus()
     item(mnuf, mnufileopen, "mnufileopen", QStringLiteral("&Open selected link"), &Form1::mnufileopen_Click);
     separator(mnuf, "sep1");
     item(mnuf, mnufsav, "mnufsav", QStringLiteral("Save selected link &target(s) to disk"), &Form1::mnufsav_Click);
+    item(mnuf, mnufaria2, "mnufaria2", QStringLiteral("Send selected link(s) to &aria2..."), &Form1::mnufaria2_Click);
     item(mnuf, mnufsavlst, "mnufsavlst", QStringLiteral("Save &list to text file"), &Form1::mnufsavlst_Click);
+    item(mnuf, mnufexport, "mnufexport", QStringLiteral("&Export list..."), &Form1::mnufexport_Click);
     separator(mnuf, "sep3");
     item(mnuf, mnufEx, "mnufEx", QStringLiteral("&Exit"), &Form1::mnufEx_Click);
 
@@ -149,6 +151,8 @@ void Form1::createMenus()
     item(mnusavepop, mnusavpopopen, "mnusavpopopen", QStringLiteral("&Open selected link"), &Form1::mnusavpopopen_Click);
     item(mnusavepop, mnusavepoptrgt, "mnusavepoptrgt", QStringLiteral("Save selected link target(s) to disk"),
          &Form1::mnusavepoptrgt_Click);
+    item(mnusavepop, mnusavepoparia2, "mnusavepoparia2", QStringLiteral("Send selected link(s) to aria2..."),
+         &Form1::mnufaria2_Click);
     mnusavepop->setDefaultAction(mnusavpopopen);
 }
 
@@ -513,6 +517,9 @@ void Form1::Timer1_Timer()
     enable(mnufileopen, a.openSelected);
     enable(mnusavpopopen, a.popupOpen);
     enable(mnusavepoptrgt, a.popupSaveTargets);
+    enable(mnufaria2, a.saveTargets);
+    enable(mnusavepoparia2, a.popupSaveTargets);
+    enable(mnufexport, a.saveList);
 
     // Asking the display server where the pointer is costs a round trip: ask
     // only when the banner is not shown already and the pointer is over this

@@ -89,6 +89,7 @@ public:
     QAction *mnuopoptions = nullptr, *mnuopappfilt = nullptr, *mnuopfilt = nullptr;
     QAction *mnuHelpCont = nullptr, *mnuhelptour = nullptr, *mnuhelpfreesoft = nullptr, *mnuHelpAbt = nullptr;
     QAction *mnusavpopopen = nullptr, *mnusavepoptrgt = nullptr;
+    QAction *mnufaria2 = nullptr, *mnufexport = nullptr, *mnusavepoparia2 = nullptr;
     QAction *savtgt = nullptr, *savelist = nullptr;
 
     ToolButton *Buttons(const QString &key) const;
@@ -175,6 +176,8 @@ public slots:
     void mnufileopen_Click();
     void mnufsav_Click();
     void mnufsavlst_Click();
+    void mnufaria2_Click();
+    void mnufexport_Click();
     void mnufEx_Click();
     void mnufURL_Click();
     void mnufClip_Click();

@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "saving/savetargets.h"
 #include "saving/savingfilesdialog.h"
+#include "saving/sendtoaria2dialog.h"
 
 #include <QEvent>
 #include <QWindowStateChangeEvent>
@@ -49,6 +50,14 @@ void Form1::mnufsav_Click()
     if (!m_savingHost)
         m_savingHost = std::make_unique<MainWindowSavingHost>(this);
     StartSavingTargets(List1->SelectedItems(), owaction, ontop, m_savingHost.get(), this, m_settings);
+}
+
+void Form1::mnufaria2_Click()
+{
+    if (List1->SelCount() == 0)
+        return;
+    SendToAria2Dialog dialog(List1->SelectedItems(), List1->SelectedPages(), m_settings, this);
+    showModal(&dialog);
 }
 
 void Form1::Form_Activate()

@@ -1,0 +1,405 @@
+#include "saving/aria2rpc.h"
+
+#include "saving/targetnames.h"
+
+#include <QHostAddress>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRandomGenerator>
+#include <QSslError>
+
+namespace tv {
+
+namespace {
+
+// A JSON string literal, written directly: a batch of a thousand calls is
+// made many times faster than through QJsonDocument.
+void appendJsonString(QString &out, const QString &text)
+{
+    out += u'"';
+    for (const QChar c : text) {
+        if (c == u'"' || c == u'\\') {
+            out += u'\\';
+            out += c;
+        } else if (c.unicode() < 0x20) {
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
+        } else {
+            out += c;
+        }
+    }
+    out += u'"';
+}
+
+void appendOption(QString &out, const char *name, const QString &value)
+{
+    if (value.isEmpty())
+        return;
+    if (!out.endsWith(u'{'))
+        out += u',';
+    out += u'"';
+    out += QLatin1String(name);
+    out += QStringLiteral("\":");
+    appendJsonString(out, value);
+}
+
+QString tokenParam(const QString &token)
+{
+    if (token.isEmpty())
+        return QString();
+    QString param;
+    appendJsonString(param, QStringLiteral("token:") + token);
+    return param + u',';
+}
+
+bool isUnauthorized(const QString &message)
+{
+    return message == u"Unauthorized";
+}
+
+// Answers that may mean the request arrived and only its answer was lost.
+bool answerMayBeLost(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::UnknownNetworkError:
+        return true;
+    default:
+        return false;
+    }
+}
+
+constexpr int MaxAttempts = 3;
+
+} // namespace
+
+QString newAria2Gid()
+{
+    quint64 value = 0;
+    while (value == 0)
+        value = QRandomGenerator::system()->generate64();
+    return QStringLiteral("%1").arg(value, 16, 16, QChar(u'0'));
+}
+
+QList<Aria2Link> aria2Links(const QStringList &urls, const QStringList &pages)
+{
+    QList<Aria2Link> links;
+    links.reserve(urls.size());
+    for (qsizetype i = 0; i < urls.size(); ++i)
+        links.append({urls.at(i), TargetFileName(urls.at(i)), pages.value(i), newAria2Gid()});
+    return links;
+}
+
+Aria2Batches::Aria2Batches(QString token, QString dir, qsizetype maxBytes, int maxCalls)
+    : m_token(std::move(token)), m_dir(std::move(dir)), m_maxBytes(maxBytes), m_maxCalls(maxCalls)
+{
+}
+
+QByteArray Aria2Batches::addUriCall(const Aria2Link &link) const
+{
+    QString call = QStringLiteral("{\"methodName\":\"aria2.addUri\",\"params\":[") + tokenParam(m_token) + u'[';
+    appendJsonString(call, link.url);
+    call += QStringLiteral("],{");
+    appendOption(call, "gid", link.gid);
+    appendOption(call, "dir", m_dir);
+    appendOption(call, "out", link.out);
+    appendOption(call, "referer", link.referer);
+    call += QStringLiteral("}]}");
+    return call.toUtf8();
+}
+
+QByteArray Aria2Batches::envelope(const QByteArray &calls) const
+{
+    return QByteArrayLiteral("{\"jsonrpc\":\"2.0\",\"id\":\"tallyvane\",\"method\":\"system.multicall\",\"params\":[[") +
+           calls + QByteArrayLiteral("]]}");
+}
+
+QByteArray Aria2Batches::next(const QList<Aria2Link> &links, qsizetype from, qsizetype *count) const
+{
+    const qsizetype room = m_maxBytes - envelope(QByteArray()).size();
+    QByteArray calls;
+    qsizetype n = 0;
+    for (qsizetype i = from; i < links.size() && n < m_maxCalls; ++i, ++n) {
+        const QByteArray call = addUriCall(links.at(i));
+        if (calls.size() + call.size() + 1 > room)
+            break;
+        if (!calls.isEmpty())
+            calls += ',';
+        calls += call;
+    }
+    *count = n;
+    return n == 0 ? QByteArray() : envelope(calls);
+}
+
+QByteArray Aria2Batches::statusQuery(const QStringList &gids) const
+{
+    QString calls;
+    for (const QString &gid : gids) {
+        if (!calls.isEmpty())
+            calls += u',';
+        calls += QStringLiteral("{\"methodName\":\"aria2.tellStatus\",\"params\":[") + tokenParam(m_token);
+        appendJsonString(calls, gid);
+        calls += QStringLiteral(",[\"gid\"]]}");
+    }
+    return envelope(calls.toUtf8());
+}
+
+Aria2Answer parseAria2Answer(const QByteArray &body, qsizetype expectedCalls)
+{
+    Aria2Answer answer;
+    const QJsonDocument doc = QJsonDocument::fromJson(body);
+    const QJsonObject top = doc.object();
+    if (!doc.isObject() || top.value(u"jsonrpc").toString() != u"2.0")
+        return answer;
+    if (top.contains(u"error")) {
+        answer.valid = true;
+        answer.error = top.value(u"error").toObject().value(u"message").toString();
+        answer.unauthorized = isUnauthorized(answer.error);
+        return answer;
+    }
+    const QJsonValue result = top.value(u"result");
+    if (!result.isArray())
+        return answer;
+    answer.valid = true;
+    for (const QJsonValue call : result.toArray()) {
+        Aria2CallResult r;
+        r.ok = call.isArray();
+        if (!r.ok) {
+            r.message = call.toObject().value(u"message").toString();
+            answer.unauthorized = answer.unauthorized || isUnauthorized(r.message);
+        }
+        answer.calls.append(r);
+    }
+    if (answer.calls.size() != expectedCalls)
+        answer.error = QStringLiteral("aria2 answered %1 of %2 calls").arg(answer.calls.size()).arg(expectedCalls);
+    return answer;
+}
+
+bool isAria2Address(const QUrl &address)
+{
+    const QString scheme = address.scheme().toLower();
+    return address.isValid() && (scheme == u"http" || scheme == u"https") && !address.host().isEmpty();
+}
+
+bool tokenTravelsInClear(const QUrl &address, const QString &token)
+{
+    if (token.isEmpty() || address.scheme().toLower() != u"http")
+        return false;
+    const QString host = address.host().toLower();
+    if (host == u"localhost" || host.endsWith(u".localhost"))
+        return false;
+    const QHostAddress ip(host);
+    return ip.isNull() || !ip.isLoopback();
+}
+
+QString aria2Summary(const Aria2SendResult &result)
+{
+    QString text = QStringLiteral("%1 sent, %2 refused").arg(result.sent).arg(result.refused);
+    if (!result.firstRefusal.isEmpty())
+        text += QStringLiteral("\n\nThe first refused: %1").arg(result.firstRefusal);
+    return text;
+}
+
+Aria2Sender::Aria2Sender(QUrl address, QString token, QString dir, QObject *parent)
+    : QObject(parent), m_address(std::move(address)), m_batches(std::move(token), std::move(dir)),
+      m_network(new QNetworkAccessManager(this))
+{
+    connect(m_network, &QNetworkAccessManager::sslErrors, this, [this](QNetworkReply *, const QList<QSslError> &errors) {
+        for (const QSslError &e : errors)
+            m_sslErrors.append(e.errorString());
+    });
+}
+
+Aria2Sender::~Aria2Sender()
+{
+    if (m_reply)
+        m_reply->abort();
+}
+
+void Aria2Sender::setBatchLimits(qsizetype maxBytes, int maxCalls)
+{
+    m_batches.setLimits(maxBytes, maxCalls);
+}
+
+void Aria2Sender::start(QList<Aria2Link> links)
+{
+    m_links = std::move(links);
+    m_result = Aria2SendResult();
+    m_result.total = m_links.size();
+    m_next = 0;
+    m_running = true;
+    m_cancelled = false;
+    sendNextBatch();
+}
+
+void Aria2Sender::cancel()
+{
+    m_cancelled = true;
+}
+
+void Aria2Sender::sendNextBatch()
+{
+    while (!m_cancelled && m_next < m_links.size()) {
+        m_body = m_batches.next(m_links, m_next, &m_count);
+        if (m_count > 0) {
+            m_attempts = 0;
+            m_checking = false;
+            post(m_body);
+            return;
+        }
+        // One link alone too large for a request aria2 accepts.
+        ++m_result.refused;
+        if (m_result.firstRefusal.isEmpty())
+            m_result.firstRefusal = m_links.at(m_next).url.left(200) + QStringLiteral(": too long to send");
+        ++m_next;
+    }
+    finish(m_cancelled && m_next < m_links.size() ? Aria2SendStatus::Cancelled : Aria2SendStatus::Done);
+}
+
+void Aria2Sender::post(const QByteArray &body)
+{
+    ++m_attempts;
+    m_sslErrors.clear();
+    QNetworkRequest request(m_address);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    request.setTransferTimeout(m_timeoutMs);
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    m_reply = m_network->post(request, body);
+    connect(m_reply, &QNetworkReply::encrypted, this, [this] { m_secured = true; });
+    connect(m_reply, &QNetworkReply::finished, this, [this, reply = m_reply.data()] { replied(reply); });
+}
+
+void Aria2Sender::replied(QNetworkReply *reply)
+{
+    reply->deleteLater();
+    const QByteArray body = reply->readAll();
+    const QNetworkReply::NetworkError error = reply->error();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status == 0 && error != QNetworkReply::NoError) {
+        // aria2 may have added a batch whose answer was lost: the same
+        // gids sent again add nothing twice.
+        if (answerMayBeLost(error) && m_attempts < MaxAttempts && !tlsFailed()) {
+            post(m_body);
+            return;
+        }
+        finish(Aria2SendStatus::Failed, transportError(reply));
+        return;
+    }
+    const Aria2Answer answer = parseAria2Answer(body, m_checking ? m_unsure.size() : m_count);
+    const QString where = m_address.toDisplayString(QUrl::RemoveUserInfo);
+    if (!answer.valid) {
+        const QString how = status != 200 ? QStringLiteral("the server answered HTTP %1").arg(status)
+                                          : QStringLiteral("its answer is not aria2's");
+        finish(Aria2SendStatus::Failed,
+               QStringLiteral("%1 is not an aria2 RPC address (%2). aria2's is usually http://host:6800/jsonrpc.")
+                   .arg(where, how));
+        return;
+    }
+    if (answer.unauthorized) {
+        finish(Aria2SendStatus::Failed, QStringLiteral("aria2 refused the secret token."));
+        return;
+    }
+    if (!answer.error.isEmpty()) {
+        finish(Aria2SendStatus::Failed, QStringLiteral("aria2 at %1 answered: %2").arg(where, answer.error));
+        return;
+    }
+    if (m_checking)
+        statusAnswered(answer);
+    else
+        batchAnswered(answer);
+}
+
+void Aria2Sender::batchAnswered(const Aria2Answer &answer)
+{
+    m_unsure.clear();
+    m_unsureReasons.clear();
+    for (qsizetype i = 0; i < answer.calls.size(); ++i) {
+        if (answer.calls.at(i).ok) {
+            ++m_result.sent;
+        } else {
+            m_unsure.append(m_next + i);
+            m_unsureReasons.append(answer.calls.at(i).message);
+        }
+    }
+    if (m_unsure.isEmpty()) {
+        m_next += m_count;
+        emit progress(m_next, m_links.size());
+        sendNextBatch();
+        return;
+    }
+    // aria2 gives a gid it already holds the same reason as a link it cannot
+    // use: ask which of these it holds.
+    QStringList gids;
+    for (qsizetype i : m_unsure)
+        gids.append(m_links.at(i).gid);
+    m_checking = true;
+    m_attempts = 0;
+    m_body = m_batches.statusQuery(gids);
+    post(m_body);
+}
+
+void Aria2Sender::statusAnswered(const Aria2Answer &answer)
+{
+    for (qsizetype i = 0; i < m_unsure.size(); ++i) {
+        if (answer.calls.at(i).ok) {
+            ++m_result.sent;
+            continue;
+        }
+        ++m_result.refused;
+        if (m_result.firstRefusal.isEmpty())
+            m_result.firstRefusal = m_links.at(m_unsure.at(i)).url.left(200) + QStringLiteral(": ") + m_unsureReasons.at(i);
+    }
+    m_checking = false;
+    m_next += m_count;
+    emit progress(m_next, m_links.size());
+    sendNextBatch();
+}
+
+void Aria2Sender::finish(Aria2SendStatus status, const QString &errorText)
+{
+    m_running = false;
+    m_result.status = status;
+    m_result.errorText = errorText;
+    emit finished(m_result);
+}
+
+bool Aria2Sender::tlsFailed() const
+{
+    return m_address.scheme().toLower() == u"https" && !m_secured;
+}
+
+QString Aria2Sender::transportError(QNetworkReply *reply) const
+{
+    const QString host = m_address.host();
+    const int port = m_address.port(m_address.scheme().toLower() == u"https" ? 443 : 80);
+    const QNetworkReply::NetworkError error = reply->error();
+    if (error == QNetworkReply::ConnectionRefusedError)
+        return QStringLiteral("Nothing is listening at %1, port %2. Is aria2 running there with --enable-rpc and "
+                              "this --rpc-listen-port?")
+            .arg(host)
+            .arg(port);
+    if (error == QNetworkReply::HostNotFoundError)
+        return QStringLiteral("The host %1 could not be found.").arg(host);
+    if (error == QNetworkReply::SslHandshakeFailedError || !m_sslErrors.isEmpty() || tlsFailed()) {
+        const QString why = !m_sslErrors.isEmpty() ? m_sslErrors.join(QStringLiteral("; "))
+                            : error == QNetworkReply::RemoteHostClosedError
+                                ? QStringLiteral("the server ended the connection during the handshake (does it "
+                                                 "speak TLS?)")
+                                : reply->errorString();
+        return QStringLiteral("The secure (TLS) connection to %1 failed: %2").arg(host, why);
+    }
+    if (error == QNetworkReply::TimeoutError || error == QNetworkReply::OperationCanceledError)
+        return QStringLiteral("aria2 at %1 did not answer within %2 s.").arg(host).arg(m_timeoutMs / 1000);
+    if (error == QNetworkReply::RemoteHostClosedError)
+        return QStringLiteral("%1 closed the connection without an answer.").arg(host);
+    return QStringLiteral("Sending to %1 failed: %2").arg(host, reply->errorString());
+}
+
+} // namespace tv
