@@ -80,20 +80,16 @@ constexpr int MaxAttempts = 3;
 
 } // namespace
 
-QString newAria2Gid()
-{
-    quint64 value = 0;
-    while (value == 0)
-        value = QRandomGenerator::system()->generate64();
-    return QStringLiteral("%1").arg(value, 16, 16, QChar(u'0'));
-}
-
 QList<Aria2Link> aria2Links(const QStringList &urls, const QStringList &pages)
 {
     QList<Aria2Link> links;
     links.reserve(urls.size());
-    for (qsizetype i = 0; i < urls.size(); ++i)
-        links.append({urls.at(i), TargetFileName(urls.at(i)), pages.value(i), newAria2Gid()});
+    quint64 gid = QRandomGenerator::system()->generate64();
+    for (qsizetype i = 0; i < urls.size(); ++i) {
+        if (++gid == 0)
+            ++gid;
+        links.append({urls.at(i), pages.value(i), QStringLiteral("%1").arg(gid, 16, 16, QChar(u'0'))});
+    }
     return links;
 }
 
@@ -109,7 +105,7 @@ QByteArray Aria2Batches::addUriCall(const Aria2Link &link) const
     call += QStringLiteral("],{");
     appendOption(call, "gid", link.gid);
     appendOption(call, "dir", m_dir);
-    appendOption(call, "out", link.out);
+    appendOption(call, "out", TargetFileName(link.url));
     appendOption(call, "referer", link.referer);
     call += QStringLiteral("}]}");
     return call.toUtf8();
@@ -219,8 +215,11 @@ Aria2Sender::Aria2Sender(QUrl address, QString token, QString dir, QObject *pare
 
 Aria2Sender::~Aria2Sender()
 {
-    if (m_reply)
-        m_reply->abort();
+    m_running = false;
+    for (Batch &batch : m_inFlight) {
+        if (batch.reply)
+            batch.reply->abort();
+    }
 }
 
 void Aria2Sender::setBatchLimits(qsizetype maxBytes, int maxCalls)
@@ -234,65 +233,74 @@ void Aria2Sender::start(QList<Aria2Link> links)
     m_result = Aria2SendResult();
     m_result.total = m_links.size();
     m_next = 0;
+    m_done = 0;
+    m_firstRefused = -1;
     m_running = true;
     m_cancelled = false;
-    sendNextBatch();
+    fill();
 }
 
 void Aria2Sender::cancel()
 {
     m_cancelled = true;
+    if (m_running && m_inFlight.empty())
+        finish(Aria2SendStatus::Cancelled);
 }
 
-void Aria2Sender::sendNextBatch()
+void Aria2Sender::fill()
 {
-    while (!m_cancelled && m_next < m_links.size()) {
-        m_body = m_batches.next(m_links, m_next, &m_count);
-        if (m_count > 0) {
-            m_attempts = 0;
-            m_checking = false;
-            post(m_body);
-            return;
+    constexpr std::size_t MaxInFlight = 2;
+    while (!m_cancelled && m_next < m_links.size() && m_inFlight.size() < MaxInFlight) {
+        Batch batch;
+        batch.first = m_next;
+        batch.body = m_batches.next(m_links, m_next, &batch.count);
+        if (batch.count == 0) {
+            // One link alone too large for a request aria2 accepts.
+            refuse(m_next, QStringLiteral("too long to send"));
+            ++m_next;
+            ++m_done;
+            continue;
         }
-        // One link alone too large for a request aria2 accepts.
-        ++m_result.refused;
-        if (m_result.firstRefusal.isEmpty())
-            m_result.firstRefusal = m_links.at(m_next).url.left(200) + QStringLiteral(": too long to send");
-        ++m_next;
+        m_next += batch.count;
+        m_inFlight.push_back(std::move(batch));
+        post(m_inFlight.back());
     }
-    finish(m_cancelled && m_next < m_links.size() ? Aria2SendStatus::Cancelled : Aria2SendStatus::Done);
+    if (m_inFlight.empty())
+        finish(m_done < m_links.size() ? Aria2SendStatus::Cancelled : Aria2SendStatus::Done);
 }
 
-void Aria2Sender::post(const QByteArray &body)
+void Aria2Sender::post(Batch &batch)
 {
-    ++m_attempts;
-    m_sslErrors.clear();
+    ++batch.attempts;
     QNetworkRequest request(m_address);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
     request.setTransferTimeout(m_timeoutMs);
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-    m_reply = m_network->post(request, body);
-    connect(m_reply, &QNetworkReply::encrypted, this, [this] { m_secured = true; });
-    connect(m_reply, &QNetworkReply::finished, this, [this, reply = m_reply.data()] { replied(reply); });
+    batch.reply = m_network->post(request, batch.body);
+    connect(batch.reply, &QNetworkReply::encrypted, this, [this] { m_secured = true; });
+    connect(batch.reply, &QNetworkReply::finished, this,
+            [this, b = &batch, reply = batch.reply.data()] { replied(b, reply); });
 }
 
-void Aria2Sender::replied(QNetworkReply *reply)
+void Aria2Sender::replied(Batch *batch, QNetworkReply *reply)
 {
     reply->deleteLater();
+    if (!m_running)
+        return;
     const QByteArray body = reply->readAll();
     const QNetworkReply::NetworkError error = reply->error();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status == 0 && error != QNetworkReply::NoError) {
         // aria2 may have added a batch whose answer was lost: the same
         // gids sent again add nothing twice.
-        if (answerMayBeLost(error) && m_attempts < MaxAttempts && !tlsFailed()) {
-            post(m_body);
+        if (answerMayBeLost(error) && batch->attempts < MaxAttempts && !tlsFailed()) {
+            post(*batch);
             return;
         }
         finish(Aria2SendStatus::Failed, transportError(reply));
         return;
     }
-    const Aria2Answer answer = parseAria2Answer(body, m_checking ? m_unsure.size() : m_count);
+    const Aria2Answer answer = parseAria2Answer(body, batch->checking ? batch->unsure.size() : batch->count);
     const QString where = m_address.toDisplayString(QUrl::RemoveUserInfo);
     if (!answer.valid) {
         const QString how = status != 200 ? QStringLiteral("the server answered HTTP %1").arg(status)
@@ -310,61 +318,68 @@ void Aria2Sender::replied(QNetworkReply *reply)
         finish(Aria2SendStatus::Failed, QStringLiteral("aria2 at %1 answered: %2").arg(where, answer.error));
         return;
     }
-    if (m_checking)
-        statusAnswered(answer);
-    else
-        batchAnswered(answer);
+    if (!batch->checking) {
+        batchAnswered(*batch, answer);
+        return;
+    }
+    for (qsizetype i = 0; i < batch->unsure.size(); ++i) {
+        if (answer.calls.at(i).ok)
+            ++m_result.sent;
+        else
+            refuse(batch->unsure.at(i), batch->reasons.at(i));
+    }
+    batchDone(batch);
 }
 
-void Aria2Sender::batchAnswered(const Aria2Answer &answer)
+void Aria2Sender::batchAnswered(Batch &batch, const Aria2Answer &answer)
 {
-    m_unsure.clear();
-    m_unsureReasons.clear();
+    QStringList gids;
     for (qsizetype i = 0; i < answer.calls.size(); ++i) {
         if (answer.calls.at(i).ok) {
             ++m_result.sent;
         } else {
-            m_unsure.append(m_next + i);
-            m_unsureReasons.append(answer.calls.at(i).message);
+            batch.unsure.append(batch.first + i);
+            batch.reasons.append(answer.calls.at(i).message);
+            gids.append(m_links.at(batch.first + i).gid);
         }
     }
-    if (m_unsure.isEmpty()) {
-        m_next += m_count;
-        emit progress(m_next, m_links.size());
-        sendNextBatch();
+    if (gids.isEmpty()) {
+        batchDone(&batch);
         return;
     }
     // aria2 gives a gid it already holds the same reason as a link it cannot
     // use: ask which of these it holds.
-    QStringList gids;
-    for (qsizetype i : m_unsure)
-        gids.append(m_links.at(i).gid);
-    m_checking = true;
-    m_attempts = 0;
-    m_body = m_batches.statusQuery(gids);
-    post(m_body);
+    batch.checking = true;
+    batch.attempts = 0;
+    batch.body = m_batches.statusQuery(gids);
+    post(batch);
 }
 
-void Aria2Sender::statusAnswered(const Aria2Answer &answer)
+void Aria2Sender::batchDone(Batch *batch)
 {
-    for (qsizetype i = 0; i < m_unsure.size(); ++i) {
-        if (answer.calls.at(i).ok) {
-            ++m_result.sent;
-            continue;
-        }
-        ++m_result.refused;
-        if (m_result.firstRefusal.isEmpty())
-            m_result.firstRefusal = m_links.at(m_unsure.at(i)).url.left(200) + QStringLiteral(": ") + m_unsureReasons.at(i);
+    m_done += batch->count;
+    m_inFlight.remove_if([batch](const Batch &b) { return &b == batch; });
+    emit progress(m_done, m_links.size());
+    fill();
+}
+
+void Aria2Sender::refuse(qsizetype link, const QString &reason)
+{
+    ++m_result.refused;
+    if (m_firstRefused < 0 || link < m_firstRefused) {
+        m_firstRefused = link;
+        m_result.firstRefusal = m_links.at(link).url.left(200) + QStringLiteral(": ") + reason;
     }
-    m_checking = false;
-    m_next += m_count;
-    emit progress(m_next, m_links.size());
-    sendNextBatch();
 }
 
 void Aria2Sender::finish(Aria2SendStatus status, const QString &errorText)
 {
     m_running = false;
+    for (Batch &batch : m_inFlight) {
+        if (batch.reply)
+            batch.reply->abort();
+    }
+    m_inFlight.clear();
     m_result.status = status;
     m_result.errorText = errorText;
     emit finished(m_result);

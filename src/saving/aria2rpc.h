@@ -11,27 +11,27 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <list>
+
 class QNetworkAccessManager;
 class QNetworkReply;
 
 namespace tv {
 
-// One download for aria2: the link, the file name aria2 is to give it, the
-// page it was found on (empty when none), and the identifier chosen here so
-// that the same download sent twice is added once.
+// One download for aria2: the link, the page it was found on (empty when
+// none), and the identifier chosen here so that the same download sent twice
+// is added once. aria2 is to name the file as a saved target would be named.
 struct Aria2Link
 {
     QString url;
-    QString out;
     QString referer;
     QString gid;
 };
 
-// The links to send: each named as a saved target would be, each with a gid
-// of its own. `pages` runs beside `urls` (missing entries: no page).
+// The links to send, each with a gid of its own: consecutive numbers from a
+// random start, 16 hexadecimal digits, never all zero (aria2 reserves that
+// one). `pages` runs beside `urls` (missing entries: no page).
 QList<Aria2Link> aria2Links(const QStringList &urls, const QStringList &pages = {});
-// 16 hexadecimal digits, never all zero (aria2 reserves that one).
-QString newAria2Gid();
 
 // aria2 drops a request over --rpc-max-request-size, 2 MiB by default; the
 // envelope and the HTTP head stay well inside what is left.
@@ -106,10 +106,10 @@ struct Aria2SendResult
 // "N sent, M refused" and, when something was refused, the first reason.
 QString aria2Summary(const Aria2SendResult &result);
 
-// Sends links to aria2 batch after batch, one request at a time, without
-// blocking the thread. A batch whose answer is lost is sent again; calls
-// aria2 refuses are checked against the downloads it holds, so one that is
-// already there counts as sent.
+// Sends links to aria2 in batches, two requests on their way at most (aria2
+// works on one while the next travels), without blocking the thread. A batch
+// whose answer is lost is sent again; calls aria2 refuses are checked against
+// the downloads it holds, so one that is already there counts as sent.
 class Aria2Sender final : public QObject
 {
     Q_OBJECT
@@ -122,7 +122,7 @@ public:
     void setRequestTimeoutMs(int ms) { m_timeoutMs = ms; }
 
     void start(QList<Aria2Link> links);
-    // Stops after the batch on its way, if any.
+    // Stops once the batches on their way are answered.
     void cancel();
     bool running() const { return m_running; }
     const Aria2SendResult &result() const { return m_result; }
@@ -132,11 +132,24 @@ signals:
     void finished(const tv::Aria2SendResult &result);
 
 private:
-    void sendNextBatch();
-    void post(const QByteArray &body);
-    void replied(QNetworkReply *reply);
-    void batchAnswered(const Aria2Answer &answer);
-    void statusAnswered(const Aria2Answer &answer);
+    struct Batch
+    {
+        qsizetype first = 0;
+        qsizetype count = 0;
+        QByteArray body;               // the request on its way, kept to send it again
+        int attempts = 0;
+        bool checking = false;         // the answer awaited is a status query
+        QList<qsizetype> unsure;       // links refused, being checked
+        QStringList reasons;
+        QPointer<QNetworkReply> reply;
+    };
+
+    void fill();
+    void post(Batch &batch);
+    void replied(Batch *batch, QNetworkReply *reply);
+    void batchAnswered(Batch &batch, const Aria2Answer &answer);
+    void batchDone(Batch *batch);
+    void refuse(qsizetype link, const QString &reason);
     void finish(Aria2SendStatus status, const QString &errorText = QString());
     QString transportError(QNetworkReply *reply) const;
     // An https address whose TLS handshake never completed.
@@ -145,15 +158,11 @@ private:
     QUrl m_address;
     Aria2Batches m_batches;
     QNetworkAccessManager *m_network;
-    QPointer<QNetworkReply> m_reply;
     QList<Aria2Link> m_links;
-    qsizetype m_next = 0;          // first link of the batch on its way
-    qsizetype m_count = 0;         // links in that batch
-    QByteArray m_body;             // the request on its way, kept to send it again
-    int m_attempts = 0;
-    bool m_checking = false;       // the answer awaited is a status query
-    QList<qsizetype> m_unsure;     // links refused in this batch, being checked
-    QStringList m_unsureReasons;
+    std::list<Batch> m_inFlight;
+    qsizetype m_next = 0;          // first link not yet in a batch
+    qsizetype m_done = 0;          // links of the answered batches
+    qsizetype m_firstRefused = -1;
     QStringList m_sslErrors;
     int m_timeoutMs = 120000;
     bool m_secured = false;        // a TLS handshake with the address completed

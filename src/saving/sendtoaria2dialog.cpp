@@ -168,7 +168,7 @@ void SendToAria2Dialog::reject()
 {
     if (m_sender) {
         m_sender->cancel();
-        lblStatus->setText(QStringLiteral("Stopping after the batch on its way..."));
+        lblStatus->setText(QStringLiteral("Stopping once the batches on their way are answered..."));
         return;
     }
     QDialog::reject();

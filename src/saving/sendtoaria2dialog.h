@@ -45,7 +45,7 @@ signals:
 
 public slots:
     void cmdSend_Click();
-    // Esc and Cancel: stop after the batch on its way, or close.
+    // Esc and Cancel: stop once the batches on their way are answered, or close.
     void reject() override;
 
 private:

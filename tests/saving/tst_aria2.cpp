@@ -225,6 +225,25 @@ private slots:
         QCOMPARE(m_aria2.downloads().size(), before + 6);
     }
 
+    void cancelStopsBetweenBatches()
+    {
+        QStringList urls;
+        for (int i = 0; i < 40; ++i)
+            urls << m_nowhere + QStringLiteral("/cancel-%1.bin").arg(i);
+        const qsizetype before = m_aria2.downloads().size();
+        tv::Aria2Sender sender(m_aria2.address(), m_aria2.secret, {});
+        sender.setBatchLimits(tv::Aria2MaxRequestBytes, 2);
+        QObject::connect(&sender, &tv::Aria2Sender::progress, &sender, &tv::Aria2Sender::cancel);
+        QSignalSpy done(&sender, &tv::Aria2Sender::finished);
+        sender.start(tv::aria2Links(urls));
+        QVERIFY(done.wait(20000));
+        const tv::Aria2SendResult result = sender.result();
+        QCOMPARE(int(result.status), int(tv::Aria2SendStatus::Cancelled));
+        // The batches already on their way are answered, no more.
+        QVERIFY2(result.sent >= 2 && result.sent <= 4, qPrintable(QString::number(result.sent)));
+        QCOMPARE(m_aria2.downloads().size(), before + result.sent);
+    }
+
     void failuresInPlainWords_data()
     {
         QTest::addColumn<QString>("address");
