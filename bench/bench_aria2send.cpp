@@ -21,29 +21,11 @@
 #include <QTimer>
 
 #include "benchmain.h"
+#include "tickwatch.h"
 
 #include <unistd.h>
 
 namespace {
-
-struct TickWatch
-{
-    QTimer tick;
-    QElapsedTimer since;
-    qint64 longest = 0;
-    TickWatch()
-    {
-        tick.setTimerType(Qt::PreciseTimer);
-        tick.setInterval(10);
-        QObject::connect(&tick, &QTimer::timeout, [this] {
-            longest = std::max(longest, since.nsecsElapsed());
-            since.restart();
-        });
-        since.start();
-        tick.start();
-    }
-    double longestMs() const { return double(longest) / 1e6; }
-};
 
 // CPU seconds a process has used so far, from /proc.
 double cpuSeconds(qint64 pid)

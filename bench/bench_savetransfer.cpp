@@ -19,6 +19,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "tickwatch.h"
+
 #include <netinet/in.h>
 #include <sys/sendfile.h>
 #include <sys/resource.h>
@@ -133,26 +135,6 @@ double secondsOf(const QElapsedTimer &timer)
 }
 
 bool failed = false;
-
-// The longest gap between two ticks of a 10 ms timer while it lives.
-struct TickWatch
-{
-    QTimer tick;
-    QElapsedTimer since;
-    qint64 longest = 0;
-    TickWatch()
-    {
-        tick.setTimerType(Qt::PreciseTimer);
-        tick.setInterval(10);
-        QObject::connect(&tick, &QTimer::timeout, [this] {
-            longest = std::max(longest, since.nsecsElapsed());
-            since.restart();
-        });
-        since.start();
-        tick.start();
-    }
-    double longestMs() const { return double(longest) / 1e6; }
-};
 
 // Seconds taken by curl, or -1; the longest tick gap of this idle process
 // meanwhile, which tells how busy the machine is.
