@@ -95,7 +95,11 @@ void SendToAria2Dialog::cmdSend_Click()
 {
     if (m_sender)
         return;
-    const QUrl address(txtAddress->text().trimmed(), QUrl::StrictMode);
+    // "nas:6800/jsonrpc" as typed means http://nas:6800/jsonrpc.
+    QString typed = txtAddress->text().trimmed();
+    if (!typed.contains(QStringLiteral("://")))
+        typed.prepend(QStringLiteral("http://"));
+    const QUrl address(typed, QUrl::StrictMode);
     if (!isAria2Address(address)) {
         MsgBox(this,
                QStringLiteral("\"%1\" is not an RPC address Tallyvane can use. Type an http:// or https:// address "
@@ -120,7 +124,7 @@ void SendToAria2Dialog::cmdSend_Click()
     }
 
     Aria2Settings values;
-    values.address = txtAddress->text().trimmed();
+    values.address = typed;
     values.folder = txtFolder->text();
     values.token = token;
     values.rememberToken = chkRemember->isChecked();
