@@ -112,7 +112,7 @@ void Form1::createMenus()
     item(mnuf, mnufsav, "mnufsav", QStringLiteral("Save selected link &target(s) to disk"), &Form1::mnufsav_Click);
     item(mnuf, mnufaria2, "mnufaria2", QStringLiteral("Send selected link(s) to &aria2..."), &Form1::mnufaria2_Click);
     item(mnuf, mnufsavlst, "mnufsavlst", QStringLiteral("Save &list to text file"), &Form1::mnufsavlst_Click);
-    item(mnuf, mnufexport, "mnufexport", QStringLiteral("&Export list..."), &Form1::mnufexport_Click);
+    item(mnuf, mnufexport, "mnufexport", QStringLiteral("E&xport list..."), &Form1::mnufexport_Click);
     separator(mnuf, "sep3");
     item(mnuf, mnufEx, "mnufEx", QStringLiteral("&Exit"), &Form1::mnufEx_Click);
 
