@@ -413,7 +413,9 @@ QString Aria2Sender::transportError(QNetworkReply *reply) const
     if (error == QNetworkReply::TimeoutError || error == QNetworkReply::OperationCanceledError)
         return QStringLiteral("aria2 at %1 did not answer within %2 s.").arg(host).arg(m_timeoutMs / 1000);
     if (error == QNetworkReply::RemoteHostClosedError)
-        return QStringLiteral("%1 closed the connection without an answer.").arg(host);
+        return QStringLiteral("%1 closed the connection without an answer (an aria2 started with an "
+                              "--rpc-max-request-size under 2M does that).")
+            .arg(host);
     return QStringLiteral("Sending to %1 failed: %2").arg(host, reply->errorString());
 }
 

@@ -1,6 +1,7 @@
 // Handing links to a real aria2 daemon on loopback, and what is remembered.
 #include "saving/aria2rpc.h"
 #include "saving/aria2settings.h"
+#include "saving/sendtoaria2dialog.h"
 #include "settings/settingsstore.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"
@@ -9,9 +10,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -287,6 +290,18 @@ private slots:
         };
         for (const auto &[address, token, clear] : rows)
             QVERIFY2(tv::tokenTravelsInClear(QUrl(QLatin1String(address)), QLatin1String(token)) == clear, address);
+
+        // Asked before anything is sent; No sends nothing (no traffic leaves this machine).
+        tv::CRegSettings settings;
+        tv::SendToAria2Dialog dialog({m_nowhere + QStringLiteral("/a.bin")}, {}, settings);
+        dialog.txtAddress->setText(QStringLiteral("192.0.2.7:6800/jsonrpc"));
+        dialog.txtToken->setText(QStringLiteral("t"));
+        tvtest::MessageBoxScript boxes;
+        boxes.answer(tv::MsgResult::No);
+        dialog.cmdSend->click();
+        QCOMPARE(boxes.shown().size(), 1);
+        QCOMPARE(boxes.shown().at(0).title, QStringLiteral("Token Sent Unencrypted"));
+        QVERIFY(!dialog.sending());
     }
 
     void tokenKeptOnlyWhenAskedInAPrivateFile()
