@@ -11,6 +11,8 @@
 #include <QNetworkRequest>
 #include <QRandomGenerator>
 #include <QSslError>
+#include <QTimer>
+#include <QWebSocket>
 
 namespace tv {
 
@@ -113,13 +115,14 @@ QByteArray Aria2Batches::addUriCall(const Aria2Link &link) const
 
 QByteArray Aria2Batches::envelope(const QByteArray &calls) const
 {
-    return QByteArrayLiteral("{\"jsonrpc\":\"2.0\",\"id\":\"tallyvane\",\"method\":\"system.multicall\",\"params\":[[") +
-           calls + QByteArrayLiteral("]]}");
+    return QByteArrayLiteral("{\"jsonrpc\":\"2.0\",\"id\":") + QByteArray::number(++m_lastId) +
+           QByteArrayLiteral(",\"method\":\"system.multicall\",\"params\":[[") + calls + QByteArrayLiteral("]]}");
 }
 
 QByteArray Aria2Batches::next(const QList<Aria2Link> &links, qsizetype from, qsizetype *count) const
 {
-    const qsizetype room = m_maxBytes - envelope(QByteArray()).size();
+    // Room for an id of up to 20 digits.
+    const qsizetype room = m_maxBytes - envelope(QByteArray()).size() - 20;
     QByteArray calls;
     qsizetype n = 0;
     for (qsizetype i = from; i < links.size() && n < m_maxCalls; ++i, ++n) {
@@ -181,12 +184,14 @@ Aria2Answer parseAria2Answer(const QByteArray &body, qsizetype expectedCalls)
 bool isAria2Address(const QUrl &address)
 {
     const QString scheme = address.scheme().toLower();
-    return address.isValid() && (scheme == u"http" || scheme == u"https") && !address.host().isEmpty();
+    return address.isValid() && (scheme == u"http" || scheme == u"https" || scheme == u"ws" || scheme == u"wss") &&
+           !address.host().isEmpty();
 }
 
 bool tokenTravelsInClear(const QUrl &address, const QString &token)
 {
-    if (token.isEmpty() || address.scheme().toLower() != u"http")
+    const QString scheme = address.scheme().toLower();
+    if (token.isEmpty() || (scheme != u"http" && scheme != u"ws"))
         return false;
     const QString host = address.host().toLower();
     if (host == u"localhost" || host.endsWith(u".localhost"))
@@ -205,8 +210,17 @@ QString aria2Summary(const Aria2SendResult &result)
 
 Aria2Sender::Aria2Sender(QUrl address, QString token, QString dir, QObject *parent)
     : QObject(parent), m_address(std::move(address)), m_batches(std::move(token), std::move(dir)),
-      m_network(new QNetworkAccessManager(this))
+      m_network(new QNetworkAccessManager(this)), m_socketTimeout(new QTimer(this))
 {
+    const QString scheme = m_address.scheme().toLower();
+    m_overSocket = scheme == u"ws" || scheme == u"wss";
+    m_socketTimeout->setSingleShot(true);
+    connect(m_socketTimeout, &QTimer::timeout, this, [this] {
+        if (!m_socket)
+            return;
+        m_socketTimedOut = true;
+        m_socket->abort();
+    });
     connect(m_network, &QNetworkAccessManager::sslErrors, this, [this](QNetworkReply *, const QList<QSslError> &errors) {
         for (const QSslError &e : errors)
             m_sslErrors.append(e.errorString());
@@ -216,6 +230,8 @@ Aria2Sender::Aria2Sender(QUrl address, QString token, QString dir, QObject *pare
 Aria2Sender::~Aria2Sender()
 {
     m_running = false;
+    if (m_socket)
+        m_socket->disconnect(this);
     for (Batch &batch : m_inFlight) {
         if (batch.reply)
             batch.reply->abort();
@@ -261,6 +277,7 @@ void Aria2Sender::fill()
             ++m_done;
             continue;
         }
+        batch.id = m_batches.lastId();
         m_next += batch.count;
         m_inFlight.push_back(std::move(batch));
         post(m_inFlight.back());
@@ -272,6 +289,18 @@ void Aria2Sender::fill()
 void Aria2Sender::post(Batch &batch)
 {
     ++batch.attempts;
+    if (m_overSocket) {
+        batch.posted = false;
+        if (m_socket && m_socketOpened) {
+            m_socket->sendTextMessage(QString::fromUtf8(batch.body));
+            batch.posted = true;
+            if (!m_socketTimeout->isActive())
+                m_socketTimeout->start(m_timeoutMs);
+        } else {
+            openSocket();
+        }
+        return;
+    }
     QNetworkRequest request(m_address);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
     request.setTransferTimeout(m_timeoutMs);
@@ -297,9 +326,14 @@ void Aria2Sender::replied(Batch *batch, QNetworkReply *reply)
             post(*batch);
             return;
         }
-        finish(Aria2SendStatus::Failed, transportError(reply));
+        finish(Aria2SendStatus::Failed, transportError(error, reply->errorString()));
         return;
     }
+    answered(batch, body, status);
+}
+
+void Aria2Sender::answered(Batch *batch, const QByteArray &body, int status)
+{
     const Aria2Answer answer = parseAria2Answer(body, batch->checking ? batch->unsure.size() : batch->count);
     const QString where = m_address.toDisplayString(QUrl::RemoveUserInfo);
     if (!answer.valid) {
@@ -352,6 +386,7 @@ void Aria2Sender::batchAnswered(Batch &batch, const Aria2Answer &answer)
     batch.checking = true;
     batch.attempts = 0;
     batch.body = m_batches.statusQuery(gids);
+    batch.id = m_batches.lastId();
     post(batch);
 }
 
@@ -387,14 +422,119 @@ void Aria2Sender::finish(Aria2SendStatus status, const QString &errorText)
 
 bool Aria2Sender::tlsFailed() const
 {
-    return m_address.scheme().toLower() == u"https" && !m_secured;
+    const QString scheme = m_address.scheme().toLower();
+    return (scheme == u"https" || scheme == u"wss") && !m_secured;
 }
 
-QString Aria2Sender::transportError(QNetworkReply *reply) const
+void Aria2Sender::openSocket()
+{
+    if (m_socket)
+        return;
+    m_socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
+    m_socketOpened = false;
+    m_socketTimedOut = false;
+    m_socketFailure = QAbstractSocket::UnknownSocketError;
+    m_socketFailureText.clear();
+    QWebSocket *socket = m_socket;
+    connect(socket, &QWebSocket::connected, this, [this, socket] {
+        m_socketOpened = true;
+        m_secured = true;   // for wss: the handshake is done (ws never asks)
+        for (Batch &batch : m_inFlight) {
+            if (!batch.posted) {
+                socket->sendTextMessage(QString::fromUtf8(batch.body));
+                batch.posted = true;
+            }
+        }
+    });
+    connect(socket, &QWebSocket::textMessageReceived, this, &Aria2Sender::socketMessage);
+    connect(socket, &QWebSocket::sslErrors, this, [this](const QList<QSslError> &errors) {
+        for (const QSslError &e : errors)
+            m_sslErrors.append(e.errorString());
+    });
+    connect(socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
+            [this, socket](QAbstractSocket::SocketError error) {
+                // The first error says why; the disconnection after it may not.
+                if (socket == m_socket && m_socketFailure == QAbstractSocket::UnknownSocketError) {
+                    m_socketFailure = error;
+                    m_socketFailureText = socket->errorString();
+                }
+                socketLost(socket);
+            });
+    connect(socket, &QWebSocket::disconnected, this, [this, socket] { socketLost(socket); });
+    m_socketTimeout->start(m_timeoutMs);
+    socket->open(m_address);
+}
+
+void Aria2Sender::socketMessage(const QString &message)
+{
+    const QByteArray body = message.toUtf8();
+    const qint64 id = QJsonDocument::fromJson(body).object().value(u"id").toInteger();
+    for (Batch &batch : m_inFlight) {
+        if (batch.id == id) {
+            m_socketTimeout->start(m_timeoutMs);
+            answered(&batch, body, 200);
+            return;
+        }
+    }
+}
+
+void Aria2Sender::socketLost(QWebSocket *socket)
+{
+    if (socket != m_socket)
+        return;
+    if (m_socketFailure == QAbstractSocket::UnknownSocketError) {
+        m_socketFailure = socket->error();
+        m_socketFailureText = socket->errorString();
+    }
+    m_socket = nullptr;
+    socket->disconnect(this);
+    socket->deleteLater();
+    m_socketTimeout->stop();
+    if (!m_running || m_inFlight.empty())
+        return;
+    // Opened and then lost: the answers may be what was lost.
+    bool again = m_socketOpened && !tlsFailed();
+    for (const Batch &batch : m_inFlight)
+        again = again && batch.attempts < MaxAttempts;
+    if (again) {
+        for (Batch &batch : m_inFlight) {
+            ++batch.attempts;
+            batch.posted = false;
+        }
+        openSocket();
+        return;
+    }
+    finish(Aria2SendStatus::Failed, socketError());
+}
+
+QString Aria2Sender::socketError() const
+{
+    const QString text = m_socketFailureText;
+    if (m_socketTimedOut)
+        return transportError(QNetworkReply::TimeoutError, text);
+    switch (m_socketFailure) {
+    case QAbstractSocket::ConnectionRefusedError:
+        // The server answered the WebSocket handshake with something else.
+        if (text.contains(QStringLiteral("status code"), Qt::CaseInsensitive) ||
+            text.contains(QStringLiteral("handshake"), Qt::CaseInsensitive))
+            return QStringLiteral("%1 is not an aria2 RPC address (%2). aria2's is usually ws://host:6800/jsonrpc.")
+                .arg(m_address.toDisplayString(QUrl::RemoveUserInfo), text);
+        return transportError(QNetworkReply::ConnectionRefusedError, text);
+    case QAbstractSocket::HostNotFoundError:
+        return transportError(QNetworkReply::HostNotFoundError, text);
+    case QAbstractSocket::SslHandshakeFailedError:
+    case QAbstractSocket::SslInternalError:
+        return transportError(QNetworkReply::SslHandshakeFailedError, text);
+    default:
+        return transportError(QNetworkReply::RemoteHostClosedError, text);
+    }
+}
+
+QString Aria2Sender::transportError(QNetworkReply::NetworkError error, const QString &errorString) const
 {
     const QString host = m_address.host();
-    const int port = m_address.port(m_address.scheme().toLower() == u"https" ? 443 : 80);
-    const QNetworkReply::NetworkError error = reply->error();
+    const QString scheme = m_address.scheme().toLower();
+    const int port = m_address.port(scheme == u"https" || scheme == u"wss" ? 443 : 80);
     if (error == QNetworkReply::ConnectionRefusedError)
         return QStringLiteral("Nothing is listening at %1, port %2. Is aria2 running there with --enable-rpc and "
                               "this --rpc-listen-port?")
@@ -407,7 +547,7 @@ QString Aria2Sender::transportError(QNetworkReply *reply) const
                             : error == QNetworkReply::RemoteHostClosedError
                                 ? QStringLiteral("the server ended the connection during the handshake (does it "
                                                  "speak TLS?)")
-                                : reply->errorString();
+                                : errorString;
         return QStringLiteral("The secure (TLS) connection to %1 failed: %2").arg(host, why);
     }
     if (error == QNetworkReply::TimeoutError || error == QNetworkReply::OperationCanceledError)
@@ -416,7 +556,7 @@ QString Aria2Sender::transportError(QNetworkReply *reply) const
         return QStringLiteral("%1 closed the connection without an answer (an aria2 started with an "
                               "--rpc-max-request-size under 2M does that).")
             .arg(host);
-    return QStringLiteral("Sending to %1 failed: %2").arg(host, reply->errorString());
+    return QStringLiteral("Sending to %1 failed: %2").arg(host, errorString);
 }
 
 } // namespace tv

@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QAbstractSocket>
+#include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -14,7 +16,8 @@
 #include <list>
 
 class QNetworkAccessManager;
-class QNetworkReply;
+class QTimer;
+class QWebSocket;
 
 namespace tv {
 
@@ -50,6 +53,8 @@ public:
     QByteArray next(const QList<Aria2Link> &links, qsizetype from, qsizetype *count) const;
     // A multicall asking aria2.tellStatus of each gid.
     QByteArray statusQuery(const QStringList &gids) const;
+    // The JSON-RPC id of the last body made: each body gets the next number.
+    qint64 lastId() const { return m_lastId; }
 
     QByteArray addUriCall(const Aria2Link &link) const;
     void setLimits(qsizetype maxBytes, int maxCalls)
@@ -65,6 +70,7 @@ private:
     QString m_dir;
     qsizetype m_maxBytes;
     int m_maxCalls;
+    mutable qint64 m_lastId = 0;
 };
 
 // What became of one call of a multicall answer.
@@ -86,9 +92,10 @@ struct Aria2Answer
 Aria2Answer parseAria2Answer(const QByteArray &body, qsizetype expectedCalls);
 
 // Whether sending a token to this address would carry it over the network
-// in clear: a token, to http:// on a host that is not this machine.
+// in clear: a token, to http:// or ws:// on a host that is not this machine.
 bool tokenTravelsInClear(const QUrl &address, const QString &token);
-// Whether the address is one the client can talk to (http or https, a host).
+// Whether the address is one the client can talk to: http, https, or
+// aria2's WebSocket form ws, wss; with a host.
 bool isAria2Address(const QUrl &address);
 
 enum class Aria2SendStatus { Done, Cancelled, Failed };
@@ -107,7 +114,8 @@ struct Aria2SendResult
 QString aria2Summary(const Aria2SendResult &result);
 
 // Sends links to aria2 in batches, two requests on their way at most (aria2
-// works on one while the next travels), without blocking the thread. A batch
+// works on one while the next travels), without blocking the thread; over
+// HTTP(S) or over one WebSocket for ws:// and wss:// addresses. A batch
 // whose answer is lost is sent again; calls aria2 refuses are checked against
 // the downloads it holds, so one that is already there counts as sent.
 class Aria2Sender final : public QObject
@@ -137,6 +145,8 @@ private:
         qsizetype first = 0;
         qsizetype count = 0;
         QByteArray body;               // the request on its way, kept to send it again
+        qint64 id = 0;                 // its JSON-RPC id
+        bool posted = false;           // on the WebSocket: sent since it last opened
         int attempts = 0;
         bool checking = false;         // the answer awaited is a status query
         QList<qsizetype> unsure;       // links refused, being checked
@@ -147,11 +157,16 @@ private:
     void fill();
     void post(Batch &batch);
     void replied(Batch *batch, QNetworkReply *reply);
+    void answered(Batch *batch, const QByteArray &body, int httpStatus);
+    void openSocket();
+    void socketMessage(const QString &message);
+    void socketLost(QWebSocket *socket);
+    QString socketError() const;
     void batchAnswered(Batch &batch, const Aria2Answer &answer);
     void batchDone(Batch *batch);
     void refuse(qsizetype link, const QString &reason);
     void finish(Aria2SendStatus status, const QString &errorText = QString());
-    QString transportError(QNetworkReply *reply) const;
+    QString transportError(QNetworkReply::NetworkError error, const QString &errorString) const;
     // An https address whose TLS handshake never completed.
     bool tlsFailed() const;
 
@@ -166,6 +181,13 @@ private:
     QStringList m_sslErrors;
     int m_timeoutMs = 120000;
     bool m_secured = false;        // a TLS handshake with the address completed
+    bool m_overSocket = false;     // ws:// or wss://
+    QWebSocket *m_socket = nullptr;
+    bool m_socketOpened = false;   // it opened once: a later loss may be a lost answer
+    QTimer *m_socketTimeout = nullptr;
+    bool m_socketTimedOut = false;
+    QAbstractSocket::SocketError m_socketFailure = QAbstractSocket::UnknownSocketError;
+    QString m_socketFailureText;
     bool m_running = false;
     bool m_cancelled = false;
     Aria2SendResult m_result;

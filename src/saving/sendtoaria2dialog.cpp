@@ -102,8 +102,8 @@ void SendToAria2Dialog::cmdSend_Click()
     const QUrl address(typed, QUrl::StrictMode);
     if (!isAria2Address(address)) {
         MsgBox(this,
-               QStringLiteral("\"%1\" is not an RPC address Tallyvane can use. Type an http:// or https:// address "
-                              "such as %2.")
+               QStringLiteral("\"%1\" is not an RPC address Tallyvane can use. Type an http://, https://, ws:// "
+                              "or wss:// address such as %2.")
                    .arg(txtAddress->text(), Aria2Settings::defaultAria2Address()),
                MsgButtons::Ok, MsgIcon::Exclamation, Title);
         return;
@@ -113,7 +113,7 @@ void SendToAria2Dialog::cmdSend_Click()
     if (tokenTravelsInClear(address, token) && m_clearTextAgreed != where) {
         const MsgResult answer =
             MsgBox(this,
-                   QStringLiteral("%1 is another machine and the address starts with http://: the secret token "
+                   QStringLiteral("%1 is another machine and the address is not encrypted: the secret token "
                                   "would cross the network unencrypted, and anyone on the way could read it and "
                                   "control that aria2.\r\n\r\nSend anyway?")
                        .arg(address.host()),

@@ -120,7 +120,8 @@ public:
                 connect(client, &QTcpSocket::readyRead, upstream, [client, upstream] { upstream->write(client->readAll()); });
                 connect(upstream, &QTcpSocket::readyRead, client, [client, upstream, drop, this] {
                     const QByteArray answer = upstream->readAll();
-                    if (drop && answer.contains("\r\n\r\n")) {
+                    // A WebSocket's handshake passes; its first answer does not.
+                    if (drop && !answer.startsWith("HTTP/1.1 101")) {
                         ++m_dropped;
                         client->abort();
                         client->deleteLater();
@@ -159,16 +160,21 @@ private slots:
         QTest::addColumn<int>("links");
         QTest::addColumn<int>("maxCalls");
         QTest::addColumn<qsizetype>("maxBytes");
-        QTest::newRow("one-batch") << 5 << 1000 << tv::Aria2MaxRequestBytes;
-        QTest::newRow("batches-by-count") << 7 << 2 << tv::Aria2MaxRequestBytes;
+        QTest::addColumn<QString>("scheme");
+        QTest::newRow("one-batch") << 5 << 1000 << tv::Aria2MaxRequestBytes << "http";
+        QTest::newRow("batches-by-count") << 7 << 2 << tv::Aria2MaxRequestBytes << "http";
         // Room for about three calls a request.
-        QTest::newRow("batches-by-size") << 7 << 1000 << qsizetype(1200);
+        QTest::newRow("batches-by-size") << 7 << 1000 << qsizetype(1200) << "http";
+        QTest::newRow("websocket") << 7 << 2 << tv::Aria2MaxRequestBytes << "ws";
     }
     void linksArriveAsDownloads()
     {
         QFETCH(int, links);
         QFETCH(int, maxCalls);
         QFETCH(qsizetype, maxBytes);
+        QFETCH(QString, scheme);
+        QUrl address = m_aria2.address();
+        address.setScheme(scheme);
         const QString page = m_nowhere + QStringLiteral("/gallery.html");
         QStringList urls;
         QStringList pages;
@@ -180,7 +186,7 @@ private slots:
         }
         const QString dir = m_aria2.dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
         const QList<tv::Aria2Link> sent = tv::aria2Links(urls, pages);
-        const tv::Aria2SendResult result = send(m_aria2.address(), m_aria2.secret, dir, sent, maxBytes, maxCalls);
+        const tv::Aria2SendResult result = send(address, m_aria2.secret, dir, sent, maxBytes, maxCalls);
         QCOMPARE(int(result.status), int(tv::Aria2SendStatus::Done));
         QCOMPARE(result.sent, links);
         QCOMPARE(result.refused, 0);
@@ -200,14 +206,17 @@ private slots:
     void nothingAddedTwice_data()
     {
         QTest::addColumn<bool>("dropAnswer");
+        QTest::addColumn<QString>("scheme");
         // The client sends the batch again by itself.
-        QTest::newRow("answer-lost") << true;
+        QTest::newRow("answer-lost") << true << "http";
+        QTest::newRow("websocket-answer-lost") << true << "ws";
         // The user presses Send again with the same links.
-        QTest::newRow("sent-again") << false;
+        QTest::newRow("sent-again") << false << "http";
     }
     void nothingAddedTwice()
     {
         QFETCH(bool, dropAnswer);
+        QFETCH(QString, scheme);
         QStringList urls;
         for (int i = 0; i < 6; ++i)
             urls << m_nowhere + QStringLiteral("/twice-%1.bin").arg(i);
@@ -215,7 +224,8 @@ private slots:
         const QList<tv::Aria2Link> links = tv::aria2Links(urls);
         const qsizetype before = m_aria2.downloads().size();
         AnswerDroppingProxy proxy(m_aria2.port);
-        const QUrl address = dropAnswer ? proxy.address() : m_aria2.address();
+        QUrl address = dropAnswer ? proxy.address() : m_aria2.address();
+        address.setScheme(scheme);
         if (!dropAnswer)
             QCOMPARE(send(address, m_aria2.secret, {}, links).sent, 6);
 
@@ -258,6 +268,10 @@ private slots:
         QTest::newRow("nothing-listening") << m_nowhere + "/jsonrpc" << "x" << "Nothing is listening at 127.0.0.1";
         QTest::newRow("not-aria2") << "web" << "x" << "is not an aria2 RPC address";
         QTest::newRow("tls-to-plain-port") << "https://" + aria2 << "x" << "The secure (TLS) connection";
+        QTest::newRow("websocket-wrong-token") << "ws://" + aria2 << "wrong" << "aria2 refused the secret token.";
+        QTest::newRow("websocket-nothing-listening") << "ws" + m_nowhere.mid(4) << "x" << "Nothing is listening";
+        QTest::newRow("websocket-not-aria2") << "ws-web" << "x" << "is not an aria2 RPC address";
+        QTest::newRow("websocket-tls-to-plain-port") << "wss://" + aria2 << "x" << "The secure (TLS) connection";
     }
     void failuresInPlainWords()
     {
@@ -269,6 +283,8 @@ private slots:
         web.route(QStringLiteral("/"), tvtest::HttpServer::Response{200, "text/html", "<html>router</html>"});
         if (address == u"web")
             address = web.url(QStringLiteral("/"));
+        if (address == u"ws-web")
+            address = QStringLiteral("ws") + web.url(QStringLiteral("/")).mid(4);
         const tv::Aria2SendResult result =
             send(QUrl(address), token, {}, tv::aria2Links({m_nowhere + QStringLiteral("/never.bin")}));
         QCOMPARE(int(result.status), int(tv::Aria2SendStatus::Failed));
