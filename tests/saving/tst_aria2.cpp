@@ -302,6 +302,8 @@ private slots:
             {"http://192.168.1.5:6800/jsonrpc", "t", true},
             {"http://nas.local:6800/jsonrpc", "t", true},
             {"https://nas.local:6800/jsonrpc", "t", false},
+            {"ws://nas.local:6800/jsonrpc", "t", true},
+            {"wss://nas.local:6800/jsonrpc", "t", false},
             {"http://nas.local:6800/jsonrpc", "", false},
         };
         for (const auto &[address, token, clear] : rows)
