@@ -10,7 +10,7 @@ packages=(
   libbenchmark-dev
   libxcb1-dev
   chromium xvfb xauth fonts-dejavu-core openbox
-  curl
+  curl zlib1g-dev
 )
 
 missing=()

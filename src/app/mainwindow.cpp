@@ -359,9 +359,14 @@ void Form1::List1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, i
 
     if (!m_openRequest)
         return;
+    const int index = List1->ItemFromPoint(List1->viewport()->mapFromGlobal(QCursor::pos()));
+    if (index > -1 && !refusedLinkReason(List1->List(index)).isEmpty()) {
+        m_openRequest = false;
+        openLink(List1->List(index)); // says why it is not opened
+        return;
+    }
     try {
         ObtainViewer();
-        const int index = List1->ItemFromPoint(List1->viewport()->mapFromGlobal(QCursor::pos()));
         if (index > -1) {
             webbrowser1->navigate(List1->List(index));
             m_openRequest = false;

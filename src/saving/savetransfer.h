@@ -51,6 +51,9 @@ public:
     // Asked, in Prompt mode, what to do with an existing file of this name.
     std::function<ExistsAnswer(const QString &name)> askExists;
 
+    // How long a silent server is waited for (TargetDownload::DefaultStallMs).
+    void setStallTimeout(int ms) { m_download.setStallTimeout(ms); }
+
     void start();
     // Stops at once; the partial file of the current download is kept.
     void cancel();

@@ -10,9 +10,12 @@
 #include <QRandomGenerator>
 #include <QTimer>
 
+#include <algorithm>
+
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
+
+#include <unistd.h>
+#include <zlib.h>
 
 namespace tv {
 
@@ -33,15 +36,52 @@ QString folderOf(const QString &path)
     return path.left(path.lastIndexOf(u'/') + 1);
 }
 
+// As browsers do: a file named as compressed is kept as served.
+bool namedCompressed(const QString &path)
+{
+    static const QStringList endings{QStringLiteral(".gz"), QStringLiteral(".tgz"), QStringLiteral(".svgz"),
+                                     QStringLiteral(".z"), QStringLiteral(".zz")};
+    return std::any_of(endings.begin(), endings.end(),
+                       [&](const QString &end) { return path.endsWith(end, Qt::CaseInsensitive); });
+}
+
 } // namespace
+
+struct TargetDownload::Inflater
+{
+    z_stream stream{};
+    bool ended = false;
+    Inflater() { inflateInit2(&stream, MAX_WBITS + 32); } // gzip or zlib, told by the header
+    ~Inflater() { inflateEnd(&stream); }
+    Q_DISABLE_COPY_MOVE(Inflater)
+};
 
 QString DownloadErrorText(const DownloadResult &result)
 {
+    if (result.status == DownloadStatus::NotWeb)
+        return result.info;
     return QStringLiteral("ErrorCode: %1 : %2").arg(result.code).arg(result.info);
 }
 
-TargetDownload::TargetDownload(QNetworkAccessManager *network, QObject *parent) : QObject(parent), m_network(network)
+TargetDownload::TargetDownload(QNetworkAccessManager *network, QObject *parent)
+    : QObject(parent), m_network(network), m_stall(new QTimer(this))
 {
+    m_stall->setSingleShot(true);
+    m_stall->setInterval(DefaultStallMs);
+    connect(m_stall, &QTimer::timeout, this, [this] {
+        fail(DownloadStatus::NetworkError, qint32(QNetworkReply::TimeoutError),
+             QStringLiteral("The server sent nothing for %1 seconds").arg(m_stall->interval() / 1000.0));
+    });
+}
+
+int TargetDownload::stallTimeout() const
+{
+    return m_stall->interval();
+}
+
+void TargetDownload::setStallTimeout(int ms)
+{
+    m_stall->setInterval(ms);
 }
 
 TargetDownload::~TargetDownload()
@@ -75,6 +115,17 @@ void TargetDownload::start(const QUrl &url, const QString &path, bool replace)
     m_replyFinished = false;
     m_received = 0;
     m_total = -1;
+    m_inflater.reset();
+    const QString scheme = url.scheme().toLower();
+    if (scheme != u"http" && scheme != u"https") {
+        const DownloadResult result{
+            DownloadStatus::NotWeb, 0,
+            QStringLiteral("\"%1\" was not saved: Tallyvane saves only web addresses (http and https).")
+                .arg(url.toDisplayString()),
+            QString(), 0};
+        QTimer::singleShot(0, this, [this, result] { finish(result); });
+        return;
+    }
     if (!openTemporary()) {
         const DownloadResult result{DownloadStatus::WriteError, qint32(m_file.error()),
                                     QStringLiteral("Cannot create a file in \"%1\": %2")
@@ -95,8 +146,11 @@ void TargetDownload::start(const QUrl &url, const QString &path, bool replace)
     m_reply->setReadBufferSize(ReadBufferSize);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &TargetDownload::onMetaData);
     connect(m_reply, &QNetworkReply::readyRead, this, &TargetDownload::drain);
+    connect(m_reply, &QNetworkReply::downloadProgress, m_stall, qOverload<>(&QTimer::start));
+    m_stall->start();
     connect(m_reply, &QNetworkReply::finished, this, [this] {
         m_replyFinished = true;
+        m_stall->stop();
         const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (status >= 400 || (m_reply->error() == QNetworkReply::NoError && status != 0 && (status < 200 || status > 299))) {
             fail(DownloadStatus::HttpError, status,
@@ -117,8 +171,63 @@ void TargetDownload::onMetaData()
         fail(DownloadStatus::HttpError, status, m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
         return;
     }
+    m_stall->start();
     const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
     m_total = length.isValid() ? length.toLongLong() : -1;
+    const QByteArray encoding = m_reply->rawHeader("Content-Encoding").trimmed().toLower();
+    const bool compressed = encoding == "gzip" || encoding == "x-gzip" || encoding == "deflate";
+    if (compressed && !namedCompressed(m_path) && !m_inflater && m_received == 0)
+        m_inflater = std::make_unique<Inflater>();
+}
+
+bool TargetDownload::writeRaw(const char *data, qint64 size)
+{
+    // QFile reports a short write on a full disk as success: write by hand
+    // until the system says why it stopped.
+    while (size > 0) {
+        const ssize_t n = ::write(m_file.handle(), data, size_t(size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            failWrite(n < 0 ? errno : ENOSPC);
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+bool TargetDownload::writeOut(const char *data, qint64 size)
+{
+    if (!m_inflater)
+        return writeRaw(data, size);
+    z_stream &z = m_inflater->stream;
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data));
+    z.avail_in = uInt(size);
+    char out[64 << 10];
+    while (z.avail_in > 0 && !m_inflater->ended) {
+        z.next_out = reinterpret_cast<Bytef *>(out);
+        z.avail_out = sizeof out;
+        const int rc = inflate(&z, Z_NO_FLUSH);
+        if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) {
+            fail(DownloadStatus::NetworkError, qint32(QNetworkReply::ProtocolFailure),
+                 QStringLiteral("The compressed body cannot be decoded: %1").arg(QString::fromLatin1(z.msg ? z.msg : "")));
+            return false;
+        }
+        m_inflater->ended = rc == Z_STREAM_END;
+        if (!writeRaw(out, qint64(sizeof out - z.avail_out)))
+            return false;
+        if (rc == Z_BUF_ERROR)
+            break;
+    }
+    return true;
+}
+
+void TargetDownload::failWrite(int error)
+{
+    fail(DownloadStatus::WriteError, error,
+         QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(m_path), SystemErrorText(error)));
 }
 
 void TargetDownload::drain()
@@ -139,12 +248,11 @@ void TargetDownload::drain()
         const qint64 n = m_reply->read(m_buffer.data(), m_buffer.size());
         if (n <= 0)
             break;
-        if (m_file.write(m_buffer.constData(), n) != n) {
-            fail(DownloadStatus::WriteError, qint32(m_file.error()),
-                 QStringLiteral("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(m_path), m_file.errorString()));
-            return;
-        }
         m_received += n;
+        if (!m_replyFinished)
+            m_stall->start();
+        if (!writeOut(m_buffer.constData(), n))
+            return;
     }
     if (m_replyFinished)
         complete();
@@ -157,6 +265,11 @@ void TargetDownload::complete()
              QStringLiteral("The connection ended after %1 of %2 bytes").arg(m_received).arg(m_total));
         return;
     }
+    if (m_inflater && !m_inflater->ended) {
+        fail(DownloadStatus::NetworkError, qint32(QNetworkReply::RemoteHostClosedError),
+             QStringLiteral("The compressed body ended early"));
+        return;
+    }
     dropReply();
     m_file.close();
     if (m_file.error() != QFileDevice::NoError) {
@@ -165,18 +278,13 @@ void TargetDownload::complete()
         return;
     }
     const QString temporary = m_file.fileName();
-    bool placed = false;
-    if (m_replace) {
-        // One step: the old file stays whole until the new one replaces it.
-        placed = std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(m_path).constData()) == 0;
-    } else {
-        placed = QFile::rename(temporary, m_path);
-    }
-    if (!placed) {
-        const QString why = m_replace ? QString::fromLocal8Bit(std::strerror(errno))
-                                      : QStringLiteral("a file or folder of that name is in the way");
+    // One step: an old file stays whole until the new one replaces it.
+    const int error = PlaceFile(temporary, m_path, m_replace);
+    if (error != 0) {
+        const QString why = error == EEXIST ? QStringLiteral("a file or folder of that name is in the way")
+                                            : SystemErrorText(error);
         QFile::remove(temporary);
-        finish({DownloadStatus::WriteError, qint32(QFileDevice::RenameError),
+        finish({DownloadStatus::WriteError, qint32(error),
                 QStringLiteral("Cannot save \"%1\": %2").arg(QDir::toNativeSeparators(m_path), why), QString(), m_received});
         return;
     }
@@ -185,6 +293,7 @@ void TargetDownload::complete()
 
 void TargetDownload::fail(DownloadStatus status, qint32 code, const QString &info)
 {
+    m_stall->stop();
     dropReply();
     if (m_file.isOpen())
         m_file.close();
@@ -196,14 +305,14 @@ void TargetDownload::cancel()
 {
     if (!m_running)
         return;
+    m_stall->stop();
     dropReply();
     DownloadResult result{DownloadStatus::Cancelled, 0, QString(), QString(), m_received};
     if (m_file.isOpen()) {
         m_file.close();
         const QString folder = folderOf(m_path);
         const QString partial = folder + PartialName(folder, m_path.mid(folder.size()));
-        // Never onto an existing file: QFile::rename does not replace.
-        if (m_received > 0 && QFile::rename(m_file.fileName(), partial))
+        if (m_received > 0 && PlaceFile(m_file.fileName(), partial, false) == 0)
             result.savedPath = partial;
         else
             m_file.remove();

@@ -7,34 +7,43 @@
 #include <QString>
 #include <QUrl>
 
+#include <memory>
+
 class QNetworkAccessManager;
 class QNetworkReply;
+class QTimer;
 
 namespace tv {
 
-enum class DownloadStatus { Completed, Cancelled, HttpError, NetworkError, WriteError };
+enum class DownloadStatus { Completed, Cancelled, HttpError, NetworkError, WriteError, NotWeb };
 
 struct DownloadResult
 {
     DownloadStatus status = DownloadStatus::Completed;
     // With status HttpError the HTTP status; NetworkError a QNetworkReply
-    // error number; WriteError the system's error number.
+    // error number; WriteError the system's error number (or a
+    // QFileDevice error when the temporary file cannot be made).
     qint32 code = 0;
     QString info;      // what went wrong, for the user
     QString savedPath; // the complete file, or the partial one kept on Cancel
     qint64 bytes = 0;
 };
 
-// One GET into one file. The body is written, as it arrives, to a hidden
-// temporary file in the destination folder, which takes the file's name only
-// when the body is complete, so a failed or cancelled download never
-// destroys an existing file. Redirects are followed up to MaxRedirects.
+// One GET of an http or https address into one file. The body is written,
+// as it arrives, to a hidden temporary file in the destination folder, which
+// takes the file's name only when the body is complete, so a failed or
+// cancelled download never destroys an existing file, and nothing is ever
+// written through a link planted at a name. Redirects are followed up to
+// MaxRedirects. A body the server compressed although asked not to is
+// decoded unless the file's name says it is compressed. A server silent for
+// stallTimeout() milliseconds ends the download with an error.
 class TargetDownload final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TargetDownload)
 public:
     static constexpr int MaxRedirects = 10;
+    static constexpr int DefaultStallMs = 60000;
 
     explicit TargetDownload(QNetworkAccessManager *network, QObject *parent = nullptr);
     ~TargetDownload() override;
@@ -51,6 +60,9 @@ public:
     // The announced size, or -1 when the server gave no Content-Length.
     qint64 total() const { return m_total; }
 
+    int stallTimeout() const;
+    void setStallTimeout(int ms);
+
 signals:
     void finished(const tv::DownloadResult &result);
 
@@ -62,6 +74,9 @@ private:
     void finish(DownloadResult result);
     void dropReply();
     bool openTemporary();
+    bool writeOut(const char *data, qint64 size);
+    bool writeRaw(const char *data, qint64 size);
+    void failWrite(int error);
 
     QNetworkAccessManager *m_network;
     QPointer<QNetworkReply> m_reply;
@@ -74,9 +89,13 @@ private:
     qint64 m_received = 0;
     qint64 m_total = -1;
     QByteArray m_buffer;
+    QTimer *m_stall;
+    struct Inflater;
+    std::unique_ptr<Inflater> m_inflater; // set while a compressed body is decoded
 };
 
-// "ErrorCode: <code> : <info>", the text of the transfer's error message.
+// "ErrorCode: <code> : <info>", the text of the transfer's error message;
+// for a link that is not a web address, the plain words alone.
 QString DownloadErrorText(const DownloadResult &result);
 
 } // namespace tv

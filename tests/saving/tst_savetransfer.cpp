@@ -6,7 +6,13 @@
 #include "support/testenv.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
+
+#include <csignal>
+#include <cstring>
+
+#include <sys/resource.h>
 
 using tvtest::HttpServer;
 using End = HttpServer::Response::End;
@@ -42,11 +48,14 @@ class TestSaveTransfer : public QObject
     };
     // Saves the links into `folder` and waits for the end.
     Run save(const QStringList &links, const QString &folder, qint32 owaction,
-             std::function<tv::ExistsAnswer(const QString &)> ask = {})
+             std::function<tv::ExistsAnswer(const QString &)> ask = {}, std::function<void()> plant = {})
     {
         Run run;
         tv::SaveTransfer transfer(&m_network, links, folder, owaction);
+        transfer.setStallTimeout(StallMs);
         transfer.askExists = std::move(ask);
+        if (plant)
+            connect(&transfer, &tv::SaveTransfer::fileStarted, this, plant);
         connect(&transfer, &tv::SaveTransfer::fileFailed, this, [&](const tv::DownloadResult &r) { run.failures << r; });
         connect(&transfer, &tv::SaveTransfer::finished, this, [&](bool error) {
             run.finished = true;
@@ -57,6 +66,8 @@ class TestSaveTransfer : public QObject
             qWarning("transfer did not end");
         return run;
     }
+
+    static constexpr int StallMs = 2000;
 
     static QStringList temporaries(const QString &folder)
     {
@@ -88,6 +99,15 @@ private slots:
         reset.end = End::Reset;
         HttpServer::Response closed = reset;
         closed.end = End::Close;
+        HttpServer::Response silent = reset;
+        silent.cutAfter = 10;
+        silent.end = End::Hold;
+        const QByteArray gzipped("\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\xff\x2b\xc8\x49\xcc\xcc\x53\x28\x49\xad\x28"
+                                 "\x51\x28\xc9\x48\x2c\x51\x28\x4f\x2c\x56\x28\x4e\xcd\x2b\x51\x48\xce\xcf\x2d\x28"
+                                 "\x4a\x2d\x2e\x4e\x4d\xe1\x2a\x18\x55\x33\xaa\x66\x88\xa8\x01\x00\x0d\x8a\xaf\x3d"
+                                 "\xd0\x02\x00\x00", 64);
+        HttpServer::Response compressed{200, "text/plain", gzipped};
+        compressed.headers.append(qMakePair(QByteArray("Content-Encoding"), QByteArray("gzip")));
         QTest::newRow("complete") << HttpServer::Response{200, "text/plain", body} << "/f.bin" << "" << body;
         QTest::newRow("no-content-length") << noLength << "/f.bin" << "" << body;
         QTest::newRow("empty-body") << HttpServer::Response{200, "text/plain", ""} << "/f.bin" << "" << QByteArray();
@@ -99,6 +119,15 @@ private slots:
         QTest::newRow("closed-mid-body") << closed << "/f.bin" << "ErrorCode: 2 :" << QByteArray();
         QTest::newRow("reset-mid-body") << reset << "/f.bin" << "ErrorCode:" << QByteArray();
         QTest::newRow("redirect-chain-named-by-link") << redirectTo("/r2") << "/r1.txt" << "" << QByteArray("good body");
+        QTest::newRow("silent-after-10-bytes") << silent << "/f.bin" << "ErrorCode: 4 : The server sent nothing for 2 seconds"
+                                              << QByteArray();
+        QTest::newRow("gzip-decoded") << compressed << "/f.txt" << "" << QByteArray("plain text that was sent compressed\n").repeated(20);
+        QTest::newRow("gzip-kept-for-gz-name") << compressed << "/f.txt.gz" << "" << gzipped;
+        QTest::newRow("file-scheme-refused") << compressed << "file:///etc/hostname.txt"
+                                             << "\"file:///etc/hostname.txt\" was not saved: Tallyvane saves only web addresses"
+                                             << QByteArray();
+        QTest::newRow("data-scheme-refused") << compressed << "data:text/plain,x.txt" << "\"data:text/plain,x.txt\" was not saved"
+                                             << QByteArray();
         QTest::newRow("redirect-loop") << redirectTo("/loop") << "/f.bin" << "ErrorCode: 10 : Too many redirects" << QByteArray();
     }
     void faults()
@@ -107,12 +136,13 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, error);
         QFETCH(QByteArray, saved);
+        const QString link = path.contains(u':') ? path : m_server.url(path);
         m_server.route(path, response);
         QTemporaryDir dir;
-        const QString target = dir.filePath(path.mid(1));
+        const QString target = dir.filePath(tv::TargetFileName(link));
         QVERIFY(writeFile(target, "old file"));
         // The second link shows that the transfer goes on after a failure.
-        const Run run = save({m_server.url(path), m_server.url("/good.txt")}, dir.path(), tv::OwOverwrite);
+        const Run run = save({link, m_server.url("/good.txt")}, dir.path(), tv::OwOverwrite);
         QVERIFY(run.finished);
         QCOMPARE(run.error, !error.isEmpty());
         QCOMPARE(readFile(dir.filePath("good.txt")), QByteArray("good body"));
@@ -126,6 +156,84 @@ private slots:
             QCOMPARE(readFile(target), QByteArray("old file")); // never replaced by a failure
         }
         QCOMPARE(temporaries(dir.path()), QStringList());
+    }
+
+    // Links planted by another user of the folder: never written through.
+    void plantedLinks_data()
+    {
+        QTest::addColumn<QString>("at");       // the name the link is planted at
+        QTest::addColumn<bool>("live");        // pointing at an existing file, else dangling
+        QTest::addColumn<bool>("during");      // planted while the body arrives, else before
+        QTest::addColumn<qint32>("owaction");
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QString>("body");     // the name holding the body afterwards, "" none
+        QTest::newRow("dangling-overwrite-replaces-link") << "x.bin" << false << false << qint32(tv::OwOverwrite) << false << "x.bin";
+        QTest::newRow("live-overwrite-replaces-link") << "x.bin" << true << false << qint32(tv::OwOverwrite) << false << "x.bin";
+        QTest::newRow("dangling-is-taken-skip") << "x.bin" << false << false << qint32(tv::OwSkip) << false << "";
+        QTest::newRow("dangling-is-taken-unique") << "x.bin" << false << false << qint32(tv::OwUnique) << false << "x(1).bin";
+        QTest::newRow("planted-during-download") << "x.bin" << false << true << qint32(tv::OwUnique) << false << "";
+        QTest::newRow("dangling-at-part-name") << "x.bin.part" << false << false << qint32(tv::OwOverwrite) << true << "x(1).bin.part";
+        QTest::newRow("live-at-part-name") << "x.bin.part" << true << false << qint32(tv::OwOverwrite) << true << "x(1).bin.part";
+    }
+    void plantedLinks()
+    {
+        QFETCH(QString, at);
+        QFETCH(bool, live);
+        QFETCH(bool, during);
+        QFETCH(qint32, owaction);
+        QFETCH(bool, cancel);
+        QFETCH(QString, body);
+        HttpServer::Response response{200, "application/octet-stream", QByteArray(40000, 'x')};
+        if (cancel) {
+            response.cutAfter = 20000;
+            response.end = End::Hold;
+        }
+        m_server.route("/x.bin", response);
+        QTemporaryDir dir, elsewhere;
+        const QString victim = elsewhere.filePath("victim");
+        if (live)
+            QVERIFY(writeFile(victim, "victim"));
+        const auto plant = [&] { QVERIFY(QFile::link(victim, dir.filePath(at))); };
+        if (!during)
+            plant();
+        if (cancel) {
+            tv::SaveTransfer transfer(&m_network, {m_server.url("/x.bin")}, dir.path(), owaction);
+            transfer.start();
+            QTRY_COMPARE_WITH_TIMEOUT(transfer.download().received(), qint64(20000), 10000);
+            transfer.cancel();
+        } else {
+            const Run run = save({m_server.url("/x.bin")}, dir.path(), owaction, {}, during ? std::function<void()>(plant)
+                                                                                           : std::function<void()>());
+            QVERIFY(run.finished);
+            QCOMPARE(run.error, body.isEmpty() && during);
+        }
+        QCOMPARE(readFile(victim), live ? QByteArray("victim") : QByteArray("<missing>"));
+        QCOMPARE(QFileInfo(dir.filePath(at)).isSymLink(), at != body);
+        if (!body.isEmpty())
+            QCOMPARE(readFile(dir.filePath(body)).size(), cancel ? 20000 : 40000);
+        QCOMPARE(temporaries(dir.path()), QStringList());
+    }
+
+    // A full disk and a file-size limit end a write the same way.
+    void writeFailureGivesSystemReason()
+    {
+        m_server.route("/big.bin", {200, "application/octet-stream", QByteArray(300000, 'b')});
+        QTemporaryDir dir;
+        rlimit old{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 100000;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const Run run = save({m_server.url("/big.bin")}, dir.path(), tv::OwOverwrite);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldSignal);
+        QCOMPARE(run.failures.size(), 1);
+        QCOMPARE(tv::DownloadErrorText(run.failures.first()),
+                 QStringLiteral("ErrorCode: %1 : Cannot write \"%2\": %3")
+                     .arg(EFBIG)
+                     .arg(dir.filePath("big.bin"), QString::fromLocal8Bit(strerror(EFBIG))));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void unwritableFolderGoesOn()
@@ -157,7 +265,7 @@ private slots:
         // The typed name is made safe; reused for the next file it gets a number.
         QTest::newRow("prompt-new-name-for-all")
             << qint32(tv::OwPrompt) << tv::ExistsAnswer{tv::ExistsNewName, "../n.jpg", true}
-            << QStringList{".._n(1).jpg", ".._n.jpg", "x(1).jpg", "x.jpg", "y.jpg"} << 1;
+            << QStringList{"_(1).._n.jpg", "_.._n.jpg", "x(1).jpg", "x.jpg", "y.jpg"} << 1;
     }
     void existingFiles()
     {
