@@ -30,6 +30,7 @@ void SaveTransfer::start()
     m_error = false;
     m_cancelled = false;
     m_allfiles = false;
+    m_saved = m_skipped = m_failed = 0;
     next();
 }
 
@@ -96,6 +97,7 @@ void SaveTransfer::next()
             m_download.start(QUrl(currentUrl()), m_folder + name, replace);
             return;
         }
+        ++m_skipped;
         emit fileDone(m_index, count());
         if (!alive)
             return;
@@ -109,6 +111,7 @@ void SaveTransfer::onDownloadFinished(const DownloadResult &result)
     if (result.status == DownloadStatus::Cancelled)
         return;
     const QPointer<SaveTransfer> alive(this);
+    ++(result.status == DownloadStatus::Completed ? m_saved : m_failed);
     if (result.status != DownloadStatus::Completed) {
         m_error = true;
         emit fileFailed(result);

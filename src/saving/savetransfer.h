@@ -62,6 +62,10 @@ public:
     int current() const { return m_index; } // 1-based, 0 before the first
     QString currentUrl() const { return m_index > 0 ? m_links.value(m_index - 1) : QString(); }
     const TargetDownload &download() const { return m_download; }
+    // Files done with so far, by outcome.
+    int saved() const { return m_saved; }
+    int skipped() const { return m_skipped; }
+    int failed() const { return m_failed; }
 
 signals:
     // A file is about to be downloaded to `path` (not sent for skipped files).
@@ -90,6 +94,9 @@ private:
     bool m_allfiles = false;
     ExistsAnswer m_lastAnswer;
     bool m_reuseName = false;
+    int m_saved = 0;
+    int m_skipped = 0;
+    int m_failed = 0;
 };
 
 } // namespace tv

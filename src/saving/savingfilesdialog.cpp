@@ -79,7 +79,11 @@ Form4::Form4(qint32 owaction, bool ontop, SavingHost *host, QWidget *parent)
     Label3 = label("Label3", Frame1);
     Label3->setMinimumWidth(420);
     Label3->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    (new QVBoxLayout(Frame1))->addWidget(Label3);
+    Summary = label("Summary", Frame1);
+    Summary->hide();
+    auto *frame1Layout = new QVBoxLayout(Frame1);
+    frame1Layout->addWidget(Label3);
+    frame1Layout->addWidget(Summary);
 
     Frame2 = new QGroupBox(QStringLiteral("File Progress:"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
@@ -235,10 +239,18 @@ void Form4::onFileDone(int index, int count)
         ProgressBar1->setValue(0);
 }
 
+QString TransferSummary(int saved, int skipped, int failed)
+{
+    return QStringLiteral("Files saved: %1, skipped: %2, failed: %3").arg(saved).arg(skipped).arg(failed);
+}
+
 void Form4::onFinished(bool error)
 {
     Label1->clear();
     Label2->clear();
+    // "Done" alone would not tell a transfer that skipped everything from one that saved it.
+    Summary->setText(TransferSummary(m_transfer->saved(), m_transfer->skipped(), m_transfer->failed()));
+    Summary->show();
     Command1->setText(QStringLiteral("Close"));
     if (error) {
         Label3->setText(QStringLiteral("Error"));

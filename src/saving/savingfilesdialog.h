@@ -54,6 +54,8 @@ public:
 
     QGroupBox *Frame1 = nullptr;
     QLabel *Label3 = nullptr;
+    // At the end: how many files were saved, skipped and failed.
+    QLabel *Summary = nullptr;
     QGroupBox *Frame2 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
     QLabel *Label1 = nullptr;
@@ -104,6 +106,9 @@ private:
     QPointer<Form8> m_form8;
     bool m_unloaded = false;
 };
+
+// "Files saved: 3, skipped: 1, failed: 0".
+QString TransferSummary(int saved, int skipped, int failed);
 
 // Hooks for the main window: call them when it is activated, and when it is
 // restored from minimised; they do nothing while no transfer runs.

@@ -93,6 +93,7 @@ private slots:
     {
         QPointer<tv::Form4> form = start({"/a.txt"});
         QTRY_COMPARE(form->Label3->text(), QStringLiteral("Done"));
+        QCOMPARE(form->Summary->text(), QStringLiteral("Files saved: 1, skipped: 0, failed: 0"));
         QCOMPARE(form->ProgressBar2->value(), form->ProgressBar2->maximum());
         QCOMPARE(m_host.captions.last(), QStringLiteral("Tallyvane - Saving Files (Complete)"));
         QVERIFY(!m_host.enabled);
@@ -116,6 +117,7 @@ private slots:
         connect(form->transfer(), &tv::SaveTransfer::fileDone, this, [&] { totals << form->ProgressBar2->value(); });
         QTRY_COMPARE(form->Label3->text(), QStringLiteral("Error"));
         QCOMPARE(totals, (QList<int>{1, 2, 3}));
+        QCOMPARE(form->Summary->text(), tv::TransferSummary(1, 1, 1));
         QCOMPARE(m_host.captions.last(), QStringLiteral("Tallyvane - Saving Files (Error)"));
         QCOMPARE(m_boxes.shown().size(), 1);
         QTest::keyClick(form, Qt::Key_Escape); // "Close"
@@ -176,6 +178,7 @@ private slots:
         QTRY_COMPARE(form->Label3->text(), QStringLiteral("Done"));
         QCOMPARE(responder.count(), 1);
         QCOMPARE(form->allfiles, confirm);
+        QCOMPARE(form->Summary->text(), tv::TransferSummary(confirm, !confirm, 0));
         QCOMPARE(tvtest::readFile(m_dir->filePath("b.txt")), saved);
         form->close();
         QTRY_VERIFY(!form);
