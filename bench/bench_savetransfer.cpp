@@ -175,10 +175,8 @@ double runCurl(const QString &url, const QString &target, double *maxGapMs)
 // Seconds taken by the Saving Files dialog, or -1; the longest tick gap in ms.
 double runTallyvane(const QString &url, const QString &folder, double *maxGapMs)
 {
-    tv::transferState().sellinks = {url};
-    tv::transferState().savefolder = folder;
     Host host;
-    auto *form = new tv::Form4(tv::OwOverwrite, false, &host);
+    auto *form = new tv::Form4({url}, folder, tv::OwOverwrite, false, &host);
     bool done = false;
     bool error = false;
     QObject::connect(form->transfer(), &tv::SaveTransfer::finished, form, [&](bool e) {

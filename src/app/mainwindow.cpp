@@ -6,7 +6,7 @@
 #include "builders/filters.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
-#include "saving/savetransfer.h"
+#include "saving/savetargets.h"
 #include "saving/savingfilesdialog.h"
 #include "winsupport/mouseover.h"
 
@@ -501,7 +501,7 @@ void Form1::Timer1_Timer()
                                                        .index = List1->ListIndex(),
                                                        .selected = List1->SelCount(),
                                                        .viewerHeld = webbrowser1 != nullptr,
-                                                       .transferRunning = transferState().savebusy});
+                                                       .transferRunning = transferRunning()});
     auto enable = [](auto *target, bool on) {
         if (target->isEnabled() != on)
             target->setEnabled(on);

@@ -8,12 +8,6 @@
 
 namespace tv {
 
-TransferState &transferState()
-{
-    static TransferState state;
-    return state;
-}
-
 SaveTransfer::SaveTransfer(QNetworkAccessManager *network, const QStringList &links, const QString &folder,
                            qint32 owaction, QObject *parent)
     : QObject(parent), m_links(links), m_folder(folder), m_owaction(owaction), m_download(network)

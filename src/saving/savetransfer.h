@@ -11,8 +11,8 @@ class QNetworkAccessManager;
 
 namespace tv {
 
-// The module-level state of the one transfer the program runs at a time.
-// The slideshow keeps its own copy of its links: a transfer never changes it.
+// What a transfer dialog knows of its transfer. The slideshow keeps its own
+// copy of its links: a transfer never changes it.
 struct TransferState
 {
     QStringList sellinks; // the links to save, in list order
@@ -20,7 +20,6 @@ struct TransferState
     QString saveurl;      // the link being saved now
     bool savebusy = false;
 };
-TransferState &transferState();
 
 // What to do with a file that already exists ("Overwrite Action").
 enum OverwriteAction : qint32 { OwPrompt = 0, OwOverwrite = 1, OwSkip = 2, OwUnique = 3 };

@@ -19,12 +19,6 @@ namespace tv {
 
 namespace {
 
-QPointer<Form4> &loadedForm4()
-{
-    static QPointer<Form4> form;
-    return form;
-}
-
 QProgressBar *progressBar(const char *name, QWidget *parent)
 {
     auto *bar = new QProgressBar(parent);
@@ -46,27 +40,11 @@ const QString AppCaption = QStringLiteral("Tallyvane");
 
 } // namespace
 
-Form4 *Form4::current()
-{
-    return loadedForm4();
-}
-
-void SavingMainWindowActivated()
-{
-    if (transferState().savebusy && Form4::current())
-        Form4::current()->MainWindowActivated();
-}
-
-void SavingMainWindowRestored()
-{
-    if (transferState().savebusy && Form4::current())
-        Form4::current()->MainWindowRestored();
-}
-
-Form4::Form4(qint32 owaction, bool ontop, SavingHost *host, QWidget *parent)
-    : QDialog(parent), m_ontop(ontop), m_host(host),
-      m_network(new QNetworkAccessManager(this)),
-      m_transfer(new SaveTransfer(m_network, transferState().sellinks, transferState().savefolder, owaction, this)),
+Form4::Form4(const QStringList &links, const QString &folder, qint32 owaction, bool ontop, SavingHost *host,
+             QWidget *parent)
+    : QDialog(parent), m_state{links, folder.endsWith(u'/') ? folder : folder + u'/', QString(), false},
+      m_ontop(ontop), m_host(host), m_network(new QNetworkAccessManager(this)),
+      m_transfer(new SaveTransfer(m_network, links, m_state.savefolder, owaction, this)),
       m_progress(new QTimer(this))
 {
     setObjectName(QStringLiteral("Form4"));
@@ -134,7 +112,6 @@ Form4::Form4(qint32 owaction, bool ontop, SavingHost *host, QWidget *parent)
 
     // Load.
     allfiles = false;
-    loadedForm4() = this;
     raise();
 }
 
@@ -163,12 +140,11 @@ void Form4::Form_Activate()
     if (cancl || m_unloaded)
         return;
     raise();
-    TransferState &state = transferState();
-    if (state.savebusy)
+    if (m_state.savebusy)
         return;
     ProgressBar1->setValue(0);
     ProgressBar2->setValue(0);
-    state.savebusy = true;
+    m_state.savebusy = true;
     cancl = false;
     ProgressBar2->setMaximum(std::max(1, m_transfer->count()));
     m_transfer->start();
@@ -217,7 +193,7 @@ void Form4::showProgress()
 
 void Form4::onFileStarted(int index, int count, const QString &path)
 {
-    transferState().saveurl = m_transfer->currentUrl();
+    m_state.saveurl = m_transfer->currentUrl();
     Label3->setText(QStringLiteral("Saving %1 (%2 of %3)").arg(path).arg(index).arg(count));
     m_host->setTransferCaption(QStringLiteral("Tallyvane - Saving Files  (%1 of %2)").arg(index).arg(count));
     Label1->clear();
@@ -282,7 +258,7 @@ void Form4::Command2_Click()
         m_host->minimizeForTransfer();
         return;
     }
-    const QString folder = transferState().savefolder;
+    const QString folder = m_state.savefolder;
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) {
         MsgBox(this, QStringLiteral("Tallyvane could not open the folder \"%1\" in a file manager.").arg(folder),
                MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("Open Folder"));
@@ -331,12 +307,10 @@ void Form4::unload()
     m_transfer->cancel();
     if (m_form8)
         m_form8->reject();
-    transferState().savebusy = false;
+    m_state.savebusy = false;
     ProgressBar1->setValue(0);
     ProgressBar2->setValue(0);
     m_host->transferEnded(m_ontop);
-    if (loadedForm4() == this)
-        loadedForm4() = nullptr;
     emit unloaded();
 }
 

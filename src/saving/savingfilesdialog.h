@@ -40,13 +40,13 @@ class Form4 final : public QDialog
 {
     Q_OBJECT
 public:
-    // Takes over the links and folder of transferState(); the transfer
-    // starts on the dialog's first activation.
-    Form4(qint32 owaction, bool ontop, SavingHost *host, QWidget *parent = nullptr);
+    // Saves `links` into `folder`; the transfer starts on the dialog's
+    // first activation.
+    Form4(const QStringList &links, const QString &folder, qint32 owaction, bool ontop, SavingHost *host,
+          QWidget *parent = nullptr);
     ~Form4() override;
 
-    // The loaded transfer dialog, if any.
-    static Form4 *current();
+    const TransferState &state() const { return m_state; }
 
     bool cancl = false;
     bool owdialog = false;
@@ -98,6 +98,7 @@ private:
     void onFinished(bool error);
     void unload();
 
+    TransferState m_state;
     bool m_ontop;
     SavingHost *m_host;
     QNetworkAccessManager *m_network;
@@ -109,10 +110,5 @@ private:
 
 // "Files saved: 3, skipped: 1, failed: 0".
 QString TransferSummary(int saved, int skipped, int failed);
-
-// Hooks for the main window: call them when it is activated, and when it is
-// restored from minimised; they do nothing while no transfer runs.
-void SavingMainWindowActivated();
-void SavingMainWindowRestored();
 
 } // namespace tv

@@ -51,18 +51,17 @@ class TestSavingFilesDialog : public QObject
     tvtest::MessageBoxScript m_boxes;
     std::unique_ptr<QTemporaryDir> m_dir;
     Host m_host;
+    QPointer<tv::Form4> m_form;
 
     // Shows the dialog for these links, as the starter does.
     tv::Form4 *start(const QStringList &paths, qint32 owaction = tv::OwOverwrite)
     {
-        tv::TransferState &state = tv::transferState();
-        state.sellinks.clear();
+        QStringList links;
         for (const QString &path : paths)
-            state.sellinks << m_server.url(path);
-        state.savefolder = m_dir->path() + u'/';
-        auto *form = new tv::Form4(owaction, true, &m_host);
-        form->show();
-        return form;
+            links << m_server.url(path);
+        m_form = new tv::Form4(links, m_dir->path(), owaction, true, &m_host);
+        m_form->show();
+        return m_form;
     }
 
 private slots:
@@ -82,10 +81,9 @@ private slots:
     }
     void cleanup()
     {
-        const bool leftOpen = tv::Form4::current() != nullptr;
-        delete tv::Form4::current();
+        const bool leftOpen = m_form != nullptr;
+        delete m_form;
         QVERIFY(!leftOpen);
-        QVERIFY(!tv::transferState().savebusy);
         m_boxes.clear();
     }
 
@@ -134,7 +132,7 @@ private slots:
         QVERIFY(form->isHidden());
         QVERIFY(m_host.enabled);
         QCOMPARE(m_host.minimized, 1);
-        tv::SavingMainWindowRestored();
+        form->MainWindowRestored();
         QVERIFY(form->isVisible());
         QVERIFY(!m_host.enabled);
 
