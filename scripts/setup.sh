@@ -11,6 +11,7 @@ packages=(
   libxcb1-dev
   chromium xvfb xauth fonts-dejavu-core openbox
   curl zlib1g-dev
+  aria2 wget
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include "platform/messagebox.h"
 #include "saving/savetargets.h"
 #include "saving/savingfilesdialog.h"
+#include "settings/preferences.h"
 #include "winsupport/mouseover.h"
 
 #include <QAction>
@@ -273,6 +274,8 @@ void Form1::Form_Load()
     owaction = qint32(leadingNumber(
         m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("0"))));
     ontop = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("On Top"), QStringLiteral("True")), true);
+    simultaneous = SimultaneousDownloads(
+        m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Simultaneous Downloads"), QStringLiteral("1")));
     newwin = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("New Window"), QStringLiteral("0")), false);
 
     if (wb2) {

@@ -50,6 +50,7 @@ public:
     QString nurl;
     bool ontop = false;
     qint32 owaction = 0;
+    qint32 simultaneous = 1;
     bool fnext = false;
     QString srchtxt;
     bool add2sel = false;

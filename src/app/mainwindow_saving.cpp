@@ -45,7 +45,7 @@ void Form1::mnufsav_Click()
         m_savingHost = std::make_unique<MainWindowSavingHost>(this);
         m_saving = std::make_unique<TargetSaving>(*m_savingHost, this, m_settings);
     }
-    m_saving->start(List1->SelectedItems(), owaction, ontop);
+    m_saving->start(List1->SelectedItems(), owaction, ontop, simultaneous);
 }
 
 bool Form1::transferRunning() const

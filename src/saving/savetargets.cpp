@@ -33,7 +33,7 @@ bool TargetSaving::running() const
     return m_dialog && m_dialog->state().savebusy;
 }
 
-Form4 *TargetSaving::start(const QStringList &links, qint32 owaction, bool ontop)
+Form4 *TargetSaving::start(const QStringList &links, qint32 owaction, bool ontop, int simultaneous)
 {
     if (m_dialog) {
         m_dialog->MainWindowRestored();
@@ -47,7 +47,7 @@ Form4 *TargetSaving::start(const QStringList &links, qint32 owaction, bool ontop
     m_settings.SaveSetting(Section, Key, folder);
 
     m_host.setTransferHostEnabled(false);
-    m_dialog = new Form4(links, folder, owaction, ontop, &m_host, m_owner);
+    m_dialog = new Form4(links, folder, owaction, ontop, &m_host, m_owner, simultaneous);
     m_dialog->show();
     return m_dialog;
 }

@@ -31,7 +31,7 @@ public:
     // disables the main window and shows "Saving Files". Returns that dialog,
     // or nullptr when there is nothing to save or the folder was not chosen.
     // While a transfer runs, its dialog comes to the front instead.
-    Form4 *start(const QStringList &links, qint32 owaction, bool ontop);
+    Form4 *start(const QStringList &links, qint32 owaction, bool ontop, int simultaneous = 1);
 
     // The transfer dialog while it is loaded.
     Form4 *dialog() const { return m_dialog; }

@@ -42,8 +42,9 @@ class Form4 final : public QDialog
 public:
     // Saves `links` into `folder`; the transfer starts on the dialog's
     // first activation.
+    // `simultaneous` downloads run at once (1: one after another).
     Form4(const QStringList &links, const QString &folder, qint32 owaction, bool ontop, SavingHost *host,
-          QWidget *parent = nullptr);
+          QWidget *parent = nullptr, int simultaneous = 1);
     ~Form4() override;
 
     const TransferState &state() const { return m_state; }
@@ -93,6 +94,7 @@ protected:
 private:
     ExistsAnswer ask(const QString &name);
     void showProgress();
+    void showInFlight();
     void onFileStarted(int index, int count, const QString &path);
     void onFileDone(int index, int count);
     void onFinished(bool error);

@@ -3,6 +3,7 @@
 #include "saving/targetnames.h"
 
 #include <QDir>
+#include <QLocale>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -45,7 +46,28 @@ bool namedCompressed(const QString &path)
                        [&](const QString &end) { return path.endsWith(end, Qt::CaseInsensitive); });
 }
 
+bool statusMayPass(int status)
+{
+    return status == 408 || status == 425 || status == 429 || status == 500 || status == 502 || status == 503 ||
+           status == 504;
+}
+
 } // namespace
+
+qint64 RetryAfterMs(const QByteArray &value, const QDateTime &now)
+{
+    const QByteArray text = value.trimmed();
+    if (text.isEmpty())
+        return -1;
+    bool isNumber = false;
+    const qint64 seconds = text.toLongLong(&isNumber);
+    if (isNumber)
+        return seconds >= 0 ? std::min<qint64>(seconds, qint64(1) << 40) * 1000 : -1;
+    const QDateTime when = QLocale::c().toDateTime(QString::fromLatin1(text), QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+    if (!when.isValid())
+        return -1;
+    return std::max<qint64>(0, now.msecsTo(QDateTime(when.date(), when.time(), Qt::UTC)));
+}
 
 struct TargetDownload::Inflater
 {
@@ -294,11 +316,23 @@ void TargetDownload::complete()
 void TargetDownload::fail(DownloadStatus status, qint32 code, const QString &info)
 {
     m_stall->stop();
+    DownloadResult result{status, code, info, QString(), m_received};
+    if (status == DownloadStatus::HttpError) {
+        result.mayPass = statusMayPass(code);
+        if (m_reply)
+            result.retryAfterMs = RetryAfterMs(m_reply->rawHeader("Retry-After"), QDateTime::currentDateTimeUtc());
+    } else if (status == DownloadStatus::NetworkError) {
+        // A server that went silent may come back; a body broken off is not
+        // fetched again from its start.
+        const bool beforeBody = m_received == 0 && (code == QNetworkReply::ConnectionRefusedError ||
+                                                    code == QNetworkReply::RemoteHostClosedError);
+        result.mayPass = code == QNetworkReply::TimeoutError || beforeBody;
+    }
     dropReply();
     if (m_file.isOpen())
         m_file.close();
     m_file.remove();
-    finish({status, code, info, QString(), m_received});
+    finish(result);
 }
 
 void TargetDownload::cancel()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
@@ -27,7 +28,15 @@ struct DownloadResult
     QString info;      // what went wrong, for the user
     QString savedPath; // the complete file, or the partial one kept on Cancel
     qint64 bytes = 0;
+    // The failure may pass: refused, reset or timed out before the body, a
+    // silent server, or HTTP 408, 425, 429, 500, 502, 503, 504.
+    bool mayPass = false;
+    qint64 retryAfterMs = -1; // the server's Retry-After, -1 when it sent none
 };
+
+// Retry-After in milliseconds from `now`: delay seconds or an HTTP date;
+// -1 when absent or unreadable.
+qint64 RetryAfterMs(const QByteArray &value, const QDateTime &now);
 
 // One GET of an http or https address into one file. The body is written,
 // as it arrives, to a hidden temporary file in the destination folder, which

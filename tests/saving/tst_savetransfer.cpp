@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 
+#include <algorithm>
 #include <csignal>
+#include <memory>
 #include <cstring>
 
 #include <sys/resource.h>
@@ -53,6 +55,7 @@ class TestSaveTransfer : public QObject
         Run run;
         tv::SaveTransfer transfer(&m_network, links, folder, owaction);
         transfer.setStallTimeout(StallMs);
+        transfer.setRetryBaseMs(20);
         transfer.askExists = std::move(ask);
         if (plant)
             connect(&transfer, &tv::SaveTransfer::fileStarted, this, plant);
@@ -67,7 +70,7 @@ class TestSaveTransfer : public QObject
         return run;
     }
 
-    static constexpr int StallMs = 2000;
+    static constexpr int StallMs = 500;
 
     static QStringList temporaries(const QString &folder)
     {
@@ -119,7 +122,7 @@ private slots:
         QTest::newRow("closed-mid-body") << closed << "/f.bin" << "ErrorCode: 2 :" << QByteArray();
         QTest::newRow("reset-mid-body") << reset << "/f.bin" << "ErrorCode:" << QByteArray();
         QTest::newRow("redirect-chain-named-by-link") << redirectTo("/r2") << "/r1.txt" << "" << QByteArray("good body");
-        QTest::newRow("silent-after-10-bytes") << silent << "/f.bin" << "ErrorCode: 4 : The server sent nothing for 2 seconds"
+        QTest::newRow("silent-after-10-bytes") << silent << "/f.bin" << "ErrorCode: 4 : The server sent nothing for 0.5 seconds"
                                               << QByteArray();
         QTest::newRow("gzip-decoded") << compressed << "/f.txt" << "" << QByteArray("plain text that was sent compressed\n").repeated(20);
         QTest::newRow("gzip-kept-for-gz-name") << compressed << "/f.txt.gz" << "" << gzipped;
@@ -234,6 +237,130 @@ private slots:
                      .arg(EFBIG)
                      .arg(dir.filePath("big.bin"), QString::fromLocal8Bit(strerror(EFBIG))));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // Failures that may pass are tried again; the script answers in turn.
+    void retries_data()
+    {
+        QTest::addColumn<QList<HttpServer::Response>>("script");
+        QTest::addColumn<QString>("error"); // "" when the file is saved
+        QTest::addColumn<int>("requests");
+        const HttpServer::Response ok{200, "text/plain", "body"};
+        const HttpServer::Response busy{503, "text/plain", "busy"};
+        HttpServer::Response tooMany{429, "text/plain", "slow down"};
+        tooMany.headers.append(qMakePair(QByteArray("Retry-After"), QByteArray("1")));
+        HttpServer::Response longWait = busy;
+        longWait.headers.append(qMakePair(QByteArray("Retry-After"), QByteArray("600")));
+        HttpServer::Response dated = busy;
+        dated.headers.append(qMakePair(QByteArray("Retry-After"), QByteArray("Wed, 21 Oct 2015 07:28:00 GMT")));
+        HttpServer::Response silent{200, "text/plain", "body"};
+        silent.cutAfter = 0;
+        silent.end = End::Hold;
+        QTest::newRow("429-retry-after-1-then-200") << QList{tooMany, ok} << "" << 2;
+        QTest::newRow("503-three-times-then-200") << QList{busy, busy, busy, ok} << "" << 4;
+        QTest::newRow("503-four-times-is-503") << QList{busy, busy, busy, busy} << "ErrorCode: 503 : Service Unavailable" << 4;
+        QTest::newRow("retry-after-past-date-at-once") << QList{dated, ok} << "" << 2;
+        QTest::newRow("retry-after-too-long") << QList{longWait, ok} << "ErrorCode: 503 : Service Unavailable (the server asks to wait 600 seconds" << 1;
+        QTest::newRow("404-at-once") << QList{HttpServer::Response{404, "text/html", "gone"}, ok} << "ErrorCode: 404" << 1;
+        QTest::newRow("silent-server-retried") << QList{silent, ok} << "" << 2;
+    }
+    void retries()
+    {
+        QFETCH(QList<HttpServer::Response>, script);
+        QFETCH(QString, error);
+        QFETCH(int, requests);
+        const QString path = QStringLiteral("/r/%1.txt").arg(QTest::currentDataTag());
+        auto turn = std::make_shared<int>(0);
+        m_server.route(path, [script, turn] { return script.value((*turn)++, script.last()); });
+        QTemporaryDir dir;
+        Run run;
+        tv::SaveTransfer transfer(&m_network, {m_server.url(path)}, dir.path(), tv::OwOverwrite);
+        transfer.setStallTimeout(500);
+        transfer.setRetryBaseMs(20);
+        QList<qint64> waits;
+        connect(&transfer, &tv::SaveTransfer::fileWaiting, this, [&](int, qint64 ms) { waits << ms; });
+        connect(&transfer, &tv::SaveTransfer::fileFailed, this, [&](const tv::DownloadResult &r) { run.failures << r; });
+        connect(&transfer, &tv::SaveTransfer::finished, this, [&] { run.finished = true; });
+        transfer.start();
+        QTRY_VERIFY_WITH_TIMEOUT(run.finished, 20000);
+        QCOMPARE(m_server.hits(path), requests);
+        QCOMPARE(waits.size(), requests - 1);
+        if (QByteArray(QTest::currentDataTag()).startsWith("429"))
+            QCOMPARE(waits.first(), qint64(1000)); // the server's word, exactly
+        if (error.isEmpty()) {
+            QVERIFY(run.failures.isEmpty());
+            QCOMPARE(readFile(dir.filePath(tv::TargetFileName(path))), QByteArray("body"));
+        } else {
+            QCOMPARE(run.failures.size(), 1);
+            QVERIFY2(tv::DownloadErrorText(run.failures.first()).startsWith(error),
+                     qPrintable(tv::DownloadErrorText(run.failures.first())));
+        }
+    }
+
+    // Several at once: names still given in list order, clashes settled so.
+    void severalAtOnceNameInOrder()
+    {
+        auto slow = [](const QByteArray &body, int delay) {
+            HttpServer::Response r{200, "text/plain", body};
+            r.delayMs = delay;
+            return r;
+        };
+        m_server.route("/1/x.jpg", slow("first", 300));
+        m_server.route("/2/x.jpg", slow("second", 0));
+        m_server.route("/3/y.jpg", slow("third", 200));
+        m_server.route("/4/x.jpg", slow("fourth", 0));
+        m_server.route("/5/z.jpg", slow("fifth", 0));
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath("z.jpg"), "old"));
+        QStringList links;
+        for (const char *p : {"/1/x.jpg", "/2/x.jpg", "/3/y.jpg", "/4/x.jpg", "/5/z.jpg"})
+            links << m_server.url(p);
+        tv::SaveTransfer several(&m_network, links, dir.path(), tv::OwUnique);
+        several.setSimultaneous(3);
+        QList<int> started;
+        int widest = 0;
+        connect(&several, &tv::SaveTransfer::fileStarted, this, [&](int index) {
+            started << index;
+            widest = std::max(widest, int(several.inFlight().size()));
+        });
+        bool finished = false;
+        connect(&several, &tv::SaveTransfer::finished, this, [&] { finished = true; });
+        several.start();
+        QTRY_VERIFY_WITH_TIMEOUT(finished, 10000);
+        QCOMPARE(started, (QList<int>{1, 2, 3, 4, 5}));
+        QCOMPARE(widest, 3);
+        QCOMPARE(readFile(dir.filePath("x.jpg")), QByteArray("first"));
+        QCOMPARE(readFile(dir.filePath("x(1).jpg")), QByteArray("second"));
+        QCOMPARE(readFile(dir.filePath("y.jpg")), QByteArray("third"));
+        QCOMPARE(readFile(dir.filePath("x(2).jpg")), QByteArray("fourth"));
+        QCOMPARE(readFile(dir.filePath("z(3).jpg")), QByteArray("fifth"));
+        QCOMPARE(several.saved(), 5);
+    }
+
+    void cancelWithThreeInFlight()
+    {
+        HttpServer::Response held{200, "application/octet-stream", QByteArray(50000, 'p')};
+        held.cutAfter = 30000;
+        held.end = End::Hold;
+        QStringList links;
+        for (const char *p : {"/h/1.bin", "/h/2.bin", "/h/3.bin", "/h/4.bin"}) {
+            m_server.route(p, held);
+            links << m_server.url(p);
+        }
+        QTemporaryDir dir;
+        tv::SaveTransfer transfer(&m_network, links, dir.path(), tv::OwOverwrite);
+        transfer.setSimultaneous(3);
+        QSignalSpy finished(&transfer, &tv::SaveTransfer::finished);
+        transfer.start();
+        QTRY_VERIFY_WITH_TIMEOUT(std::ranges::all_of(transfer.inFlight(), [](const auto &f) {
+                                     return f.download->received() == 30000;
+                                 }) && transfer.inFlight().size() == 3, 10000);
+        transfer.cancel();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{"1.bin.part", "2.bin.part", "3.bin.part"}));
+        QCOMPARE(readFile(dir.filePath("2.bin.part")), QByteArray(30000, 'p'));
+        QCoreApplication::processEvents();
+        QCOMPARE(finished.size(), 0);
     }
 
     void unwritableFolderGoesOn()

@@ -142,6 +142,20 @@ private slots:
         QCOMPARE(m_host.captions.last(), QStringLiteral("Tallyvane"));
     }
 
+    void retryWaitCountsDownAndCancelEndsIt()
+    {
+        HttpServer::Response busy{429, "text/plain", "later"};
+        busy.headers.append(qMakePair(QByteArray("Retry-After"), QByteArray("30")));
+        m_server.route("/busy.txt", busy);
+        QPointer<tv::Form4> form = start({"/busy.txt"});
+        QTRY_VERIFY(form->Label3->text().startsWith(QStringLiteral("Waiting 30 s to try again: ")));
+        QVERIFY(form->Label3->text().endsWith(QStringLiteral("busy.txt (1 of 1)")));
+        QTRY_VERIFY_WITH_TIMEOUT(form->Label3->text().startsWith(QStringLiteral("Waiting 29 s")), 3000);
+        form->Command1_Click(); // "Cancel"
+        QTRY_VERIFY(!form);
+        QCOMPARE(m_server.hits("/busy.txt"), 1);
+    }
+
     void fileExistsQuestion_data()
     {
         QTest::addColumn<bool>("confirm");
