@@ -15,6 +15,8 @@
 
 #include <cerrno>
 
+#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -138,6 +140,10 @@ void TargetDownload::start(const QUrl &url, const QString &path, bool replace)
     m_received = 0;
     m_total = -1;
     m_inflater.reset();
+    m_url = url;
+    m_written = 0;
+    m_partComplete = false;
+    m_resumed = false;
     const QString scheme = url.scheme().toLower();
     if (scheme != u"http" && scheme != u"https") {
         const DownloadResult result{
@@ -164,6 +170,10 @@ void TargetDownload::start(const QUrl &url, const QString &path, bool replace)
     request.setMaximumRedirectsAllowed(MaxRedirects);
     // The file is saved as served: no transparent decompression.
     request.setRawHeader("Accept-Encoding", "identity");
+    if (findPart(url)) {
+        request.setRawHeader("Range", "bytes=" + QByteArray::number(m_partSize) + '-');
+        request.setRawHeader("If-Range", m_partValidator);
+    }
     m_reply = m_network->get(request);
     m_reply->setReadBufferSize(ReadBufferSize);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &TargetDownload::onMetaData);
@@ -174,7 +184,9 @@ void TargetDownload::start(const QUrl &url, const QString &path, bool replace)
         m_replyFinished = true;
         m_stall->stop();
         const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (status >= 400 || (m_reply->error() == QNetworkReply::NoError && status != 0 && (status < 200 || status > 299))) {
+        if (m_partComplete) {
+            complete();
+        } else if (status >= 400 || (m_reply->error() == QNetworkReply::NoError && status != 0 && (status < 200 || status > 299))) {
             fail(DownloadStatus::HttpError, status,
                  m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
         } else if (m_reply->error() != QNetworkReply::NoError) {
@@ -188,6 +200,23 @@ void TargetDownload::start(const QUrl &url, const QString &path, bool replace)
 void TargetDownload::onMetaData()
 {
     const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (!m_part.isEmpty() && m_written == 0 && !m_partComplete) {
+        const QByteArray range = m_reply->rawHeader("Content-Range").trimmed();
+        const QByteArray expected = status == 206 ? "bytes " + QByteArray::number(m_partSize) + '-'
+                                                  : "bytes */" + QByteArray::number(m_partSize);
+        if (status == 206 && !range.startsWith(expected)) {
+            fail(DownloadStatus::NetworkError, qint32(QNetworkReply::ProtocolFailure),
+                 QStringLiteral("The server sent another part of the file than was asked for"));
+            return;
+        }
+        if (status == 206 || (status == 416 && range == expected)) {
+            m_partComplete = status == 416;
+            if (!takePart())
+                return;
+        }
+    }
+    if (m_partComplete)
+        return; // the answer's body is not part of the file
     // An error page is never taken for the file.
     if (status >= 400) {
         fail(DownloadStatus::HttpError, status, m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
@@ -216,6 +245,7 @@ bool TargetDownload::writeRaw(const char *data, qint64 size)
         }
         data += n;
         size -= n;
+        m_written += n;
     }
     return true;
 }
@@ -259,7 +289,7 @@ void TargetDownload::drain()
         return;
     QElapsedTimer slice;
     slice.start();
-    while (m_reply->bytesAvailable() > 0) {
+    while (m_reply->bytesAvailable() > 0 && !m_partComplete) {
         if (slice.elapsed() >= SliceMs) {
             if (!m_drainQueued) {
                 m_drainQueued = true;
@@ -310,7 +340,80 @@ void TargetDownload::complete()
                 QStringLiteral("Cannot save \"%1\": %2").arg(QDir::toNativeSeparators(m_path), why), QString(), m_received});
         return;
     }
+    if (!m_part.isEmpty())
+        QFile::remove(m_part); // the file is whole: its part has served
     finish({DownloadStatus::Completed, 0, QString(), m_path, m_received});
+}
+
+bool TargetDownload::findPart(const QUrl &url)
+{
+    m_part.clear();
+    const QString part = m_path + QStringLiteral(".part");
+    const QByteArray name = QFile::encodeName(part);
+    struct stat info;
+    if (::lstat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0)
+        return false;
+    const auto attribute = [&](const char *key) {
+        QByteArray value(1024, Qt::Uninitialized);
+        const ssize_t n = ::lgetxattr(name.constData(), key, value.data(), size_t(value.size()));
+        return n > 0 ? value.left(n) : QByteArray();
+    };
+    m_partValidator = attribute(PartValidatorAttribute);
+    if (m_partValidator.isEmpty() || attribute(PartUrlAttribute) != url.toEncoded())
+        return false;
+    m_part = part;
+    m_partSize = info.st_size;
+    return true;
+}
+
+bool TargetDownload::takePart()
+{
+    QFile part(m_part);
+    if (!part.open(QIODevice::ReadOnly)) {
+        failWrite(EIO);
+        return false;
+    }
+    QByteArray block(BlockSize, Qt::Uninitialized);
+    for (qint64 n; (n = part.read(block.data(), block.size())) > 0;) {
+        if (!writeRaw(block.constData(), n))
+            return false;
+    }
+    m_resumed = true;
+    return true;
+}
+
+QString TargetDownload::keepPart()
+{
+    if (!m_file.isOpen())
+        return QString();
+    m_file.close();
+    // A body started over leaves the old part alone until it is whole.
+    if (m_written <= 0 || (!m_part.isEmpty() && !m_resumed)) {
+        m_file.remove();
+        return m_part;
+    }
+    const QString folder = folderOf(m_path);
+    // The part continued is replaced by its longer self; another one stays.
+    const bool ours = !m_part.isEmpty();
+    const QString partial = ours ? m_part : folder + PartialName(folder, m_path.mid(folder.size()));
+    if (PlaceFile(m_file.fileName(), partial, ours) != 0) {
+        m_file.remove();
+        return QString();
+    }
+    QByteArray validator = m_reply ? m_reply->rawHeader("ETag") : QByteArray();
+    if (validator.isEmpty() && m_reply)
+        validator = m_reply->rawHeader("Last-Modified");
+    if (validator.isEmpty() && ours)
+        validator = m_partValidator;
+    // Without a validator the part cannot be continued safely: it is kept
+    // for the user, and the next save starts over.
+    if (!validator.isEmpty() && partial == m_path + QStringLiteral(".part")) {
+        const QByteArray name = QFile::encodeName(partial);
+        const QByteArray url = m_url.toEncoded();
+        ::lsetxattr(name.constData(), PartUrlAttribute, url.constData(), size_t(url.size()), 0);
+        ::lsetxattr(name.constData(), PartValidatorAttribute, validator.constData(), size_t(validator.size()), 0);
+    }
+    return partial;
 }
 
 void TargetDownload::fail(DownloadStatus status, qint32 code, const QString &info)
@@ -322,11 +425,12 @@ void TargetDownload::fail(DownloadStatus status, qint32 code, const QString &inf
         if (m_reply)
             result.retryAfterMs = RetryAfterMs(m_reply->rawHeader("Retry-After"), QDateTime::currentDateTimeUtc());
     } else if (status == DownloadStatus::NetworkError) {
-        // A server that went silent may come back; a body broken off is not
-        // fetched again from its start.
-        const bool beforeBody = m_received == 0 && (code == QNetworkReply::ConnectionRefusedError ||
-                                                    code == QNetworkReply::RemoteHostClosedError);
-        result.mayPass = code == QNetworkReply::TimeoutError || beforeBody;
+        // A server that went silent or a broken connection may pass; what
+        // arrived is kept and continued.
+        result.mayPass = code == QNetworkReply::TimeoutError || code == QNetworkReply::ConnectionRefusedError ||
+                         code == QNetworkReply::RemoteHostClosedError;
+        if (code != QNetworkReply::ProtocolFailure)
+            result.savedPath = keepPart();
     }
     dropReply();
     if (m_file.isOpen())
@@ -340,17 +444,9 @@ void TargetDownload::cancel()
     if (!m_running)
         return;
     m_stall->stop();
-    dropReply();
     DownloadResult result{DownloadStatus::Cancelled, 0, QString(), QString(), m_received};
-    if (m_file.isOpen()) {
-        m_file.close();
-        const QString folder = folderOf(m_path);
-        const QString partial = folder + PartialName(folder, m_path.mid(folder.size()));
-        if (m_received > 0 && PlaceFile(m_file.fileName(), partial, false) == 0)
-            result.savedPath = partial;
-        else
-            m_file.remove();
-    }
+    result.savedPath = keepPart();
+    dropReply();
     finish(result);
 }
 

@@ -45,7 +45,12 @@ qint64 RetryAfterMs(const QByteArray &value, const QDateTime &now);
 // written through a link planted at a name. Redirects are followed up to
 // MaxRedirects. A body the server compressed although asked not to is
 // decoded unless the file's name says it is compressed. A server silent for
-// stallTimeout() milliseconds ends the download with an error.
+// stallTimeout() milliseconds ends the download with an error. What arrived
+// of a body broken off or cancelled is kept as <name>.part with the link and
+// the server's validator (ETag, else Last-Modified) in extended attributes;
+// the next download of that link into that name continues it with Range
+// and If-Range: 206 appends, 200 starts over, 416 with a part of the full
+// length completes it. The part goes only once the file is whole.
 class TargetDownload final : public QObject
 {
     Q_OBJECT
@@ -86,6 +91,13 @@ private:
     bool writeOut(const char *data, qint64 size);
     bool writeRaw(const char *data, qint64 size);
     void failWrite(int error);
+    // Whether `m_path`.part was kept by an earlier download of this link
+    // with a validator; sets what the request must carry to continue it.
+    bool findPart(const QUrl &url);
+    // Puts the part's bytes in front of the body; false after fail().
+    bool takePart();
+    // Keeps what arrived under the partial name; returns it, or "".
+    QString keepPart();
 
     QNetworkAccessManager *m_network;
     QPointer<QNetworkReply> m_reply;
@@ -99,9 +111,20 @@ private:
     qint64 m_total = -1;
     QByteArray m_buffer;
     QTimer *m_stall;
+    QUrl m_url;
+    QString m_part;        // the part being continued, "" none
+    qint64 m_partSize = 0;
+    QByteArray m_partValidator;
+    bool m_partComplete = false; // 416: the part was the whole file
+    bool m_resumed = false;      // the part is in front of the body
+    qint64 m_written = 0;  // bytes in the temporary file
     struct Inflater;
     std::unique_ptr<Inflater> m_inflater; // set while a compressed body is decoded
 };
+
+// What makes a kept part continuable: its link and validator, kept with it.
+inline constexpr char PartUrlAttribute[] = "user.tallyvane.url";
+inline constexpr char PartValidatorAttribute[] = "user.tallyvane.validator";
 
 // "ErrorCode: <code> : <info>", the text of the transfer's error message;
 // for a link that is not a web address, the plain words alone.

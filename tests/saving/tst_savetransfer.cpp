@@ -245,6 +245,7 @@ private slots:
         QTest::addColumn<QList<HttpServer::Response>>("script");
         QTest::addColumn<QString>("error"); // "" when the file is saved
         QTest::addColumn<int>("requests");
+        QTest::addColumn<QByteArray>("saved");
         const HttpServer::Response ok{200, "text/plain", "body"};
         const HttpServer::Response busy{503, "text/plain", "busy"};
         HttpServer::Response tooMany{429, "text/plain", "slow down"};
@@ -256,19 +257,42 @@ private slots:
         HttpServer::Response silent{200, "text/plain", "body"};
         silent.cutAfter = 0;
         silent.end = End::Hold;
-        QTest::newRow("429-retry-after-1-then-200") << QList{tooMany, ok} << "" << 2;
-        QTest::newRow("503-three-times-then-200") << QList{busy, busy, busy, ok} << "" << 4;
-        QTest::newRow("503-four-times-is-503") << QList{busy, busy, busy, busy} << "ErrorCode: 503 : Service Unavailable" << 4;
-        QTest::newRow("retry-after-past-date-at-once") << QList{dated, ok} << "" << 2;
-        QTest::newRow("retry-after-too-long") << QList{longWait, ok} << "ErrorCode: 503 : Service Unavailable (the server asks to wait 600 seconds" << 1;
-        QTest::newRow("404-at-once") << QList{HttpServer::Response{404, "text/html", "gone"}, ok} << "ErrorCode: 404" << 1;
-        QTest::newRow("silent-server-retried") << QList{silent, ok} << "" << 2;
+        const QByteArray b = "body";
+        QTest::newRow("429-retry-after-1-then-200") << QList{tooMany, ok} << "" << 2 << b;
+        QTest::newRow("503-three-times-then-200") << QList{busy, busy, busy, ok} << "" << 4 << b;
+        QTest::newRow("503-four-times-is-503") << QList{busy, busy, busy, busy} << "ErrorCode: 503 : Service Unavailable" << 4 << b;
+        QTest::newRow("retry-after-past-date-at-once") << QList{dated, ok} << "" << 2 << b;
+        QTest::newRow("retry-after-too-long") << QList{longWait, ok} << "ErrorCode: 503 : Service Unavailable (the server asks to wait 600 seconds" << 1 << b;
+        QTest::newRow("404-at-once") << QList{HttpServer::Response{404, "text/html", "gone"}, ok} << "ErrorCode: 404" << 1 << b;
+        QTest::newRow("silent-server-retried") << QList{silent, ok} << "" << 2 << b;
+        // Resume: the first answer breaks off after 20000 of 50000 bytes.
+        QByteArray whole(50000, Qt::Uninitialized);
+        for (int i = 0; i < whole.size(); ++i)
+            whole[i] = char(i * 7);
+        const auto tagged = [](HttpServer::Response r, const QByteArray &etag) {
+            r.headers.append(qMakePair(QByteArray("ETag"), etag));
+            return r;
+        };
+        HttpServer::Response broken = tagged({200, "application/octet-stream", whole}, "\"v1\"");
+        broken.cutAfter = 20000;
+        broken.end = End::Reset;
+        HttpServer::Response rest = tagged({206, "application/octet-stream", whole.mid(20000)}, "\"v1\"");
+        rest.headers.append(qMakePair(QByteArray("Content-Range"), QByteArray("bytes 20000-49999/50000")));
+        QTest::newRow("reset-mid-body-then-206-appends") << QList{broken, rest} << "" << 2 << whole;
+        QTest::newRow("range-ignored-200-starts-over")
+            << QList{broken, tagged({200, "application/octet-stream", whole}, "\"v1\"")} << "" << 2 << whole;
+        QTest::newRow("changed-etag-200-replaces")
+            << QList{broken, tagged({200, "application/octet-stream", "new"}, "\"v2\"")} << "" << 2 << QByteArray("new");
+        HttpServer::Response wrongRange = rest;
+        wrongRange.headers.last().second = "bytes 0-29999/50000";
+        QTest::newRow("206-of-another-range-is-error") << QList{broken, wrongRange} << "ErrorCode: 399 : The server sent another part" << 2 << QByteArray();
     }
     void retries()
     {
         QFETCH(QList<HttpServer::Response>, script);
         QFETCH(QString, error);
         QFETCH(int, requests);
+        QFETCH(QByteArray, saved);
         const QString path = QStringLiteral("/r/%1.txt").arg(QTest::currentDataTag());
         auto turn = std::make_shared<int>(0);
         m_server.route(path, [script, turn] { return script.value((*turn)++, script.last()); });
@@ -289,7 +313,9 @@ private slots:
             QCOMPARE(waits.first(), qint64(1000)); // the server's word, exactly
         if (error.isEmpty()) {
             QVERIFY(run.failures.isEmpty());
-            QCOMPARE(readFile(dir.filePath(tv::TargetFileName(path))), QByteArray("body"));
+            QCOMPARE(readFile(dir.filePath(tv::TargetFileName(path))), saved);
+            // The part went once the file was whole.
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{tv::TargetFileName(path)});
         } else {
             QCOMPARE(run.failures.size(), 1);
             QVERIFY2(tv::DownloadErrorText(run.failures.first()).startsWith(error),
