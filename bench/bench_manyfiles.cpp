@@ -4,7 +4,7 @@
 // on the same list in the same run, and the longest pause of the window's
 // thread with 8 at once. The server runs in a process of its own.
 // TALLYVANE_MANY_FILES sets the count (200 by default).
-#include "saving/savingfilesdialog.h"
+#include "savebench.h"
 #include "support/httpserver.h"
 
 #include <QApplication>
@@ -52,33 +52,6 @@ int serve()
     return app.exec();
 }
 
-struct Host final : tv::SavingHost
-{
-    void setTransferCaption(const QString &) override {}
-    void setTransferHostEnabled(bool) override {}
-    void minimizeForTransfer() override {}
-    void restoreForTransfer() override {}
-    void transferEnded(bool) override {}
-};
-
-struct TickWatch
-{
-    QTimer tick;
-    QElapsedTimer since;
-    qint64 longest = 0;
-    TickWatch()
-    {
-        tick.setTimerType(Qt::PreciseTimer);
-        tick.setInterval(10);
-        QObject::connect(&tick, &QTimer::timeout, [this] {
-            longest = std::max(longest, since.nsecsElapsed());
-            since.restart();
-        });
-        since.start();
-        tick.start();
-    }
-};
-
 bool wholeFolder(const QString &folder)
 {
     const QFileInfoList list = QDir(folder).entryInfoList(QDir::Files);
@@ -100,13 +73,13 @@ double runTool(const QString &tool, QStringList arguments, double *idleGapMs)
     timer.start();
     process.start(program, arguments);
     const bool ended = QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 600000);
-    *idleGapMs = std::max(*idleGapMs, double(watch.longest) / 1e6);
+    *idleGapMs = std::max(*idleGapMs, watch.longestMs());
     return ended && process.exitCode() == 0 ? double(timer.nsecsElapsed()) / 1e9 : -1;
 }
 
 double runTallyvane(const QStringList &links, const QString &folder, int simultaneous, double *maxGapMs)
 {
-    Host host;
+    BenchSavingHost host;
     auto *form = new tv::Form4(links, folder, tv::OwOverwrite, false, &host, nullptr, simultaneous);
     bool done = false;
     bool error = false;
@@ -120,7 +93,7 @@ double runTallyvane(const QStringList &links, const QString &folder, int simulta
     form->show();
     const bool ended = QTest::qWaitFor([&] { return done; }, 600000);
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
-    *maxGapMs = double(watch.longest) / 1e6;
+    *maxGapMs = watch.longestMs();
     delete form;
     return ended && !error ? seconds : -1;
 }
