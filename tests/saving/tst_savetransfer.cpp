@@ -283,6 +283,12 @@ private slots:
             << QList{broken, tagged({200, "application/octet-stream", whole}, "\"v1\"")} << "" << 2 << whole;
         QTest::newRow("changed-etag-200-replaces")
             << QList{broken, tagged({200, "application/octet-stream", "new"}, "\"v2\"")} << "" << 2 << QByteArray("new");
+        // The connection ends as if more were to come; the part is the whole file.
+        HttpServer::Response short_ = tagged({200, "application/octet-stream", whole}, "\"v1\"");
+        short_.declaredLength = 60000;
+        HttpServer::Response unsatisfiable = tagged({416, "text/plain", "no such range"}, "\"v1\"");
+        unsatisfiable.headers.append(qMakePair(QByteArray("Content-Range"), QByteArray("bytes */50000")));
+        QTest::newRow("416-naming-the-part-completes-it") << QList{short_, unsatisfiable} << "" << 2 << whole;
         HttpServer::Response wrongRange = rest;
         wrongRange.headers.last().second = "bytes 0-29999/50000";
         QTest::newRow("206-of-another-range-is-error") << QList{broken, wrongRange} << "ErrorCode: 399 : The server sent another part" << 2 << QByteArray();
