@@ -6,8 +6,9 @@
 #include "builders/filters.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
-#include "saving/savetransfer.h"
+#include "saving/savetargets.h"
 #include "saving/savingfilesdialog.h"
+#include "settings/preferences.h"
 #include "winsupport/mouseover.h"
 
 #include <QAction>
@@ -277,6 +278,8 @@ void Form1::Form_Load()
     owaction = qint32(leadingNumber(
         m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("0"))));
     ontop = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("On Top"), QStringLiteral("True")), true);
+    simultaneous = SimultaneousDownloads(
+        m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Simultaneous Downloads"), QStringLiteral("1")));
     newwin = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("New Window"), QStringLiteral("0")), false);
 
     if (wb2) {
@@ -363,9 +366,14 @@ void Form1::List1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, i
 
     if (!m_openRequest)
         return;
+    const int index = List1->ItemFromPoint(List1->viewport()->mapFromGlobal(QCursor::pos()));
+    if (index > -1 && !refusedLinkReason(List1->List(index)).isEmpty()) {
+        m_openRequest = false;
+        openLink(List1->List(index)); // says why it is not opened
+        return;
+    }
     try {
         ObtainViewer();
-        const int index = List1->ItemFromPoint(List1->viewport()->mapFromGlobal(QCursor::pos()));
         if (index > -1) {
             webbrowser1->navigate(List1->List(index));
             m_openRequest = false;
@@ -500,7 +508,7 @@ void Form1::Timer1_Timer()
                                                        .index = List1->ListIndex(),
                                                        .selected = List1->SelCount(),
                                                        .viewerHeld = webbrowser1 != nullptr,
-                                                       .transferRunning = transferState().savebusy});
+                                                       .transferRunning = transferRunning()});
     auto enable = [](auto *target, bool on) {
         if (target->isEnabled() != on)
             target->setEnabled(on);
