@@ -10,7 +10,8 @@ packages=(
   libbenchmark-dev
   libxcb1-dev
   chromium xvfb xauth fonts-dejavu-core openbox
-  curl
+  curl zlib1g-dev
+  aria2 wget
   # Real documentation pages (Sphinx, gtk-doc, Doxygen, DocBook) for the real-pages test.
   cmake-doc libglib2.0-doc libxml2-doc libjsoncpp-doc debian-reference-en
 )
