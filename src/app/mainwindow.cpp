@@ -33,7 +33,8 @@ QString idleBanner()
 
 
 Form1::Form1(BrowserComponent *browser, QWidget *parent)
-    : QMainWindow(parent), m_browser(browser), m_build(new UrlBuildSession(*this))
+    : QMainWindow(parent), m_browser(browser), m_buildHost(makeBuildHost()),
+      m_build(std::make_unique<UrlBuildSession>(*m_buildHost))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tallyvane"));
@@ -60,10 +61,6 @@ Form1::Form1(BrowserComponent *browser, QWidget *parent)
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     createSlideshow(); // Timer2 drives it
-    Timer3 = new QTimer(this);
-    Timer3->setObjectName(QStringLiteral("Timer3"));
-    Timer3->setInterval(15);
-    connect(Timer3, &QTimer::timeout, m_build, &UrlBuildSession::timer3Tick);
 
     connect(List1, &LinkList::mouseReleased, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
         List1_MouseUp(b, m, p.x(), p.y());
@@ -249,7 +246,7 @@ void Form1::setProgress(qint32 value, qint32 max)
     m_progressBar->setValue(value);
 }
 
-void Form1::Form_Load()
+void Form1::Form_Load(BrowserWindowPtr pageInFront)
 {
     // The hand-over listener is attached by the start-up. The window can never
     // be made smaller than it was at load.
@@ -258,32 +255,21 @@ void Form1::Form_Load()
     meY = frameGeometry().height();
     MSubclass::AttachMsgHandler(this, winId(), Msg::WM_GETMINMAXINFO);
 
-    ftypes.clear();
     m_settings.setCompany(QStringLiteral("Quillmere"));
     m_settings.setAppName(QStringLiteral("Tallyvane"));
     setStatus(idleBanner());
 
     const QStringList entries = Filters::load(m_settings);
-    if (entries.isEmpty()) {
-        mnuopappfilt->setEnabled(false);
-    } else {
-        ftypes = Filters::extensionsOf(entries);
-        mnuopappfilt->setChecked(Filters::applyFilters(m_settings));
-    }
+    m_build->setFilters(Filters::extensionsOf(entries));
+    m_build->setFiltersApplied(!entries.isEmpty() && Filters::applyFilters(m_settings));
+    mnuopappfilt->setEnabled(!entries.isEmpty());
+    mnuopappfilt->setChecked(m_build->filtersApplied());
     owaction = qint32(leadingNumber(
         m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("0"))));
     ontop = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("On Top"), QStringLiteral("True")), true);
     newwin = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("New Window"), QStringLiteral("0")), false);
 
-    if (wb2) {
-        List1->Clear();
-        try {
-            RecurseFrames(wb2->document());
-        } catch (const BrowserError &) {
-            // The page in front could not be read: start with an empty list.
-            wb2.reset();
-        }
-    }
+    m_build->harvestAtLoad(std::move(pageInFront));
 
     applyZOrder(ontop);
     show();
@@ -328,11 +314,6 @@ void Form1::setFormEnabled(bool enabled)
     menuBar()->setEnabled(enabled);
     Toolbar1->setEnabled(enabled);
     centralWidget()->setEnabled(enabled);
-}
-
-void Form1::CancelBuild()
-{
-    m_build->cancel();
 }
 
 void Form1::ShowCount()
@@ -569,12 +550,7 @@ void Form1::Form_QueryUnload()
             }
         }
     }
-    try {
-        if (wb2)
-            wb2->quit();
-    } catch (const BrowserError &) {
-    }
-    setWb2(nullptr);
+    m_build->quit();
     const QList<QWidget *> windows = QApplication::topLevelWidgets();
     for (QWidget *w : windows) {
         if (w != this && w->isVisible())
@@ -588,7 +564,6 @@ void Form1::Form_Unload()
     MSubclass::DetachMsgHandler(this, winId(), Msg::WM_GETMINMAXINFO);
     Timer1->stop();
     Timer2->stop();
-    Timer3->stop();
     emit unloaded();
 }
 

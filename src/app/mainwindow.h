@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -29,6 +30,7 @@ namespace tv {
 class LinkList;
 class SavingHost;
 class PictureBox;
+class UrlBuildHost;
 class UrlBuildSession;
 class StatusBar;
 class ToolButton;
@@ -46,21 +48,17 @@ public:
     ~Form1() override;
 
     // --- public state read and written by the dialogs and builders ---
-    QString nurl;
     bool ontop = false;
     qint32 owaction = 0;
     bool fnext = false;
     QString srchtxt;
     bool add2sel = false;
     bool mcase = false;
-    bool append = false;
     QString goturl;
     QVariant meX;
     qint32 meY = 0;
     bool newwin = false;
     bool openedone = false;
-    QStringList ftypes;
-    BrowserWindowPtr wb2;
     BrowserWindowPtr webbrowser1;
     BrowserWindowPtr webbrowser3;
     // Position of the item found by the last successful search.
@@ -80,7 +78,6 @@ public:
     PictureBox *picProgress = nullptr;
     QTimer *Timer1 = nullptr;
     QTimer *Timer2 = nullptr;
-    QTimer *Timer3 = nullptr;
     QMenu *mnuf = nullptr, *mnulst = nullptr, *mnuo = nullptr, *mnuh = nullptr, *mnusavepop = nullptr;
     QMenu *savMenu = nullptr;
     QAction *mnufileopen = nullptr, *mnufsav = nullptr, *mnufsavlst = nullptr, *mnufEx = nullptr;
@@ -95,11 +92,10 @@ public:
     QList<QWidget *> toolbarItems() const;
     BrowserComponent *browser() const { return m_browser; }
     CRegSettings &settings() { return m_settings; }
-    // The build of a list from a web page that `wb2` serves.
-    UrlBuildSession &urlBuild() { return *m_build; }
 
     // --- lifecycle ---
-    void Form_Load();
+    // With the browser window that was in front at start, its page is listed.
+    void Form_Load(BrowserWindowPtr pageInFront = nullptr);
     void CancelBuild();
     // Enables or disables the window's input; Esc still reaches it.
     void setFormEnabled(bool enabled);
@@ -143,16 +139,6 @@ public:
     void webbrowser1_ProgressChange(qint32 progress, qint32 progressMax);
     void webbrowser1_OnQuit();
     void webbrowser3_OnQuit();
-
-    // --- the harvest ---
-    void RecurseFrames(const HtmlDocumentPtr &idoc);
-
-    void wb2_DocumentComplete(const QString &pDisp, const QString &url);
-    void wb2_NavigateError(const QString &pDisp, const QString &url, const QString &frame, qint32 statusCode);
-    void wb2_NewWindow2(bool *cancel);
-    void wb2_ProgressChange(qint32 progress, qint32 progressMax);
-    // Makes the window the one being harvested and routes its events here.
-    void setWb2(BrowserWindowPtr window);
 
     // Receives an address handed over by a second start.
     void receiveHandOver(const QString &address);
@@ -199,7 +185,6 @@ public slots:
     void Toolbar1_MouseMove(int x);
 
     void Timer1_Timer();
-    void Timer3_Timer();
 
 signals:
     // The window has gone through its close request and unloaded.
@@ -231,6 +216,9 @@ private:
     void reportOpenFailure(const BrowserError &e);
     // Told once a run: a setting could not be written.
     void reportSettingsUnsaved(const QString &file, const QString &why);
+    // Before the first link of an import into a list that holds entries:
+    // keep them or empty the list, as the user chooses.
+    void askAppendOrNew(const std::function<void()> &beforeQuestion);
 
     BrowserComponent *m_browser;
     CRegSettings m_settings;
@@ -243,7 +231,10 @@ private:
     bool m_unloaded = false;
     bool m_settingsUnsavedTold = false;
     SettingsWriteFailure m_previousSettingsHandler;
-    UrlBuildSession *m_build;
+    class BuildHost;
+    std::unique_ptr<UrlBuildHost> makeBuildHost();
+    std::unique_ptr<UrlBuildHost> m_buildHost;
+    std::unique_ptr<UrlBuildSession> m_build;
     CFormBorder m_border;
     // The full-size window's outer size in twips while the window is compact.
     QSize m_fullSize;
