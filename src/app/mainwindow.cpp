@@ -264,14 +264,11 @@ void Form1::Form_Load(BrowserWindowPtr pageInFront)
     m_build->setFiltersApplied(!entries.isEmpty() && Filters::applyFilters(m_settings));
     mnuopappfilt->setEnabled(!entries.isEmpty());
     mnuopappfilt->setChecked(m_build->filtersApplied());
-    owaction = qint32(leadingNumber(
-        m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("0"))));
-    ontop = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("On Top"), QStringLiteral("True")), true);
-    newwin = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("New Window"), QStringLiteral("0")), false);
+    m_prefs = LoadPreferences(m_settings);
 
     m_build->harvestAtLoad(std::move(pageInFront));
 
-    applyZOrder(ontop);
+    applyZOrder(m_prefs.ontop);
     show();
     Timer1->start();
 }
@@ -304,7 +301,7 @@ int Form1::showModal(QDialog *dialog)
     dialog->setParent(this, dialog->windowFlags() | Qt::Dialog);
     dialog->setWindowModality(Qt::WindowModal);
     const int result = dialog->exec();
-    applyZOrder(ontop);
+    applyZOrder(m_prefs.ontop);
     return result;
 }
 

@@ -4,6 +4,7 @@
 // mainwindow_*.cpp by subject.
 
 #include "platform/browser.h"
+#include "settings/preferences.h"
 #include "settings/settingsstore.h"
 #include "viewer/slideshow.h"
 #include "viewer/viewerwindow.h"
@@ -47,22 +48,10 @@ public:
     explicit Form1(BrowserComponent *browser, QWidget *parent = nullptr);
     ~Form1() override;
 
-    // --- public state read and written by the dialogs and builders ---
-    bool ontop = false;
-    qint32 owaction = 0;
-    bool fnext = false;
-    QString srchtxt;
-    bool add2sel = false;
-    bool mcase = false;
-    QString goturl;
-    QVariant meX;
-    qint32 meY = 0;
-    bool newwin = false;
+    // --- the viewer and the tour window, and whether the program opened one ---
     bool openedone = false;
     BrowserWindowPtr webbrowser1;
     BrowserWindowPtr webbrowser3;
-    // Position of the item found by the last successful search.
-    int lastFound = 0;
 
     QString Status() const { return m_status; }
     void setStatus(const QString &text);
@@ -148,8 +137,6 @@ public:
     void switchLayoutMode();
     bool compactMode() const;
     void Form_Resize();
-    // Set while a mode switch is in progress: resize notifications are not laid out.
-    bool switchingMode = false;
     CFormBorder &formBorder() { return m_border; }
 
     // The minimum tracking size through the window hook.
@@ -219,6 +206,26 @@ private:
     // Before the first link of an import into a list that holds entries:
     // keep them or empty the list, as the user chooses.
     void askAppendOrNew(const std::function<void()> &beforeQuestion);
+
+    // `ontop`, `newwin`, `owaction`.
+    Preferences m_prefs;
+    // The search's answers, and the item found by the last successful search.
+    bool fnext = false;
+    QString srchtxt;
+    bool add2sel = false;
+    bool mcase = false;
+    int lastFound = 0;
+    // An address dropped on the list: built from without asking.
+    QString goturl;
+    // The smallest outer size the window may be given.
+    QVariant meX;
+    qint32 meY = 0;
+    // Set while a mode switch is in progress: resize notifications are not laid out.
+    bool switchingMode = false;
+    // "hide_br": new and adopted viewers are shown.
+    bool m_viewerShown = true;
+    // "resize": the compact strip instead of the full-size window.
+    bool m_compact = false;
 
     BrowserComponent *m_browser;
     CRegSettings m_settings;

@@ -48,7 +48,7 @@ void Form1::mnufsav_Click()
 {
     if (!m_savingHost)
         m_savingHost = std::make_unique<MainWindowSavingHost>(this);
-    StartSavingTargets(List1->SelectedItems(), owaction, ontop, m_savingHost.get(), this, m_settings);
+    StartSavingTargets(List1->SelectedItems(), m_prefs.owaction, m_prefs.ontop, m_savingHost.get(), this, m_settings);
 }
 
 void Form1::Form_Activate()

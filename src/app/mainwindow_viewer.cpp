@@ -78,7 +78,7 @@ void Form1::setBusyPointer(bool busy)
 
 bool Form1::viewerShown() const
 {
-    return Buttons(QStringLiteral("hide_br"))->Image() == ShownImage;
+    return m_viewerShown;
 }
 
 ViewerHooks Form1::viewerHooks()
@@ -109,13 +109,13 @@ void Form1::forgetViewer()
 
 void Form1::PrepareViewerWindow()
 {
-    webbrowser1 = readyViewer(*m_browser, webbrowser1, newwin, {viewerShown(), true}, viewerHooks());
+    webbrowser1 = readyViewer(*m_browser, webbrowser1, m_prefs.newwin, {viewerShown(), true}, viewerHooks());
 }
 
 void Form1::ObtainViewer()
 {
     // The list's own open: the main window keeps the focus, a load goes on.
-    webbrowser1 = readyViewer(*m_browser, webbrowser1, newwin, {viewerShown(), false}, viewerHooks());
+    webbrowser1 = readyViewer(*m_browser, webbrowser1, m_prefs.newwin, {viewerShown(), false}, viewerHooks());
     if (viewerShown()) {
         activateWindow();
         raise();
@@ -161,8 +161,9 @@ void Form1::toggleViewerShown()
 {
     if (!webbrowser1)
         return;
-    // The state is the button's; it holds for a viewer opened later too.
-    const bool show = !viewerShown();
+    // The state holds for a viewer opened later too; the button shows it.
+    const bool show = !m_viewerShown;
+    m_viewerShown = show;
     ToolButton *button = Buttons(QStringLiteral("hide_br"));
     button->setImage(show ? ShownImage : HiddenImage);
     button->setToolTipText(show ? HideBrowser : ShowBrowser);

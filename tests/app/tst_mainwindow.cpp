@@ -61,6 +61,23 @@ class TestForm1 : public QObject
             qWarning("the main window was not exposed");
         return f;
     }
+    // What the window holds, as its Preferences dialog shows it.
+    tv::Preferences currentPreferences()
+    {
+        tv::Preferences p{false, false, -1};
+        tvtest::whenModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<tv::Form12 *>(modal);
+            QVERIFY(dialog);
+            p.ontop = dialog->chkontop->isChecked();
+            p.newwin = dialog->oplnkopen[0]->isChecked();
+            for (int i = 0; i < tv::Preferences::OverwriteActions; ++i)
+                if (dialog->opowaction[i]->isChecked())
+                    p.owaction = i;
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        m_fx->form->findChild<QAction *>(QStringLiteral("mnuopoptions"))->trigger();
+        return p;
+    }
     QString statusPanel() const { return m_fx->form->sbStatusBar->Panels(QStringLiteral("pnlStatus"))->Text(); }
 
 private slots:
@@ -95,10 +112,11 @@ private slots:
             for (int i = 0; i + 2 < stored.size(); i += 3)
                 QVERIFY(tv::CRegSettings::program().SaveSetting(stored[i], stored[i + 1], stored[i + 2]));
             Form1 &f = loadForm();
+            const tv::Preferences p = currentPreferences();
             QCOMPARE(QStringLiteral("%1 %2 | %3 %4 %5").arg(QString::number(f.mnuopappfilt->isEnabled()), QString::number(f.mnuopappfilt->isChecked()),
-                         QString::number(f.owaction), QString::number(f.ontop), QString::number(f.newwin)),
+                         QString::number(p.owaction), QString::number(p.ontop), QString::number(p.newwin)),
                      QLatin1String(loaded));
-            QVERIFY(topmost(f) == f.ontop);
+            QVERIFY(topmost(f) == p.ontop);
             QVERIFY(f.minimumSize() == f.size() && f.Timer1->isActive());
         }
         // The bundled pictures stand in for a theme that has none.
@@ -128,8 +146,8 @@ private slots:
             form.mnuopoptions_Click();
             QCOMPARE(QStringList({stored("On Top"), stored("New Window"), stored("Overwrite Action")}).join(u' '),
                      QLatin1String(texts));
-            QVERIFY(form.ontop == (save ? ontop : true) && form.newwin == (save && newwin) && form.owaction == (save ? owaction : 0));
-            QCOMPARE(topmost(form), form.ontop);
+            QCOMPARE(currentPreferences(), (tv::Preferences{save ? ontop : true, save && newwin, save ? owaction : 0}));
+            QCOMPARE(topmost(form), save ? ontop : true);
         }
     }
 
