@@ -64,11 +64,9 @@ public:
     LinkList *List1 = nullptr;
     StatusBar *sbStatusBar = nullptr;
     QToolBar *Toolbar1 = nullptr;
-    PictureBox *picProgress = nullptr;
     QTimer *Timer1 = nullptr;
     QTimer *Timer2 = nullptr;
     QMenu *mnuf = nullptr, *mnulst = nullptr, *mnuo = nullptr, *mnuh = nullptr, *mnusavepop = nullptr;
-    QMenu *savMenu = nullptr;
     QAction *mnufileopen = nullptr, *mnufsav = nullptr, *mnufsavlst = nullptr, *mnufEx = nullptr;
     QAction *mnufURL = nullptr, *mnufClip = nullptr, *mnufFile = nullptr, *mnufSeq = nullptr,
             *mnulstSingle = nullptr, *mnulstsrch = nullptr, *mnulstclr = nullptr, *mnulstselall = nullptr;
@@ -103,40 +101,16 @@ public:
     bool openRequest() const { return m_openRequest; }
 
     // --- the viewer ---
-    // Finds, adopts or creates the viewer, shows or hides it, brings it to
-    // the front and stops a load in progress. Throws BrowserError.
-    void PrepareViewerWindow();
-    // The same for the list's own open: the main window keeps the focus and
-    // a load in progress goes on.
-    void ObtainViewer();
     // PrepareViewerWindow, then Navigate; false (the user has been told)
     // when the link could not be opened.
     bool openLink(const QString &url);
-    // "back" (-1) and "fwd" (+1): the neighbour of the focus item, alone selected, opened.
-    void openNeighbour(int step);
-    // "hide_br": the viewer-shown state (icon 8 shown, 9 hidden) and the viewer.
-    void toggleViewerShown();
-    bool viewerShown() const;
-    // Forgets the viewer without its quit event (it has gone).
-    void forgetViewer();
     Slideshow *slideshow() const { return m_slideshow.get(); }
-    // Mouse pointer: arrow and hourglass, or the default.
-    void setBusyPointer(bool busy);
-
-    void webbrowser1_BeforeNavigate2(const QString &pDisp, const QString &url);
-    void webbrowser1_DocumentComplete(const QString &pDisp, const QString &url);
-    void webbrowser1_ProgressChange(qint32 progress, qint32 progressMax);
-    void webbrowser1_OnQuit();
-    void webbrowser3_OnQuit();
 
     // Receives an address handed over by a second start.
     void receiveHandOver(const QString &address);
 
     // --- layout modes ---
-    // The "resize" button: compact strip or full-size window, and back.
-    void switchLayoutMode();
     bool compactMode() const;
-    void Form_Resize();
     CFormBorder &formBorder() { return m_border; }
 
     // The minimum tracking size through the window hook.
@@ -191,6 +165,37 @@ protected:
     void moveEvent(QMoveEvent *event) override;
 
 private:
+    // --- the viewer ---
+    // Finds, adopts or creates the viewer, shows or hides it, brings it to
+    // the front and stops a load in progress. Throws BrowserError.
+    void PrepareViewerWindow();
+    // The same for the list's own open: the main window keeps the focus and
+    // a load in progress goes on.
+    void ObtainViewer();
+    // PrepareViewerWindow, then Navigate; false (the user has been told)
+    // when the link could not be opened.
+    // "back" (-1) and "fwd" (+1): the neighbour of the focus item, alone selected, opened.
+    void openNeighbour(int step);
+    // "hide_br": the viewer-shown state (icon 8 shown, 9 hidden) and the viewer.
+    void toggleViewerShown();
+    bool viewerShown() const;
+    // Forgets the viewer without its quit event (it has gone).
+    void forgetViewer();
+    // Mouse pointer: arrow and hourglass, or the default.
+    void setBusyPointer(bool busy);
+
+    void webbrowser1_BeforeNavigate2(const QString &pDisp, const QString &url);
+    void webbrowser1_DocumentComplete(const QString &pDisp, const QString &url);
+    void webbrowser1_ProgressChange(qint32 progress, qint32 progressMax);
+    void webbrowser1_OnQuit();
+    void webbrowser3_OnQuit();
+    // The "resize" button: compact strip or full-size window, and back.
+    void switchLayoutMode();
+    void Form_Resize();
+    class ViewerHost;
+    PictureBox *picProgress = nullptr;
+    QMenu *savMenu = nullptr;
+
     void createMenus();
     void createToolbar();
     void createStatusBar();

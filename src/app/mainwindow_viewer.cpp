@@ -24,10 +24,10 @@ constexpr int HiddenImage = 9;
 } // namespace
 
 // The slideshow's view of the main window.
-class MainWindowSlideshowHost final : public SlideshowHost
+class Form1::ViewerHost final : public SlideshowHost
 {
 public:
-    explicit MainWindowSlideshowHost(Form1 &form) : m_form(form) {}
+    explicit ViewerHost(Form1 &form) : m_form(form) {}
 
     QStringList links(bool justSelected) const override
     {
@@ -64,7 +64,7 @@ private:
 
 void Form1::createSlideshow()
 {
-    m_slideshowHost = std::make_unique<MainWindowSlideshowHost>(*this);
+    m_slideshowHost = std::make_unique<ViewerHost>(*this);
     m_slideshow = std::make_unique<Slideshow>(*m_slideshowHost, m_settings, Timer2);
 }
 
