@@ -24,7 +24,7 @@ public:
     BrowserComponent *browser() const override { return m_form.m_browser; }
     QStringList links() const override { return m_form.List1->Items(); }
     qsizetype room() const override { return m_form.List1->Room(); }
-    void addLinks(const QStringList &links) override { m_form.List1->AppendMany(links); }
+    void addLinks(const QStringList &links, const QString &page) override { m_form.List1->AppendMany(links, page); }
     void clearLinks() override { m_form.List1->Clear(); }
     void showCount() override { m_form.ShowCount(); }
     void refreshExtent() override { m_form.List1->RefreshExtent(); }

@@ -87,7 +87,7 @@ void UrlBuildSession::harvest(const HtmlDocumentPtr &doc)
     LinkHarvest walk(m_host.links(), m_host.room(), m_filtersApplied ? m_filters : QStringList());
     if (doc)
         walk.walk(*doc);
-    m_host.addLinks(walk.added());
+    m_host.addLinks(walk.added(), doc ? doc->url : QString());
     end(End::Harvested);
 
     // Told after the caller has finished its own clean-up.

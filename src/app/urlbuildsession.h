@@ -23,7 +23,8 @@ public:
     virtual BrowserComponent *browser() const = 0;
     virtual QStringList links() const = 0;
     virtual qsizetype room() const = 0;
-    virtual void addLinks(const QStringList &links) = 0;
+    // `page`: the address of the page the links were found on.
+    virtual void addLinks(const QStringList &links, const QString &page) = 0;
     virtual void clearLinks() = 0;
     // The count text in the progress panel; the list's scroll extent.
     virtual void showCount() = 0;
