@@ -132,7 +132,7 @@ private slots:
         tvtest::answerUrlDialog(url, false, &answered, {}, LoadBound);
         form.mnufURL_Click();
         QVERIFY(answered);
-        QTRY_VERIFY_WITH_TIMEOUT(!form.wb2, LoadBound);
+        QTRY_VERIFY_WITH_TIMEOUT(form.FormEnabled(), LoadBound);
         QVERIFY(boxes.shown().isEmpty());
         QCOMPARE(form.List1->Items(), expected);
         QVERIFY(tvtest::staysIdle(*form.List1));
