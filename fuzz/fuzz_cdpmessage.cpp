@@ -3,7 +3,7 @@
 
 #include "fuzzsupport.h"
 
-#include "platform/cdpconnection.h"
+#include "platform/cdp/cdpconnection.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -1,12 +1,12 @@
-// The DevTools events of a page in the form of tests/platform/data: a JSON
+// The DevTools events of a page in the form of tests/platform/cdp/data: a JSON
 // object a line, either a message from the browser or one of the program's
 // own steps: {"navigate"}, {"stop"}, {"answer"} with "url", {"crash"},
 // {"fail"} with "code". The progress the mapper reports must stay sane.
 
 #include "fuzzsupport.h"
 
-#include "platform/cdpconnection.h"
-#include "platform/cdpeventmapper.h"
+#include "platform/cdp/cdpconnection.h"
+#include "platform/cdp/cdpeventmapper.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -4,7 +4,7 @@
 
 #include "fuzzsupport.h"
 
-#include "platform/cdppipetransport.h"
+#include "platform/cdp/cdppipetransport.h"
 
 #include <QList>
 
