@@ -67,8 +67,7 @@ int runTallyvane(int argc, char **argv, const StartupOptions &options)
 
     Form1 form(browser.get());
     QObject::connect(&instance, &SingleInstance::handedOver, &form, &Form1::receiveHandOver);
-    form.setWb2(browserInFront(*browser));
-    form.Form_Load();
+    form.Form_Load(browserInFront(*browser));
     if (options.onMainWindow)
         options.onMainWindow(form);
     const int code = app.exec();
