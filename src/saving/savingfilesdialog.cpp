@@ -78,6 +78,8 @@ Form4::Form4(qint32 owaction, bool ontop, SavingHost *host, QWidget *parent)
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Label3 = label("Label3", Frame1);
     Label3->setMinimumWidth(420);
+    // A long path is cut at the right instead of widening the dialog.
+    Label3->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     Label3->setTextInteractionFlags(Qt::TextSelectableByMouse);
     (new QVBoxLayout(Frame1))->addWidget(Label3);
 
@@ -111,6 +113,8 @@ Form4::Form4(qint32 owaction, bool ontop, SavingHost *host, QWidget *parent)
     buttons->addWidget(Command1);
 
     auto *layout = new QVBoxLayout(this);
+    // As large as the contents at any font and scale, and no sizing border.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(Frame1);
     layout->addWidget(Frame2);
     layout->addWidget(Frame3);
