@@ -77,6 +77,10 @@ private slots:
         dialog.show();
         QTest::keyClicks(dialog.Text1, "Movies");
         QTest::keyClicks(dialog.Text2, "avi");
+        dialog.Text2->setFocus();
+        QTest::keyClick(dialog.Text2, Qt::Key_Tab); // Tab reaches Add
+        QCOMPARE(dialog.focusWidget(), dialog.Command1);
+        dialog.Text2->setFocus();
         QTest::keyClick(dialog.Text2, Qt::Key_Return);
         QVERIFY(dialog.isVisible());
         QCOMPARE(dialog.entries(), QStringList({"A - a", "Movies - avi"}));
