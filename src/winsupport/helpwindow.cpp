@@ -125,8 +125,11 @@ bool HelpWindow::eventFilter(QObject *watched, QEvent *event)
     // A dialog that asked for help has closed: its own window is next. A
     // minimised window is no closed one.
     if (watched == m_owner && event->type() == QEvent::Hide && !event->spontaneous() && m_owner->parentWidget() &&
-        isVisible())
+        isVisible()) {
         stayInFrontOf(m_owner->parentWidget());
+        // The manager may have sunk it for a moment without its owner.
+        raise();
+    }
     return QWidget::eventFilter(watched, event);
 }
 
