@@ -19,7 +19,9 @@
 #include "winsupport/helpwindow.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTextBrowser>
@@ -125,10 +127,7 @@ private slots:
         row("file-exists-long-name", [](Form1 &f) {
             return new Form8(QStringLiteral("a-picture-named-in-ninety-characters-without-one-space-so-it-cannot-wrap-0123456789.jpg"), &f);
         });
-        row("saving-files", [this](Form1 &f) {
-            transferState() = {};
-            return new Form4(OwPrompt, false, &m_host, &f);
-        });
+        row("saving-files", [this](Form1 &f) { return new Form4({}, QDir::tempPath(), OwPrompt, false, &m_host, &f); });
         row("about", [](Form1 &f) { return new FrmAbt(&f); });
         row("help", [](Form1 &f) { return ShowHelp(&f, HelpPreferences); });
     }
@@ -147,7 +146,7 @@ private slots:
                 // A box's own line edit is measured with the box.
                 const QWidget *parent = w->parentWidget();
                 if (w->isVisible() && w->window() == window && !qobject_cast<const QToolBar *>(parent) &&
-                    !qobject_cast<const QComboBox *>(parent))
+                    !qobject_cast<const QComboBox *>(parent) && !qobject_cast<const QAbstractSpinBox *>(parent))
                     cut << clipped(w);
             }
             cut.removeAll(QString());
