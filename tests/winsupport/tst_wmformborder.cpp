@@ -1,107 +1,16 @@
 // The form border's effects as a real window manager shows them, on an X
 // server and an openbox of the test's own, each stopped by its own id.
-#include "support/testenv.h"
+#include "support/wmsession.h"
 #include "winsupport/formborder.h"
 #include "winsupport/subclass.h"
 #include "winsupport/x11window.h"
 
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QMenu>
-#include <QScreen>
-#include <QThread>
-
-#include <csignal>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char **environ;
 
 using namespace tv;
+using tvtest::snapshot;
 
 namespace {
-
-pid_t spawn(std::initializer_list<const char *> args)
-{
-    std::vector<char *> argv;
-    for (const char *a : args)
-        argv.push_back(const_cast<char *>(a));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    return ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
-}
-
-class WindowManagerSession
-{
-public:
-    ~WindowManagerSession()
-    {
-        for (pid_t pid : {m_wm, m_server}) {
-            if (pid > 0) {
-                ::kill(pid, SIGTERM);
-                ::waitpid(pid, nullptr, 0);
-            }
-        }
-    }
-
-    // Points DISPLAY and Qt at the new server.
-    bool start()
-    {
-        int fds[2];
-        if (::pipe(fds) != 0)
-            return false;
-        const std::string fd = std::to_string(fds[1]);
-        m_server = spawn({"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-        ::close(fds[1]);
-        char number[16] = {};
-        const ssize_t n = m_server > 0 ? ::read(fds[0], number, sizeof number - 1) : -1;
-        ::close(fds[0]);
-        if (n <= 0)
-            return false;
-        qputenv("DISPLAY", ":" + QByteArray(number, int(n)).trimmed());
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        m_wm = spawn({"openbox", "--sm-disable"});
-        return m_wm > 0;
-    }
-
-    // Waits until the manager frames a window of ours: it announces itself on
-    // the root window before it is ready to manage anything, and a window
-    // mapped while it starts up may be left unmapped, so the probe is shown
-    // again until it is framed.
-    static bool waitForManager()
-    {
-        QWidget probe;
-        probe.resize(50, 50);
-        for (QDeadlineTimer deadline(15000); !deadline.hasExpired();) {
-            probe.hide();
-            probe.show();
-            for (QDeadlineTimer retry(1000); !retry.hasExpired(); QThread::msleep(50)) {
-                if (!x11::property32(probe.winId(), "_NET_FRAME_EXTENTS").isEmpty())
-                    return true;
-                QCoreApplication::processEvents();
-            }
-        }
-        qWarning("the window manager did not come up");
-        return false;
-    }
-
-private:
-    pid_t m_server = -1;
-    pid_t m_wm = -1;
-};
-
-// Saves the whole screen, decorations included, where TALLYVANE_SCREENSHOTS points.
-void snapshot(const QString &name)
-{
-    const QString dir = qEnvironmentVariable("TALLYVANE_SCREENSHOTS");
-    if (dir.isEmpty())
-        return;
-    // Give the manager time to draw its frame anew.
-    for (QDeadlineTimer settle(300); !settle.hasExpired();)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(dir).filePath(name + QStringLiteral(".png")));
-}
 
 // The X window behind a widget, as the manager sees it.
 WId xid(const QWidget &w)
@@ -237,22 +146,5 @@ private slots:
     }
 };
 
-// On a display of the test's own with a window manager: the session starts
-// before the application and stops after it.
-int main(int argc, char **argv)
-{
-    const QTemporaryDir folders = tvtest::isolateUserFolders();
-    WindowManagerSession wm;
-    if (!wm.start()) {
-        qWarning("Xvfb or openbox did not start");
-        return 1;
-    }
-    QApplication app(argc, argv);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
-    if (!WindowManagerSession::waitForManager())
-        return 1;
-    TestWmFormBorder tc;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&tc, argc, argv);
-}
+TV_WM_TEST_MAIN(TestWmFormBorder, "1024x768x24", {})
 #include "tst_wmformborder.moc"
