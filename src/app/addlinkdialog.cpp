@@ -18,7 +18,7 @@ Form11::Form11(LinkList *list, QWidget *parent) : QDialog(parent), m_list(list)
     setObjectName(QStringLiteral("Form11"));
     setWindowTitle(QStringLiteral("Add Single Link"));
 
-    Label1 = new QLabel(QStringLiteral("URL of link to add:"), this);
+    Label1 = new QLabel(QStringLiteral("&URL of link to add:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));

@@ -10,6 +10,7 @@
 #include "saving/savingfilesdialog.h"
 #include "settings/preferences.h"
 #include "winsupport/mouseover.h"
+#include "winsupport/scrollbarstyle.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -23,6 +24,7 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QScrollBar>
 #include <QWindow>
 
 namespace tv {
@@ -45,6 +47,9 @@ Form1::Form1(BrowserComponent *browser, QWidget *parent)
     // The list is placed by the resize handling, not by a layout.
     auto *central = new QWidget(this);
     List1 = new LinkList(central);
+    auto *barStyle = new ScrollBarContrastStyle(List1);
+    List1->verticalScrollBar()->setStyle(barStyle);
+    List1->horizontalScrollBar()->setStyle(barStyle);
     setCentralWidget(central);
     picProgress = new PictureBox(this);
     picProgress->setObjectName(QStringLiteral("picProgress"));
@@ -524,6 +529,10 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             CancelBuild();
             return true;
         }
+    } else if (event->type() == QEvent::Resize && watched == centralWidget() && !isMinimized()) {
+        // Bars shown or hidden resize the list's area but not the window.
+        List1->resize(centralWidget()->size());
+        List1->RefreshExtent();
     } else if (event->type() == QEvent::MouseMove) {
         auto *widget = qobject_cast<QWidget *>(watched);
         if (widget && (widget == Toolbar1 || widget->parentWidget() == Toolbar1)) {

@@ -23,6 +23,22 @@ bool keptInCompactMode(const QString &key)
 
 } // namespace
 
+namespace {
+
+// The compact strip holds the toolbar and nothing else, whatever frame the
+// window manager gives it; the strip is also its smallest and largest size.
+void fitCompactStrip(Form1 &f)
+{
+    const QSize frame = f.frameGeometry().size() - f.size();
+    const QSize outer = compactOuterSize(twipsPerPixel(&f), frame, f.Toolbar1->sizeHint(), CaptionWidth(&f));
+    f.meX = qint32(outer.width());
+    f.meY = outer.height();
+    MSubclass::UpdateMinMaxInfo(f.winId());
+    f.setFixedSize(outer - frame);
+}
+
+} // namespace
+
 void Form1::setToolbarIconSize(int pixels)
 {
     Toolbar1->setIconSize(QSize(pixels, pixels));
@@ -72,16 +88,16 @@ void Form1::switchLayoutMode()
         showToolbarItems(false);
         // Small pictures, so the five buttons fit into the strip.
         setToolbarIconSize(16);
-        const QSize compact = compactOuterSize(tpp);
-        meX = qint32(compact.width());
-        meY = compact.height();
-        MSubclass::UpdateMinMaxInfo(winId());
-        resize(compact - frame);
+        // Nothing of the list may show under the toolbar.
+        centralWidget()->hide();
         sbStatusBar->hide();
         resizeButton->setImage(13);
         resizeButton->setToolTipText(QStringLiteral("Fullsize mode"));
+        // Before the new size: some window managers redraw their frame
+        // without its sizing parts only when the size changes after them.
         m_border.setMaxButton(false);
         m_border.setSizeable(false);
+        fitCompactStrip(*this);
     } else {
         showMenus(true);
         m_border.setMaxButton(true);
@@ -89,6 +105,7 @@ void Form1::switchLayoutMode()
         resize(QSize(m_fullSize.width() / tpp.x, m_fullSize.height() / tpp.y) - frame);
         showToolbarItems(true);
         setToolbarIconSize(24);
+        centralWidget()->show();
         sbStatusBar->show();
         resizeButton->setImage(12);
         resizeButton->setToolTipText(QStringLiteral("Compact mode"));
@@ -110,10 +127,10 @@ void Form1::Form_Resize()
         switchingMode = false;
         return;
     }
-    const int statusHeight = sbStatusBar->isVisible() ? sbStatusBar->height() : sbStatusBar->sizeHint().height();
-    const QSize list = listSize(frameGeometry().size(), Toolbar1->height(), statusHeight, twipsPerPixel(this), List1->size());
-    if (list != List1->size())
-        List1->resize(list);
+    // The list fills the area between the toolbar and the status bar, which
+    // the window's layout has already sized.
+    if (centralWidget()->size() != List1->size())
+        List1->resize(centralWidget()->size());
     List1->RefreshExtent();
 }
 
@@ -131,6 +148,8 @@ void Form1::moveEvent(QMoveEvent *event)
     const QSize frame = frameGeometry().size() - size();
     if (frame != m_frame) {
         m_frame = frame;
+        if (compactMode())
+            fitCompactStrip(*this);
         Form_Resize();
     }
 }

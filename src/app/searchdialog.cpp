@@ -18,7 +18,7 @@ Form9::Form9(QWidget *parent) : QDialog(parent)
         w->setObjectName(QLatin1String(name));
         return w;
     };
-    Label1 = new QLabel(QStringLiteral("Search text:"), this);
+    Label1 = new QLabel(QStringLiteral("&Search text:"), this);
     named(Label1, "Label1");
     Text1 = new QLineEdit(this);
     named(Text1, "Text1");

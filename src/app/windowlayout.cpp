@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tv {
@@ -12,18 +13,10 @@ TwipsPerPixel twipsPerPixel(const QWidget *widget)
             std::max(1, int(std::lround(1440.0 / widget->logicalDpiY())))};
 }
 
-QSize compactOuterSize(TwipsPerPixel tpp)
+QSize compactOuterSize(TwipsPerPixel tpp, QSize frame, QSize toolbar, int captionWidth)
 {
-    return {2430 / tpp.x, 885 / tpp.y};
-}
-
-QSize listSize(QSize outer, int toolbarHeight, int statusHeight, TwipsPerPixel tpp, QSize previous)
-{
-    const int width = outer.width() * tpp.x - 235;
-    const int height = (outer.height() - toolbarHeight - statusHeight) * tpp.y - 800;
-    if (width < 0 || height < 0)
-        return previous;
-    return {width / tpp.x, height / tpp.y};
+    const int width = std::max({2430 / tpp.x, toolbar.width() + frame.width(), captionWidth + frame.width()});
+    return {width, toolbar.height() + frame.height()};
 }
 
 } // namespace tv

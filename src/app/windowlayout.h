@@ -15,12 +15,8 @@ struct TwipsPerPixel
 };
 TwipsPerPixel twipsPerPixel(const QWidget *widget);
 
-// The compact window: 2430 by 885 twips, outer size, in pixels.
-QSize compactOuterSize(TwipsPerPixel tpp);
-
-// The list's size in a full-size window of the given outer size: 235 twips
-// narrower, and shorter by the toolbar, the status bar and 800 twips. A
-// negative width or height keeps the previous size whole.
-QSize listSize(QSize outer, int toolbarHeight, int statusHeight, TwipsPerPixel tpp, QSize previous);
+// The compact window's outer size in pixels: the toolbar alone inside the
+// frame, at least 2430 twips wide and wide enough for the caption.
+QSize compactOuterSize(TwipsPerPixel tpp, QSize frame, QSize toolbar, int captionWidth);
 
 } // namespace tv

@@ -35,10 +35,10 @@ Form3::Form3(CRegSettings &settings, QWidget *parent) : QDialog(parent), m_setti
                               this),
                    "Label3");
     Label3->setWordWrap(true);
-    Label1 = named(new QLabel(QStringLiteral("Description:"), this), "Label1");
+    Label1 = named(new QLabel(QStringLiteral("&Description:"), this), "Label1");
     Text1 = named(new QLineEdit(this), "Text1");
     Label1->setBuddy(Text1);
-    Label2 = named(new QLabel(QStringLiteral("Extension:"), this), "Label2");
+    Label2 = named(new QLabel(QStringLiteral("&Extension:"), this), "Label2");
     Text2 = named(new QLineEdit(this), "Text2");
     Label2->setBuddy(Text2);
     List1 = named(new QListWidget(this), "List1");
@@ -49,12 +49,14 @@ Form3::Form3(CRegSettings &settings, QWidget *parent) : QDialog(parent), m_setti
     Command3 = named(new QPushButton(QStringLiteral("Cancel"), this), "Command3");
     Command2->setDefault(true);
     Command2->setAutoDefault(true);
-    // Add and Delete must not take Enter away from Save.
+    // Only the default button takes Enter: Add while a filter is typed, else Save.
     Command1->setAutoDefault(false);
     Command4->setAutoDefault(false);
     Command3->setAutoDefault(false);
 
     auto *grid = new QGridLayout(this);
+    // As large as the contents at any font and scale, and no sizing border.
+    grid->setSizeConstraint(QLayout::SetFixedSize);
     grid->addWidget(Label3, 0, 0, 1, 3);
     grid->addWidget(Label1, 1, 0);
     grid->addWidget(Text1, 1, 1);
@@ -68,6 +70,19 @@ Form3::Form3(CRegSettings &settings, QWidget *parent) : QDialog(parent), m_setti
     side->addWidget(Command2);
     side->addWidget(Command3);
     grid->addLayout(side, 3, 2);
+
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Command1);
+    setTabOrder(Command1, List1);
+    setTabOrder(List1, Command4);
+    setTabOrder(Command4, Command2);
+    setTabOrder(Command2, Command3);
+    // A typed filter is not lost to Enter.
+    for (QLineEdit *field : {Text1, Text2})
+        connect(field, &QLineEdit::textChanged, this, [this] {
+            Timer1_Timer(); // Add enabled before the Enter that may follow at once
+            (Command1->isEnabled() ? Command1 : Command2)->setDefault(true);
+        });
 
     connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     connect(Command4, &QPushButton::clicked, this, &Form3::Command4_Click);

@@ -1,5 +1,7 @@
 #include "builders/importchoicedialog.h"
 
+#include "winsupport/formborder.h"
+
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -27,10 +29,7 @@ Form10::Form10(QWidget *parent) : QDialog(parent)
     // A window manager draws the caption in its own, often bold, font beside
     // an icon and three buttons: a dialog only as wide as its contents would
     // show the caption cut short.
-    QFont captionFont = font();
-    captionFont.setBold(true);
-    const QFontMetrics caption(captionFont);
-    layout->addStrut(caption.horizontalAdvance(windowTitle()) + 8 * caption.height());
+    layout->addStrut(CaptionWidth(this));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(Command1, &QPushButton::clicked, this, &Form10::Command1_Click);

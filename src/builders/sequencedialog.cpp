@@ -103,13 +103,13 @@ Form2::Form2(QWidget *parent) : QDialog(parent)
     };
     Label4 = named(new QLabel(QStringLiteral("Enter a url below then select the portion you would like to increment."), this), "Label4");
     Label4->setWordWrap(true);
-    Label1 = named(new QLabel(QStringLiteral("URL:"), this), "Label1");
+    Label1 = named(new QLabel(QStringLiteral("&URL:"), this), "Label1");
     Text1 = named(new SelectionKeepingEdit(this), "Text1");
     Text1->setMinimumWidth(360);
     Label1->setBuddy(Text1);
     Check1 = named(new QCheckBox(QStringLiteral("Append to existing list"), this), "Check1");
-    Label2 = named(new QLabel(QStringLiteral("Start #:"), this), "Label2");
-    Label3 = named(new QLabel(QStringLiteral("End #:"), this), "Label3");
+    Label2 = named(new QLabel(QStringLiteral("&Start #:"), this), "Label2");
+    Label3 = named(new QLabel(QStringLiteral("&End #:"), this), "Label3");
     text3 = named(new QComboBox(this), "text3");
     text4 = named(new QComboBox(this), "text4");
     for (QComboBox *box : {text3, text4}) {
@@ -133,6 +133,8 @@ Form2::Form2(QWidget *parent) : QDialog(parent)
     Command3->setAutoDefault(false);
 
     auto *grid = new QGridLayout(this);
+    // As large as the contents at any font and scale, and no sizing border.
+    grid->setSizeConstraint(QLayout::SetFixedSize);
     grid->addWidget(Label4, 0, 0, 1, 4);
     grid->addWidget(Label1, 1, 0);
     grid->addWidget(Text1, 1, 1, 1, 3);
@@ -148,11 +150,12 @@ Form2::Form2(QWidget *parent) : QDialog(parent)
     buttons->addWidget(Command3);
     grid->addLayout(buttons, 4, 0, 1, 4);
 
-    setTabOrder(Command1, Check1);
-    setTabOrder(Check1, Text1);
-    setTabOrder(Text1, text3);
+    // Reading order.
+    setTabOrder(Text1, Check1);
+    setTabOrder(Check1, text3);
     setTabOrder(text3, text4);
-    setTabOrder(text4, Command2);
+    setTabOrder(text4, Command1);
+    setTabOrder(Command1, Command2);
     setTabOrder(Command2, Command3);
 
     connect(Text1, &SelectionKeepingEdit::lostFocus, this, &Form2::Text1_LostFocus);

@@ -43,7 +43,7 @@ Form5::Form5(BrowserComponent *browser, const std::optional<QString> &currentEnt
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Build List from URL"));
 
-    Label1 = new QLabel(QStringLiteral("URL:"), this);
+    Label1 = new QLabel(QStringLiteral("&URL:"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
@@ -67,6 +67,8 @@ Form5::Form5(BrowserComponent *browser, const std::optional<QString> &currentEnt
     Command3->setAutoDefault(false);
 
     auto *grid = new QGridLayout(this);
+    // As large as the contents at any font and scale, and no sizing border.
+    grid->setSizeConstraint(QLayout::SetFixedSize);
     grid->addWidget(Label1, 0, 0);
     grid->addWidget(Text1, 0, 1);
     grid->addWidget(Combo1, 1, 1);

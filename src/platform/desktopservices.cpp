@@ -2,14 +2,18 @@
 
 #include "platform/messagebox.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QCompleter>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QStringListModel>
 #include <QUrl>
+#include <QWindow>
 
 namespace tv {
 
@@ -112,6 +116,32 @@ public:
         if (model() == m_files && m_files)
             return m_files->filePath(index);
         return QCompleter::pathFromIndex(index);
+    }
+
+protected:
+    // A press outside the list closes it and still acts: a click on a button
+    // beside the box must not be spent on closing the list. Qt's own replay
+    // of the press comes after the release, too late for a click.
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // popup() makes the list when there is none: ask only about presses on a list.
+        auto *list = event->type() == QEvent::MouseButtonPress ? qobject_cast<QAbstractItemView *>(watched) : nullptr;
+        if (!list || list != popup() || !list->isVisible())
+            return QCompleter::eventFilter(watched, event);
+        const auto *press = static_cast<QMouseEvent *>(event);
+        const QPointF global = press->globalPosition();
+        if (popup()->rect().contains(popup()->mapFromGlobal(global.toPoint())))
+            return QCompleter::eventFilter(watched, event);
+        popup()->setAttribute(Qt::WA_NoMouseReplay);
+        popup()->hide();
+        QWidget *window = widget() ? widget()->window() : nullptr;
+        QWindow *handle = window ? window->windowHandle() : nullptr;
+        if (handle && window->frameGeometry().contains(global.toPoint())) {
+            QMouseEvent again(QEvent::MouseButtonPress, handle->mapFromGlobal(global), global, press->button(),
+                              press->buttons(), press->modifiers(), press->pointingDevice());
+            QCoreApplication::sendEvent(handle, &again);
+        }
+        return true;
     }
 
 private:

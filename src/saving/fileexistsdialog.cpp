@@ -29,6 +29,8 @@ Form8::Form8(const QString &existing, QWidget *parent) : QDialog(parent), filnm(
     const QString captions[] = {QStringLiteral("Overwrite"), QStringLiteral("Skip file"),
                                 QStringLiteral("Save with new name:")};
     auto *layout = new QVBoxLayout(this);
+    // As large as the contents at any font and scale, and no sizing border.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(Label1);
     for (int i = 0; i < 3; ++i) {
         Option1[i] = new QRadioButton(captions[i], this);

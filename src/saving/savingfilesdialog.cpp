@@ -56,6 +56,8 @@ Form4::Form4(const QStringList &links, const QString &folder, qint32 owaction, b
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Label3 = label("Label3", Frame1);
     Label3->setMinimumWidth(420);
+    // A long path is cut at the right instead of widening the dialog.
+    Label3->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     Label3->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Summary = label("Summary", Frame1);
     Summary->hide();
@@ -93,6 +95,8 @@ Form4::Form4(const QStringList &links, const QString &folder, qint32 owaction, b
     buttons->addWidget(Command1);
 
     auto *layout = new QVBoxLayout(this);
+    // As large as the contents at any font and scale, and no sizing border.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(Frame1);
     layout->addWidget(Frame2);
     layout->addWidget(Frame3);

@@ -28,6 +28,23 @@ void addOptions(QGroupBox *frame, QVBoxLayout *layout, const char *name, const Q
     }
 }
 
+// The label's mnemonic goes to the chosen option of its group.
+template<std::size_t N>
+void buddyToChecked(QLabel *label, const std::array<QRadioButton *, N> &options)
+{
+    auto follow = [label, options] {
+        QRadioButton *chosen = options[0];
+        for (QRadioButton *option : options) {
+            if (option->isChecked())
+                chosen = option;
+        }
+        label->setBuddy(chosen);
+    };
+    for (QRadioButton *option : options)
+        QObject::connect(option, &QRadioButton::toggled, label, follow);
+    follow();
+}
+
 } // namespace
 
 Form12::Form12(const Preferences &current, QWidget *parent) : QDialog(parent), m_current(current)
@@ -44,7 +61,7 @@ Form12::Form12(const Preferences &current, QWidget *parent) : QDialog(parent), m
 
     Frame2 = new QGroupBox(QStringLiteral("Opening Links:"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
-    Label2 = new QLabel(QStringLiteral("Default action to take when opening links from list:"), Frame2);
+    Label2 = new QLabel(QStringLiteral("Default action to take when opening &links from list:"), Frame2);
     Label2->setObjectName(QStringLiteral("Label2"));
     auto *frame2Layout = new QVBoxLayout(Frame2);
     frame2Layout->addWidget(Label2);
@@ -54,7 +71,7 @@ Form12::Form12(const Preferences &current, QWidget *parent) : QDialog(parent), m
 
     Frame1 = new QGroupBox(QStringLiteral("Saving Files:"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    Label1 = new QLabel(QStringLiteral("Default action to take if file being saved already exists in destination folder:"),
+    Label1 = new QLabel(QStringLiteral("Default action to take if &file being saved already exists in destination folder:"),
                         Frame1);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
@@ -63,7 +80,7 @@ Form12::Form12(const Preferences &current, QWidget *parent) : QDialog(parent), m
     const QString actionCaptions[] = {QStringLiteral("Prompt."), QStringLiteral("Overwrite."), QStringLiteral("Skip file."),
                                       QStringLiteral("Save with new auto generated unique name.")};
     addOptions(Frame1, frame1Layout, "opowaction", actionCaptions, opowaction);
-    lblsimul = new QLabel(QStringLiteral("Simultaneous downloads:"), Frame1);
+    lblsimul = new QLabel(QStringLiteral("&Simultaneous downloads:"), Frame1);
     lblsimul->setObjectName(QStringLiteral("lblsimul"));
     simuldl = new QSpinBox(Frame1);
     simuldl->setObjectName(QStringLiteral("simuldl"));
@@ -92,6 +109,8 @@ Form12::Form12(const Preferences &current, QWidget *parent) : QDialog(parent), m
     buttons->addWidget(Command1);
 
     auto *layout = new QVBoxLayout(this);
+    // As large as the contents at any font and scale, and no sizing border.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(Frame3);
     layout->addWidget(Frame2);
     layout->addWidget(Frame1);
@@ -108,6 +127,8 @@ Form12::Form12(const Preferences &current, QWidget *parent) : QDialog(parent), m
     if (current.owaction >= 0 && current.owaction < Preferences::OverwriteActions)
         opowaction[current.owaction]->setChecked(true);
     simuldl->setValue(current.simultaneous);
+    buddyToChecked(Label2, oplnkopen);
+    buddyToChecked(Label1, opowaction);
 }
 
 Preferences Form12::chosen() const

@@ -23,6 +23,13 @@ QString trimBlanks(const QString &s)
     return s.mid(first, last - first);
 }
 
+// Only ASCII digits make numbers: other scripts' digits do not order or
+// convert as these do.
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
 // The unnamed value of a section is stored under this key.
 const QString unnamedKey = QStringLiteral("*");
 
@@ -206,18 +213,6 @@ bool booleanText(const QString &text, bool fallback)
     return numberSetting(t, 0, 1, fallback ? 1 : 0) == 1;
 }
 
-namespace {
-
-// Only ASCII digits make numbers: digits of another script would sort by
-// value against ASCII ones but by code against the letters around them,
-// which breaks the ordering's transitivity.
-bool asciiDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-} // namespace
-
 bool naturalLess(const QString &a, const QString &b)
 {
     qsizetype i = 0;
@@ -225,12 +220,12 @@ bool naturalLess(const QString &a, const QString &b)
     while (i < a.size() && j < b.size()) {
         const QChar ca = a.at(i);
         const QChar cb = b.at(j);
-        if (asciiDigit(ca) && asciiDigit(cb)) {
+        if (isDigit(ca) && isDigit(cb)) {
             qsizetype ei = i;
             qsizetype ej = j;
-            while (ei < a.size() && asciiDigit(a.at(ei)))
+            while (ei < a.size() && isDigit(a.at(ei)))
                 ++ei;
-            while (ej < b.size() && asciiDigit(b.at(ej)))
+            while (ej < b.size() && isDigit(b.at(ej)))
                 ++ej;
             // Compare the digit runs as numbers of any length: strip leading zeros.
             qsizetype si = i;

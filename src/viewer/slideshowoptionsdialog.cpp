@@ -39,7 +39,7 @@ Form6::Form6(const SlideshowOptions &stored, QWidget *parent) : QDialog(parent)
     Frame2->setObjectName(QStringLiteral("Frame2"));
     Combo1 = new QComboBox(Frame2);
     Combo1->setObjectName(QStringLiteral("Combo1"));
-    Label1 = new QLabel(QStringLiteral("seconds"), Frame2);
+    Label1 = new QLabel(QStringLiteral("&seconds"), Frame2);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setBuddy(Combo1);
     auto *frame2Layout = new QVBoxLayout(Frame2);
@@ -72,6 +72,8 @@ Form6::Form6(const SlideshowOptions &stored, QWidget *parent) : QDialog(parent)
     buttons->addWidget(Command1);
 
     auto *layout = new QVBoxLayout(this);
+    // As large as the contents at any font and scale, and no sizing border.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(Frame2);
     layout->addWidget(Frame1);
     layout->addLayout(buttons);

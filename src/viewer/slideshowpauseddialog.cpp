@@ -19,6 +19,8 @@ Form7::Form7(QWidget *parent) : QDialog(parent)
     Command2->setAutoDefault(false);
 
     auto *layout = new QHBoxLayout(this);
+    // As large as the contents at any font and scale, and no sizing border.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(Command1);
     layout->addWidget(Command2);
 

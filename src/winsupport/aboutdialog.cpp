@@ -119,6 +119,8 @@ FrmAbt::FrmAbt(QWidget *parent) : QDialog(parent)
     buttons->addStretch();
     buttons->addWidget(Command3);
     auto *layout = new QVBoxLayout(this);
+    // As large as the contents at any font and scale, and no sizing border.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addLayout(top);
     layout->addLayout(buttons);
 

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
@@ -12,6 +13,14 @@
 #include <QWindow>
 
 namespace tv {
+
+int CaptionWidth(const QWidget *window)
+{
+    QFont captionFont = window->font();
+    captionFont.setBold(true);
+    const QFontMetrics caption(captionFont);
+    return caption.horizontalAdvance(window->windowTitle()) + 8 * caption.height();
+}
 
 namespace {
 

@@ -9,6 +9,10 @@ class QMenu;
 
 namespace tv {
 
+// The width a window manager needs to show a window's caption whole beside
+// its icon and buttons, in the bold caption font most managers use.
+int CaptionWidth(const QWidget *window);
+
 // Changes the frame of a top-level window while it runs: caption, border,
 // caption buttons, sizing, task-bar presence, tool-window look, topmost, and
 // the entries of its system menu.

@@ -2,15 +2,21 @@
 
 #include "platform/desktopservices.h"
 #include "platform/messagebox.h"
+#include "winsupport/x11window.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QScreen>
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tv {
 
@@ -55,7 +61,6 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     setWindowTitle(QStringLiteral("Tallyvane Help"));
     // Help left open must not keep the program running after its main window.
     setAttribute(Qt::WA_QuitOnClose, false);
-    resize(720, 560);
 
     cmdContents = new QPushButton(QStringLiteral("&Contents"), this);
     cmdContents->setObjectName(QStringLiteral("cmdContents"));
@@ -79,6 +84,7 @@ HelpWindow::HelpWindow(QWidget *parent) : QWidget(parent, Qt::Window)
     layout->addLayout(buttons);
     layout->addWidget(browser);
 
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     connect(cmdContents, &QPushButton::clicked, this, [this] { showPage(HelpFilePath(HelpFolder(), HelpContents)); });
     connect(cmdBack, &QPushButton::clicked, browser, &QTextBrowser::backward);
     connect(cmdForward, &QPushButton::clicked, browser, &QTextBrowser::forward);
@@ -102,6 +108,29 @@ void HelpWindow::showPage(const QString &path)
 QUrl HelpWindow::source() const
 {
     return browser->source();
+}
+
+void HelpWindow::stayInFrontOf(QWidget *owner)
+{
+    if (m_owner)
+        m_owner->removeEventFilter(this);
+    m_owner = owner ? owner->window() : nullptr;
+    if (m_owner)
+        m_owner->installEventFilter(this);
+    x11::setTransientFor(windowHandle(), m_owner ? m_owner->windowHandle() : nullptr);
+}
+
+bool HelpWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // A dialog that asked for help has closed: its own window is next. A
+    // minimised window is no closed one.
+    if (watched == m_owner && event->type() == QEvent::Hide && !event->spontaneous() && m_owner->parentWidget() &&
+        isVisible()) {
+        stayInFrontOf(m_owner->parentWidget());
+        // The manager may have sunk it for a moment without its owner.
+        raise();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QString HelpWindow::pageTitle() const
@@ -140,13 +169,20 @@ HelpWindow *ShowHelp(QWidget *owner, int context)
         // No parent: the help stays usable while a modal dialog is open.
         window = new HelpWindow;
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, [w = window.data()] { delete w; });
-        if (owner) {
-            const QRect frame = owner->window()->frameGeometry();
-            window->move(frame.topLeft() + QPoint(40, 40));
-        }
+        // About a hundred characters wide, never larger than the screen,
+        // beside its owner and wholly on the screen.
+        const QFontMetrics text(window->font());
+        const QRect screen = (owner ? owner->screen() : window->screen())->availableGeometry();
+        const QSize size = QSize(text.averageCharWidth() * 100, text.height() * 36).boundedTo(screen.size() * 9 / 10);
+        window->resize(size);
+        QPoint at = owner ? owner->window()->frameGeometry().topLeft() + QPoint(40, 40) : screen.topLeft();
+        at.setX(std::max(screen.left(), std::min(at.x(), screen.right() - size.width() - 20)));
+        at.setY(std::max(screen.top(), std::min(at.y(), screen.bottom() - size.height() - 40)));
+        window->move(at);
     }
     window->showPage(path);
     window->show();
+    window->stayInFrontOf(owner);
     window->raise();
     window->activateWindow();
     return window;

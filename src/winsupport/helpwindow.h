@@ -2,6 +2,7 @@
 
 // "Tallyvane Help" (HelpWindow): the help pages, and where they are installed.
 
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
@@ -40,6 +41,9 @@ public:
 
     void showPage(const QString &path);
     QUrl source() const;
+    // Keeps the help in front of the owner's window, and in front of the
+    // window that one belongs to once it closes.
+    void stayInFrontOf(QWidget *owner);
     QString pageTitle() const;
 
     QTextBrowser *browser = nullptr;
@@ -47,8 +51,13 @@ public:
     QPushButton *cmdBack = nullptr;
     QPushButton *cmdForward = nullptr;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void linkClicked(const QUrl &url);
+
+    QPointer<QWidget> m_owner;
 };
 
 // Opens the help at a context, over the owner. A missing page is reported in a

@@ -171,6 +171,19 @@ void setMoveAllowed(QWindow *window, bool allowed)
     replace32(c, window->winId(), "_MOTIF_WM_HINTS", atom(c, "_MOTIF_WM_HINTS"), hints);
 }
 
+void setTransientFor(QWindow *window, QWindow *owner)
+{
+    xcb_connection_t *c = connection();
+    if (!c || !window || !window->handle())
+        return;
+    if (owner && owner->handle()) {
+        replace32(c, window->winId(), "WM_TRANSIENT_FOR", XCB_ATOM_WINDOW, {quint32(owner->winId())});
+    } else {
+        xcb_delete_property(c, xcb_window_t(window->winId()), XCB_ATOM_WM_TRANSIENT_FOR);
+        xcb_flush(c);
+    }
+}
+
 bool startKeyboardMoveResize(QWindow *window, bool size)
 {
     xcb_connection_t *c = connection();

@@ -28,6 +28,10 @@ void setSkipTaskbar(QWindow *window, bool skip);
 // Withdraws or grants the window manager's move function in the Motif hints
 // that Qt wrote for the window's flags; call again after each flag change.
 void setMoveAllowed(QWindow *window, bool allowed);
+// Keeps the window in front of its owner (in the owner's layer too) without
+// the modality ties Qt gives a transient parent; nullptr lets it go. Qt
+// drops the hint on each show of a plain window: set it after showing.
+void setTransientFor(QWindow *window, QWindow *owner);
 // Starts a keyboard-driven move or size of the window by its manager.
 bool startKeyboardMoveResize(QWindow *window, bool size);
 

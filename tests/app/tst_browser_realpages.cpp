@@ -140,5 +140,5 @@ private slots:
     }
 };
 
-TV_WM_TEST_MAIN(TestBrowserRealPages)
+TV_WM_TEST_MAIN(TestBrowserRealPages, "1024x768x24", {})
 #include "tst_browser_realpages.moc"

@@ -113,5 +113,5 @@ private slots:
     }
 };
 
-TV_WM_TEST_MAIN(TestWmLinkList)
+TV_WM_TEST_MAIN(TestWmLinkList, "1024x768x24", {})
 #include "tst_wmlinklist.moc"

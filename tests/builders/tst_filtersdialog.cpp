@@ -60,6 +60,34 @@ private slots:
                      save ? QStringList({"B - b", "C - c", "D - d"}) : QStringList({"A - a", "B - b", "C - c"}));
         }
     }
+
+    void enterAddsATypedFilterElseSaves()
+    {
+        Filters::save(m_settings, {"A - a"});
+        Form3 dialog(m_settings);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.Text1->setFocus();
+        QTest::keyClicks(dialog.Text1, "Movies");
+        QTest::keyClick(dialog.Text1, Qt::Key_Return); // one field only: Save
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(Filters::load(m_settings), QStringList({"A - a"}));
+
+        dialog.Text1->clear();
+        dialog.show();
+        QTest::keyClicks(dialog.Text1, "Movies");
+        QTest::keyClicks(dialog.Text2, "avi");
+        dialog.Text2->setFocus();
+        QTest::keyClick(dialog.Text2, Qt::Key_Tab); // Tab reaches Add
+        QCOMPARE(dialog.focusWidget(), dialog.Command1);
+        dialog.Text2->setFocus();
+        QTest::keyClick(dialog.Text2, Qt::Key_Return);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.entries(), QStringList({"A - a", "Movies - avi"}));
+        QTest::keyClick(dialog.Text2, Qt::Key_Enter); // the fields are empty again
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(Filters::load(m_settings), QStringList({"A - a", "Movies - avi"}));
+    }
 };
 
 TV_TEST_MAIN(TestForm3)

@@ -1,12 +1,15 @@
 // "Build List from URL": what it suggests and what it hands back.
 #include "builders/urldialog.h"
+#include "platform/desktopservices.h"
 #include "support/fakebrowser.h"
 #include "support/testenv.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAbstractItemView>
 #include <QCompleter>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStringListModel>
 
 #include <tuple>
@@ -70,6 +73,25 @@ private slots:
         Form5 next(&browser, {}, false);
         auto *used = qobject_cast<QStringListModel *>(next.Text1->completer()->model());
         QVERIFY(used && used->stringList().contains(QStringLiteral(" http://h.test/page ")));
+    }
+
+    void oneClickActsWhileCompletionShows()
+    {
+        RememberAddress(QStringLiteral("http://used.test/before"));
+        tvtest::FakeBrowserComponent browser;
+        Form5 dialog(&browser, {}, false);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::keyClicks(dialog.Text1, "http://used");
+        QWidget *list = dialog.Text1->completer()->popup();
+        QTRY_VERIFY(list->isVisible());
+        dialog.Timer1_Timer();
+        // Through the window, as the system delivers it: to the open list first.
+        QTest::mouseClick(dialog.windowHandle(), Qt::LeftButton, {},
+                          dialog.Command1->mapTo(&dialog, dialog.Command1->rect().center()));
+        QVERIFY(!list->isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.strurl, QStringLiteral("http://used"));
     }
 };
 

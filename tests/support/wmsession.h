@@ -1,42 +1,32 @@
 #pragma once
 
 // An X server and an openbox of the test's own, each stopped by its own id,
-// for tests that need a real window manager. Header-only: it needs the X
-// window helpers, which only tests that see winsupport/ may use.
+// for tests that need a real window manager. Header-only: it needs
+// winsupport/, which the support library does not see.
 
 #include "support/testenv.h"
 #include "winsupport/x11window.h"
 
 #include <QAbstractScrollArea>
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QScrollBar>
 #include <QTest>
+#include <QDir>
+#include <QScreen>
 #include <QThread>
 #include <QWidget>
 
 #include <csignal>
 #include <initializer_list>
-#include <string>
-#include <vector>
-
 #include <spawn.h>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char **environ;
 
 namespace tvtest {
-
-inline pid_t spawnProcess(std::initializer_list<const char *> args)
-{
-    std::vector<char *> argv;
-    for (const char *a : args)
-        argv.push_back(const_cast<char *>(a));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    return ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
-}
 
 class WindowManagerSession
 {
@@ -55,13 +45,13 @@ public:
     }
 
     // Points DISPLAY and Qt at the new server.
-    bool start()
+    bool start(const char *screen = "1024x768x24")
     {
         int fds[2];
         if (::pipe(fds) != 0)
             return false;
         const std::string fd = std::to_string(fds[1]);
-        m_server = spawnProcess({"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        m_server = spawn({"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten", "tcp"});
         ::close(fds[1]);
         char number[16] = {};
         const ssize_t n = m_server > 0 ? ::read(fds[0], number, sizeof number - 1) : -1;
@@ -70,7 +60,7 @@ public:
             return false;
         qputenv("DISPLAY", ":" + QByteArray(number, int(n)).trimmed());
         qputenv("QT_QPA_PLATFORM", "xcb");
-        m_wm = spawnProcess({"openbox", "--sm-disable"});
+        m_wm = spawn({"openbox", "--sm-disable"});
         return m_wm > 0;
     }
 
@@ -96,9 +86,31 @@ public:
     }
 
 private:
+    static pid_t spawn(std::initializer_list<const char *> args)
+    {
+        std::vector<char *> argv;
+        for (const char *a : args)
+            argv.push_back(const_cast<char *>(a));
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        return ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
+    }
+
     pid_t m_server = -1;
     pid_t m_wm = -1;
 };
+
+// Saves the whole screen, decorations included, where TALLYVANE_SCREENSHOTS points.
+inline void snapshot(const QString &name)
+{
+    const QString dir = qEnvironmentVariable("TALLYVANE_SCREENSHOTS");
+    if (dir.isEmpty())
+        return;
+    // Give the manager time to draw its frame anew.
+    for (QDeadlineTimer settle(300); !settle.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(dir).filePath(name + QStringLiteral(".png")));
+}
 
 // Counts the resizes of a widget.
 class ResizeCounter : public QObject
@@ -130,16 +142,18 @@ inline bool staysIdle(QAbstractScrollArea &area)
 } // namespace tvtest
 
 // Like TV_TEST_MAIN, on a display of the test's own with a window manager:
-// the session starts before the application and stops after it.
-#define TV_WM_TEST_MAIN(TestObject)                                                                                    \
+// the session starts before the application and stops after it. `setup`
+// runs first (environment the application reads at its start).
+#define TV_WM_TEST_MAIN(TestObject, screen, setup)                                                                     \
     int main(int argc, char **argv)                                                                                    \
     {                                                                                                                  \
         const QTemporaryDir folders = tvtest::isolateUserFolders();                                                    \
         tvtest::WindowManagerSession wm;                                                                               \
-        if (!wm.start()) {                                                                                             \
+        if (!wm.start(screen)) {                                                                                       \
             qWarning("Xvfb or openbox did not start");                                                                 \
             return 1;                                                                                                  \
         }                                                                                                              \
+        setup;                                                                                                         \
         QApplication app(argc, argv);                                                                                  \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
         if (!tvtest::WindowManagerSession::waitForManager())                                                           \

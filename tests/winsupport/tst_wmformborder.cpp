@@ -1,31 +1,16 @@
 // The form border's effects as a real window manager shows them, on an X
 // server and an openbox of the test's own, each stopped by its own id.
-#include "support/testenv.h"
 #include "support/wmsession.h"
 #include "winsupport/formborder.h"
 #include "winsupport/subclass.h"
 #include "winsupport/x11window.h"
 
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QMenu>
-#include <QScreen>
 
 using namespace tv;
+using tvtest::snapshot;
 
 namespace {
-
-// Saves the whole screen, decorations included, where TALLYVANE_SCREENSHOTS points.
-void snapshot(const QString &name)
-{
-    const QString dir = qEnvironmentVariable("TALLYVANE_SCREENSHOTS");
-    if (dir.isEmpty())
-        return;
-    // Give the manager time to draw its frame anew.
-    for (QDeadlineTimer settle(300); !settle.hasExpired();)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(dir).filePath(name + QStringLiteral(".png")));
-}
 
 // The X window behind a widget, as the manager sees it.
 WId xid(const QWidget &w)
@@ -161,5 +146,5 @@ private slots:
     }
 };
 
-TV_WM_TEST_MAIN(TestWmFormBorder)
+TV_WM_TEST_MAIN(TestWmFormBorder, "1024x768x24", {})
 #include "tst_wmformborder.moc"
