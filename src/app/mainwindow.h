@@ -230,6 +230,7 @@ private:
     int lastFound = 0;
     // An address dropped on the list: built from without asking.
     QString goturl;
+    void fitCompactStrip();
     // The smallest outer size the window may be given.
     QVariant meX;
     qint32 meY = 0;

@@ -23,21 +23,17 @@ bool keptInCompactMode(const QString &key)
 
 } // namespace
 
-namespace {
-
 // The compact strip holds the toolbar and nothing else, whatever frame the
 // window manager gives it; the strip is also its smallest and largest size.
-void fitCompactStrip(Form1 &f)
+void Form1::fitCompactStrip()
 {
-    const QSize frame = f.frameGeometry().size() - f.size();
-    const QSize outer = compactOuterSize(twipsPerPixel(&f), frame, f.Toolbar1->sizeHint(), CaptionWidth(&f));
-    f.meX = qint32(outer.width());
-    f.meY = outer.height();
-    MSubclass::UpdateMinMaxInfo(f.winId());
-    f.setFixedSize(outer - frame);
+    const QSize frame = frameGeometry().size() - size();
+    const QSize outer = compactOuterSize(twipsPerPixel(this), frame, Toolbar1->sizeHint(), CaptionWidth(this));
+    meX = qint32(outer.width());
+    meY = outer.height();
+    MSubclass::UpdateMinMaxInfo(winId());
+    setFixedSize(outer - frame);
 }
-
-} // namespace
 
 void Form1::setToolbarIconSize(int pixels)
 {
@@ -97,7 +93,7 @@ void Form1::switchLayoutMode()
         // without its sizing parts only when the size changes after them.
         m_border.setMaxButton(false);
         m_border.setSizeable(false);
-        fitCompactStrip(*this);
+        fitCompactStrip();
     } else {
         showMenus(true);
         m_border.setMaxButton(true);
@@ -149,7 +145,7 @@ void Form1::moveEvent(QMoveEvent *event)
     if (frame != m_frame) {
         m_frame = frame;
         if (compactMode())
-            fitCompactStrip(*this);
+            fitCompactStrip();
         Form_Resize();
     }
 }
