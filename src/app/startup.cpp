@@ -8,6 +8,8 @@
 #include "settings/settingsstore.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QUrl>
 
 namespace tv {
 
@@ -31,19 +33,36 @@ BrowserWindowPtr browserInFront(BrowserComponent &browser)
     return nullptr;
 }
 
+QString addressArgument(const QStringList &arguments, const QString &workingDirectory)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i].startsWith(u'-'))
+            continue;
+        const QUrl url = QUrl::fromUserInput(arguments[i], workingDirectory);
+        return url.isValid() ? url.toString(QUrl::FullyEncoded) : QString();
+    }
+    return QString();
+}
+
 int runTallyvane(int argc, char **argv, const StartupOptions &options)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallyvane"));
     QApplication::setOrganizationName(QStringLiteral("Quillmere"));
     QApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("tallyvane"));
+    QApplication::setDesktopFileName(QStringLiteral("com.example.Tallyvane"));
 
     std::unique_ptr<BrowserComponent> browser =
         options.makeBrowser ? options.makeBrowser() : createSystemBrowser(storedBrowserChoice(CRegSettings::program()));
 
+    const QString argument = addressArgument(QApplication::arguments(), QDir::currentPath());
     SingleInstance instance(QStringLiteral("tallyvane"));
     if (!instance.tryBecomeFirst()) {
+        if (!argument.isEmpty()) {
+            instance.handOver(argument, 5000, SingleInstance::Request::Build);
+            browser->shutdown();
+            return 0;
+        }
         QString address;
         if (BrowserWindowPtr front = browserInFront(*browser)) {
             try {
@@ -61,8 +80,13 @@ int runTallyvane(int argc, char **argv, const StartupOptions &options)
 
     Form1 form(browser.get());
     QObject::connect(&instance, &SingleInstance::handedOver, &form, &Form1::receiveHandOver);
+    QObject::connect(&instance, &SingleInstance::buildRequested, &form, [&form](const QString &address) {
+        form.receiveHandOver(QString());
+        form.buildFromArgument(address);
+    });
     form.setWb2(browserInFront(*browser));
     form.Form_Load();
+    form.buildFromArgument(argument);
     if (options.onMainWindow)
         options.onMainWindow(form);
     const int code = app.exec();

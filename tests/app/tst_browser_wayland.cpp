@@ -1,0 +1,167 @@
+// The program in a Wayland session of the test's own (a headless weston,
+// stopped by its own id): it starts, builds a list from an address it was
+// started with, opens a link and saves targets, and what only X11 can do
+// passes without a word on the log.
+#include "app/linklist.h"
+#include "app/mainwindow.h"
+#include "platform/cdpcomponent.h"
+#include "saving/savingfilesdialog.h"
+#include "support/httpserver.h"
+#include "support/testenv.h"
+#include "winsupport/filedialogs.h"
+#include "winsupport/mouseover.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char **environ;
+
+using namespace tv;
+
+namespace {
+
+constexpr int LoadBound = 30000;
+
+class Compositor
+{
+public:
+    ~Compositor()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+    // Starts weston without a screen and points Qt at it.
+    bool start()
+    {
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray socket = "tallyvane-test-wayland";
+        std::vector<std::string> args = {"weston", "--backend=headless-backend.so", "--socket=" + socket.toStdString(),
+                                         "--idle-time=0", "--log=" + (runtime + "/weston.log").toStdString()};
+        std::vector<char *> argv;
+        for (std::string &a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (::posix_spawnp(&m_pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+            m_pid = -1;
+            return false;
+        }
+        for (QDeadlineTimer deadline(15000); !deadline.hasExpired(); QThread::msleep(50)) {
+            if (::waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
+                m_pid = -1;
+                return false;
+            }
+            if (QFileInfo::exists(QString::fromLocal8Bit(runtime + '/' + socket))) {
+                qputenv("WAYLAND_DISPLAY", socket);
+                qputenv("QT_QPA_PLATFORM", "wayland");
+                qunsetenv("DISPLAY");
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    pid_t m_pid = -1;
+};
+
+} // namespace
+
+class TestBrowserWayland : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<CdpBrowserComponent> m_browser;
+    tvtest::HttpServer m_site;
+
+    QString site(const QString &path) const { return m_site.url(path); }
+
+private slots:
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("wayland"));
+        m_browser = std::make_unique<CdpBrowserComponent>(BrowserChoice::find({}, {}, true));
+        try {
+            m_browser->createHarvestWindow();
+        } catch (const BrowserError &e) {
+            QSKIP(e.what());
+        }
+        QVERIFY(m_site.listen());
+        m_site.route("/page.html", {200, "text/html", "<a href='a.txt'>a</a><a href='b.txt'>b</a>"});
+        m_site.route("/a.txt", {200, "text/plain", "a"});
+        m_site.route("/b.txt", {200, "text/plain", "bb"});
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_browser)
+            m_browser->closeDesktopBrowser();
+        m_browser.reset();
+    }
+
+    void startBuildOpenSave()
+    {
+        // Any warning, of Qt's Wayland plugin or of ours, fails the test.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+        tvtest::MessageBoxScript boxes;
+        QTemporaryDir folder;
+        setFileDialogHandler([&folder](const FileDialogRequest &) { return folder.path(); });
+        auto window = std::make_unique<Form1>(m_browser.get());
+        window->Form_Load();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+
+        window->buildFromArgument(site("/page.html"));
+        QTRY_VERIFY_WITH_TIMEOUT(window->List1->ListCount() == 2 && !window->wb2, LoadBound);
+        QCOMPARE(window->List1->Items(), (QStringList{site("/a.txt"), site("/b.txt")}));
+
+        QVERIFY(window->openLink(site("/a.txt")));
+        QTRY_VERIFY_WITH_TIMEOUT(window->webbrowser1 && window->webbrowser1->locationUrl() == site("/a.txt"), LoadBound);
+
+        // What X11 does and Wayland may refuse: a second start's bringing to
+        // front, border hints in compact mode, the pointer test.
+        window->showMinimized();
+        window->receiveHandOver(QString());
+        window->switchLayoutMode();
+        QVERIFY(window->compactMode());
+        window->switchLayoutMode();
+        QVERIFY(!IsMouseOver(window->List1));
+
+        window->List1->SelectAll();
+        window->mnufsav_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile(folder.filePath("b.txt")).size() == 2 && QFile(folder.filePath("a.txt")).size() == 1, LoadBound);
+        QVERIFY(Form4::current());
+        QTRY_COMPARE(Form4::current()->Command1->text(), QStringLiteral("Close"));
+        Form4::current()->Command1_Click();
+        QTRY_VERIFY(!transferState().savebusy && window->FormEnabled());
+        QVERIFY(boxes.shown().isEmpty());
+        setFileDialogHandler({});
+    }
+};
+
+// The compositor starts before the application and stops after it; without
+// weston or Qt's Wayland plugin the test is skipped.
+int main(int argc, char **argv)
+{
+    const QTemporaryDir folders = tvtest::isolateUserFolders();
+    Compositor compositor;
+    const QString plugin = QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms/libqwayland-generic.so");
+    if (!QFileInfo::exists(plugin) || !compositor.start()) {
+        std::puts("SKIP: weston or Qt's Wayland plugin is missing");
+        return 77;
+    }
+    QApplication app(argc, argv);
+    TestBrowserWayland tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
+#include "tst_browser_wayland.moc"
