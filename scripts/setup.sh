@@ -11,6 +11,8 @@ packages=(
   libxcb1-dev
   chromium xvfb xauth fonts-dejavu-core openbox
   curl
+  # the manual page, the package's checks and the Wayland test
+  scdoc dpkg-dev lintian desktop-file-utils appstream weston qt6-wayland
 )
 
 missing=()

@@ -22,7 +22,7 @@ lintian --fail-on error --no-tag-display-limit "$deb" || fail "lintian reports e
 
 dpkg-deb --contents "$deb" | awk '{print $1, $NF}' >"$work/contents"
 while read -r mode path; do
-  grep -qxF "$mode ./usr/$path" "$work/contents" || fail "not in the package with mode $mode: /usr/$path"
+  grep -qxF -e "$mode ./usr/$path" "$work/contents" || fail "not in the package with mode $mode: /usr/$path"
 done <<LIST
 -rwxr-xr-x bin/tallyvane
 -rw-r--r-- share/applications/com.example.Tallyvane.desktop
@@ -39,7 +39,7 @@ LIST
 
 field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Section)" = web ] || fail "section: $(field Section)"
-[ "$(field Recommends)" = "chromium | chromium-browser" ] || fail "recommends: $(field Recommends)"
+[ "$(field Recommends)" = "chromium | chromium-browser, qt6-wayland" ] || fail "recommends: $(field Recommends)"
 field Depends | grep -q 'libqt6widgets6' || fail "depends without Qt: $(field Depends)"
 
 dpkg-deb --extract "$deb" "$work/root"
