@@ -1,6 +1,8 @@
 // Only one copy runs: the hand-over message, and copies started together.
 #include "app/startup.h"
 #include "platform/singleinstance.h"
+#include "saving/savetransfer.h"
+#include "support/mainwindowfixture.h"
 #include "support/testenv.h"
 
 #include <QLocalSocket>
@@ -144,6 +146,30 @@ private slots:
         QVERIFY(alone.waitStarted());
         QTRY_VERIFY_WITH_TIMEOUT(!alone.running(), 10000);
         QCOMPARE(alone.output(), QStringLiteral("first\nbuild ") + QUrl::fromLocalFile(page).toString() + u'\n');
+    }
+
+    void addressWaitsUntilTheWindowIsFree()
+    {
+        // A transfer, then a build still loading: the address is built after them.
+        tvtest::MainWindowFixture fx;
+        const auto built = [&fx] {
+            QStringList urls;
+            for (const auto &w : std::as_const(fx.browser.harvests))
+                if (auto window = w.lock())
+                    urls += window->navigations;
+            return urls;
+        };
+        tv::transferState().savebusy = true;
+        fx.form->buildFromArgument(QStringLiteral("http://127.0.0.1:9/first.html"));
+        QTest::qWait(400);
+        QVERIFY(built().isEmpty());
+        tv::transferState().savebusy = false;
+        QTRY_COMPARE(built(), QStringList{QStringLiteral("http://127.0.0.1:9/first.html")});
+        fx.form->buildFromArgument(QStringLiteral("http://127.0.0.1:9/second.html"));
+        QTest::qWait(400);
+        QCOMPARE(built().size(), 1);
+        fx.form->CancelBuild();
+        QTRY_COMPARE(built().value(0), QStringLiteral("http://127.0.0.1:9/second.html"));
     }
 };
 
