@@ -84,7 +84,8 @@ int runTallyvane(int argc, char **argv, const StartupOptions &options)
         form.receiveHandOver(QString());
         form.buildFromArgument(address);
     });
-    form.setWb2(browserInFront(*browser));
+    // The page in front is not listed when the list is to be built from an address.
+    form.setWb2(argument.isEmpty() ? browserInFront(*browser) : nullptr);
     form.Form_Load();
     form.buildFromArgument(argument);
     if (options.onMainWindow)
