@@ -39,7 +39,10 @@ QString addressArgument(const QStringList &arguments, const QString &workingDire
         if (arguments[i].startsWith(u'-'))
             continue;
         const QUrl url = QUrl::fromUserInput(arguments[i], workingDirectory);
-        return url.isValid() ? url.toString(QUrl::FullyEncoded) : QString();
+        // Only pages: a desktop may hand over any scheme, script included.
+        static const QStringList pages = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"),
+                                          QStringLiteral("file")};
+        return url.isValid() && pages.contains(url.scheme()) ? url.toString(QUrl::FullyEncoded) : QString();
     }
     return QString();
 }

@@ -17,7 +17,8 @@ std::shared_ptr<BrowserWindow> browserInFront(BrowserComponent &browser);
 
 // The address to build a list from that the program was started with: its
 // first argument that is not an option, as a URL (a host name gains http://,
-// an existing file's path becomes file://). Empty when there is none.
+// an existing file's path becomes file://). Empty when there is none or it
+// is not an http, https, ftp or file address.
 QString addressArgument(const QStringList &arguments, const QString &workingDirectory);
 
 // What the start-up can be given instead of the real thing (tests use it to

@@ -116,6 +116,8 @@ private slots:
         QTest::newRow("host name") << QStringList{QStringLiteral("a.example/x y")} << QStringLiteral("http://a.example/x%20y");
         QTest::newRow("after an option, first of two") << QStringList{QStringLiteral("-x"), QStringLiteral("ftp://b.example/"), QStringLiteral("c.example")}
                                                  << QStringLiteral("ftp://b.example/");
+        QTest::newRow("script") << QStringList{QStringLiteral("javascript:alert(1)")} << QString();
+        QTest::newRow("mail") << QStringList{QStringLiteral("mailto:a@b.example")} << QString();
         QTest::newRow("relative file") << QStringList{QStringLiteral("page one.html")} << QUrl::fromLocalFile(page).toString(QUrl::FullyEncoded);
     }
 
