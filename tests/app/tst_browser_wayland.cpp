@@ -30,49 +30,35 @@ namespace {
 
 constexpr int LoadBound = 30000;
 
-class Compositor
+// weston without a screen, stopped by its own id; Qt is pointed at it.
+struct Compositor
 {
-public:
+    pid_t pid = -1;
     ~Compositor()
     {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
+        if (pid > 0 && ::kill(pid, SIGTERM) == 0)
+            ::waitpid(pid, nullptr, 0);
     }
-
-    // Starts weston without a screen and points Qt at it.
     bool start()
     {
-        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-        const QByteArray socket = "tallyvane-test-wayland";
-        std::vector<std::string> args = {"weston", "--backend=headless-backend.so", "--socket=" + socket.toStdString(),
-                                         "--idle-time=0", "--log=" + (runtime + "/weston.log").toStdString()};
-        std::vector<char *> argv;
-        for (std::string &a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (::posix_spawnp(&m_pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-            m_pid = -1;
+        const char *argv[] = {"weston", "--backend=headless-backend.so", "--socket=tallyvane-test", "--idle-time=0",
+                              "--log=/dev/null", nullptr};
+        if (::posix_spawnp(&pid, argv[0], nullptr, nullptr, const_cast<char **>(argv), environ) != 0) {
+            pid = -1;
             return false;
         }
-        for (QDeadlineTimer deadline(15000); !deadline.hasExpired(); QThread::msleep(50)) {
-            if (::waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
-                m_pid = -1;
+        const QString socket = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/tallyvane-test");
+        for (QDeadlineTimer deadline(15000); !QFileInfo::exists(socket); QThread::msleep(50)) {
+            if (::waitpid(pid, nullptr, WNOHANG) == pid)
+                pid = -1;
+            if (pid < 0 || deadline.hasExpired())
                 return false;
-            }
-            if (QFileInfo::exists(QString::fromLocal8Bit(runtime + '/' + socket))) {
-                qputenv("WAYLAND_DISPLAY", socket);
-                qputenv("QT_QPA_PLATFORM", "wayland");
-                qunsetenv("DISPLAY");
-                return true;
-            }
         }
-        return false;
+        qputenv("WAYLAND_DISPLAY", "tallyvane-test");
+        qputenv("QT_QPA_PLATFORM", "wayland");
+        qunsetenv("DISPLAY");
+        return true;
     }
-
-private:
-    pid_t m_pid = -1;
 };
 
 } // namespace
