@@ -1,8 +1,8 @@
 // Navigate to a 30,000-link page on 127.0.0.1 and take its document snapshot:
 // through Tallyvane's browser component, and through a bare DevTools client
 // written for this measurement (the floor).
-#include "platform/cdpbrowser.h"
-#include "platform/cdpcomponent.h"
+#include "platform/cdp/cdpbrowser.h"
+#include "platform/cdp/cdpcomponent.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"
 

@@ -7,7 +7,7 @@
 #include "app/linklist.h"
 #include "builders/linkharvest.h"
 #include "support/mainwindowfixture.h"
-#include "platform/cdpcomponent.h"
+#include "platform/cdp/cdpcomponent.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
 #include "support/fakebrowser.h"

@@ -25,8 +25,9 @@ foreach(layer IN LISTS layers)
       endif()
     endforeach()
   endforeach()
-  file(WRITE ${WORK_DIR}/${name}.cpp "${probe}")
-  execute_process(COMMAND ${COMPILER} -std=c++20 -fsyntax-only -I${INCLUDE_ROOT}/${name} ${WORK_DIR}/${name}.cpp
+  string(REPLACE "/" "_" rootname ${name})
+  file(WRITE ${WORK_DIR}/${rootname}.cpp "${probe}")
+  execute_process(COMMAND ${COMPILER} -std=c++20 -fsyntax-only -I${INCLUDE_ROOT}/${rootname} ${WORK_DIR}/${rootname}.cpp
                   RESULT_VARIABLE result ERROR_VARIABLE errors)
   if(NOT result EQUAL 0)
     message("${errors}")

@@ -1,9 +1,10 @@
 #include "app/startup.h"
 
 #include "app/mainwindow.h"
-#include "platform/harvestprofile.h"
+#include "platform/cdp/cdpcomponent.h"
+#include "platform/cdp/harvestprofile.h"
+#include "platform/cdp/systembrowser.h"
 #include "platform/singleinstance.h"
-#include "platform/systembrowser.h"
 #include "settings/browsersettings.h"
 #include "settings/settingsstore.h"
 
@@ -55,8 +56,13 @@ int runTallyvane(int argc, char **argv, const StartupOptions &options)
     QApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("com.example.Tallyvane"));
 
-    std::unique_ptr<BrowserComponent> browser =
-        options.makeBrowser ? options.makeBrowser() : createSystemBrowser(storedBrowserChoice(CRegSettings::program()));
+    std::unique_ptr<BrowserComponent> browser;
+    if (options.makeBrowser) {
+        browser = options.makeBrowser();
+    } else {
+        const StoredBrowser stored = storedBrowser(CRegSettings::program());
+        browser = createSystemBrowser(BrowserChoice::find(stored.command, stored.flags, stored.headless));
+    }
 
     const QString argument = addressArgument(QApplication::arguments(), QDir::currentPath());
     SingleInstance instance(QStringLiteral("tallyvane"));

@@ -6,12 +6,12 @@
 
 namespace tv {
 
-BrowserChoice storedBrowserChoice(const CRegSettings &settings)
+StoredBrowser storedBrowser(const CRegSettings &settings)
 {
     const QString section = QStringLiteral("Browser");
-    return BrowserChoice::find(settings.GetSetting(section, QStringLiteral("Command")).trimmed(),
-                               QProcess::splitCommand(settings.GetSetting(section, QStringLiteral("Flags"))),
-                               settings.GetSetting(section, QStringLiteral("Headless")).trimmed() == u"1");
+    return {settings.GetSetting(section, QStringLiteral("Command")).trimmed(),
+            QProcess::splitCommand(settings.GetSetting(section, QStringLiteral("Flags"))),
+            settings.GetSetting(section, QStringLiteral("Headless")).trimmed() == u"1"};
 }
 
 } // namespace tv

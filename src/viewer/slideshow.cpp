@@ -1,6 +1,6 @@
 #include "viewer/slideshow.h"
 
-#include "platform/cdpbrowser.h"
+#include "platform/boundedwait.h"
 #include "settings/settingsstore.h"
 
 #include <QScopedValueRollback>

@@ -1,7 +1,7 @@
 // The browser window in front, in a visible browser on a virtual X display
 // (a headless browser reports every window as focused).
 #include "app/startup.h"
-#include "platform/cdpcomponent.h"
+#include "platform/cdp/cdpcomponent.h"
 #include "support/browserprobe.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"

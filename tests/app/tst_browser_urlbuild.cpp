@@ -3,8 +3,8 @@
 // start-up.
 #include "app/linklist.h"
 #include "app/mainwindow.h"
-#include "platform/cdpbrowser.h"
-#include "platform/cdpcomponent.h"
+#include "platform/cdp/cdpbrowser.h"
+#include "platform/cdp/cdpcomponent.h"
 #include "platform/commoncontrols.h"
 #include "support/browserprobe.h"
 #include "support/httpserver.h"

@@ -3,7 +3,7 @@
 // at which the server saw each page asked for, with generous bounds.
 #include "app/linklist.h"
 #include "app/mainwindow.h"
-#include "platform/cdpcomponent.h"
+#include "platform/cdp/cdpcomponent.h"
 #include "platform/commoncontrols.h"
 #include "support/browserprobe.h"
 #include "support/httpserver.h"

@@ -1,6 +1,6 @@
-#include "platform/cdpcomponent.h"
+#include "platform/cdp/cdpcomponent.h"
 
-#include "platform/cdpwindow.h"
+#include "platform/cdp/cdpwindow.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>

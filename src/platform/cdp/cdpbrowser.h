@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/cdpconnection.h"
-#include "platform/cdppages.h"
-#include "platform/cdppopups.h"
+#include "platform/cdp/cdpconnection.h"
+#include "platform/cdp/cdppages.h"
+#include "platform/cdp/cdppopups.h"
 
 #include <QList>
 #include <QObject>
@@ -22,10 +22,6 @@ class CdpWindow;
 
 // True while a process with this id exists and has not ended.
 bool processIsRunning(qint64 pid);
-
-// Waits up to timeoutMs for `done`, checking every few milliseconds and
-// letting events run meanwhile; false when the time ran out.
-bool waitUntil(const std::function<bool()> &done, int timeoutMs);
 
 // How to start a browser.
 struct BrowserLaunchOptions

@@ -1,9 +1,9 @@
 // The headless harvest browser against pages of our own server: links and
 // frames (30 levels deep too), the events of a load, errors, pop-ups, a crash,
 // Quit and release; its pipes, no port, nothing written outside its profile.
-#include "platform/cdpbrowser.h"
-#include "platform/cdpcomponent.h"
-#include "platform/cdpconnection.h"
+#include "platform/cdp/cdpbrowser.h"
+#include "platform/cdp/cdpcomponent.h"
+#include "platform/cdp/cdpconnection.h"
 #include "support/browserprobe.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"

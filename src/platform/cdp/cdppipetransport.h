@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/cdptransport.h"
+#include "platform/cdp/cdptransport.h"
 
 class QSocketNotifier;
 

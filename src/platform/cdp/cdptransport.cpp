@@ -1,4 +1,4 @@
-#include "platform/cdptransport.h"
+#include "platform/cdp/cdptransport.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -1,8 +1,9 @@
-#include "platform/cdpwindow.h"
+#include "platform/cdp/cdpwindow.h"
 
-#include "platform/cdpbrowser.h"
-#include "platform/cdperrors.h"
-#include "platform/cdpeventmapper.h"
+#include "platform/boundedwait.h"
+#include "platform/cdp/cdpbrowser.h"
+#include "platform/cdp/cdperrors.h"
+#include "platform/cdp/cdpeventmapper.h"
 
 #include <QPointer>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/browser.h"
-#include "platform/cdpsnapshot.h"
+#include "platform/cdp/cdpsnapshot.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "platform/cdperrors.h"
+#include "platform/cdp/cdperrors.h"
 
 #include <QUrl>
 

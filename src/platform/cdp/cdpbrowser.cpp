@@ -1,14 +1,14 @@
-#include "platform/cdpbrowser.h"
+#include "platform/cdp/cdpbrowser.h"
 
+#include "platform/boundedwait.h"
 #include "platform/browser.h"
-#include "platform/cdpeventmapper.h"
-#include "platform/cdppipetransport.h"
-#include "platform/cdpwindow.h"
-#include "platform/devtoolsport.h"
-#include "platform/harvestprofile.h"
+#include "platform/cdp/cdpeventmapper.h"
+#include "platform/cdp/cdppipetransport.h"
+#include "platform/cdp/cdpwindow.h"
+#include "platform/cdp/devtoolsport.h"
+#include "platform/cdp/harvestprofile.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QPointer>
@@ -24,20 +24,6 @@
 #include <unistd.h>
 
 namespace tv {
-
-bool waitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() >= timeoutMs)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(20, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 bool processIsRunning(qint64 pid)
 {

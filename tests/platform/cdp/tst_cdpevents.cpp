@@ -1,9 +1,9 @@
 // Browser events as the program sees them: the event mapper fed with event
 // sequences recorded from Chromium (data/) and with made-up ones for the cases
 // a local server cannot provoke, and the status codes of network errors.
-#include "platform/cdpconnection.h"
-#include "platform/cdperrors.h"
-#include "platform/cdpeventmapper.h"
+#include "platform/cdp/cdpconnection.h"
+#include "platform/cdp/cdperrors.h"
+#include "platform/cdp/cdpeventmapper.h"
 #include "support/testenv.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "platform/cdppopups.h"
+#include "platform/cdp/cdppopups.h"
 
-#include "platform/cdpconnection.h"
-#include "platform/cdppages.h"
+#include "platform/cdp/cdpconnection.h"
+#include "platform/cdp/cdppages.h"
 
 namespace tv {
 

@@ -1,4 +1,4 @@
-#include "platform/devtoolsport.h"
+#include "platform/cdp/devtoolsport.h"
 
 #include <QEventLoop>
 #include <QFile>

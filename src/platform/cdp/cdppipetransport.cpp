@@ -1,4 +1,4 @@
-#include "platform/cdppipetransport.h"
+#include "platform/cdp/cdppipetransport.h"
 
 #include <QPointer>
 #include <QSocketNotifier>

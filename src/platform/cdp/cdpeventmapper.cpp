@@ -1,7 +1,7 @@
-#include "platform/cdpeventmapper.h"
+#include "platform/cdp/cdpeventmapper.h"
 
-#include "platform/cdpconnection.h"
-#include "platform/cdperrors.h"
+#include "platform/cdp/cdpconnection.h"
+#include "platform/cdp/cdperrors.h"
 
 #include <QTimer>
 

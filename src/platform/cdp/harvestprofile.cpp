@@ -1,6 +1,6 @@
-#include "platform/harvestprofile.h"
+#include "platform/cdp/harvestprofile.h"
 
-#include "platform/cdpbrowser.h"
+#include "platform/cdp/cdpbrowser.h"
 
 #include <QDateTime>
 #include <QDir>

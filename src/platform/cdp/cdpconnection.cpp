@@ -1,6 +1,6 @@
-#include "platform/cdpconnection.h"
+#include "platform/cdp/cdpconnection.h"
 
-#include "platform/cdptransport.h"
+#include "platform/cdp/cdptransport.h"
 
 #include <QEventLoop>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/browser.h"
-#include "platform/cdpbrowser.h"
+#include "platform/cdp/cdpbrowser.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
 // Reaching a browser: its DevToolsActivePort file and the probe that it still
 // answers, and the message router against a scripted WebSocket server.
-#include "platform/cdpconnection.h"
-#include "platform/devtoolsport.h"
+#include "platform/cdp/cdpconnection.h"
+#include "platform/cdp/devtoolsport.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"
 

@@ -1,7 +1,7 @@
 // The desktop browser (run headless here): found or not found through its
 // profile's DevToolsActivePort, created windows in a stable order, the
 // HTML-document test, and a browser that is killed.
-#include "platform/cdpcomponent.h"
+#include "platform/cdp/cdpcomponent.h"
 #include "support/browserprobe.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"

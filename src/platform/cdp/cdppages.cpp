@@ -1,4 +1,4 @@
-#include "platform/cdppages.h"
+#include "platform/cdp/cdppages.h"
 
 #include <algorithm>
 

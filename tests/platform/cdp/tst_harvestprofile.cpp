@@ -1,5 +1,5 @@
 // Which harvest profiles left by killed programs a later start removes.
-#include "platform/harvestprofile.h"
+#include "platform/cdp/harvestprofile.h"
 #include "support/testenv.h"
 
 #include <QDir>

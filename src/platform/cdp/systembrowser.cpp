@@ -1,6 +1,6 @@
-#include "platform/systembrowser.h"
+#include "platform/cdp/systembrowser.h"
 
-#include "platform/cdpcomponent.h"
+#include "platform/cdp/cdpcomponent.h"
 
 namespace tv {
 

@@ -1,8 +1,8 @@
-#include "platform/cdpsnapshot.h"
+#include "platform/cdp/cdpsnapshot.h"
 
-#include "platform/cdpbrowser.h"
-#include "platform/cdperrors.h"
-#include "platform/cdpeventmapper.h"
+#include "platform/cdp/cdpbrowser.h"
+#include "platform/cdp/cdperrors.h"
+#include "platform/cdp/cdpeventmapper.h"
 
 #include <QFile>
 #include <QJsonArray>
