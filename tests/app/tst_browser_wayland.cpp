@@ -4,7 +4,7 @@
 // passes without a word on the log.
 #include "app/linklist.h"
 #include "app/mainwindow.h"
-#include "platform/cdpcomponent.h"
+#include "platform/cdp/cdpcomponent.h"
 #include "saving/savingfilesdialog.h"
 #include "support/httpserver.h"
 #include "support/testenv.h"
