@@ -4,7 +4,7 @@
 // The file is served by this program started again as a small sendfile(2)
 // server in a process of its own, so neither client shares a thread with it.
 // TALLYVANE_SAVE_BENCH_MIB sets the size (1024 by default).
-#include "saving/savingfilesdialog.h"
+#include "savebench.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,6 +18,8 @@
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
+
+#include "tickwatch.h"
 
 #include <netinet/in.h>
 #include <sys/sendfile.h>
@@ -78,15 +80,6 @@ int serve(const char *path)
     }
 }
 
-struct Host final : tv::SavingHost
-{
-    void setTransferCaption(const QString &) override {}
-    void setTransferHostEnabled(bool) override {}
-    void minimizeForTransfer() override {}
-    void restoreForTransfer() override {}
-    void transferEnded(bool) override {}
-};
-
 qint64 mib()
 {
     const int size = qEnvironmentVariableIntValue("TALLYVANE_SAVE_BENCH_MIB");
@@ -134,26 +127,6 @@ double secondsOf(const QElapsedTimer &timer)
 
 bool failed = false;
 
-// The longest gap between two ticks of a 10 ms timer while it lives.
-struct TickWatch
-{
-    QTimer tick;
-    QElapsedTimer since;
-    qint64 longest = 0;
-    TickWatch()
-    {
-        tick.setTimerType(Qt::PreciseTimer);
-        tick.setInterval(10);
-        QObject::connect(&tick, &QTimer::timeout, [this] {
-            longest = std::max(longest, since.nsecsElapsed());
-            since.restart();
-        });
-        since.start();
-        tick.start();
-    }
-    double longestMs() const { return double(longest) / 1e6; }
-};
-
 // Seconds taken by curl, or -1; the longest tick gap of this idle process
 // meanwhile, which tells how busy the machine is.
 double runCurl(const QString &url, const QString &target, double *maxGapMs)
@@ -175,10 +148,8 @@ double runCurl(const QString &url, const QString &target, double *maxGapMs)
 // Seconds taken by the Saving Files dialog, or -1; the longest tick gap in ms.
 double runTallyvane(const QString &url, const QString &folder, double *maxGapMs)
 {
-    tv::transferState().sellinks = {url};
-    tv::transferState().savefolder = folder;
-    Host host;
-    auto *form = new tv::Form4(tv::OwOverwrite, false, &host);
+    BenchSavingHost host;
+    auto *form = new tv::Form4({url}, folder, tv::OwOverwrite, false, &host);
     bool done = false;
     bool error = false;
     QObject::connect(form->transfer(), &tv::SaveTransfer::finished, form, [&](bool e) {

@@ -10,7 +10,8 @@ packages=(
   libbenchmark-dev
   libxcb1-dev
   chromium xvfb xauth fonts-dejavu-core openbox
-  curl
+  curl zlib1g-dev
+  aria2 wget
   # the manual page, the package's checks and the Wayland test
   scdoc dpkg-dev lintian desktop-file-utils appstream weston qt6-wayland
 )

@@ -36,6 +36,7 @@ void LinkListModel::clear()
 {
     beginResetModel();
     m_items.clear();
+    m_pages.clear();
     endResetModel();
 }
 
@@ -44,16 +45,18 @@ void LinkListModel::append(const QString &address)
     const int row = int(m_items.size());
     beginInsertRows({}, row, row);
     m_items.append(address);
+    m_pages.append(QString());
     endInsertRows();
 }
 
-void LinkListModel::append(const QStringList &addresses)
+void LinkListModel::append(const QStringList &addresses, const QString &page)
 {
     if (addresses.isEmpty())
         return;
     const int row = int(m_items.size());
     beginInsertRows({}, row, row + int(addresses.size()) - 1);
     m_items.append(addresses);
+    m_pages.insert(m_pages.size(), addresses.size(), page);
     endInsertRows();
 }
 
@@ -91,12 +94,12 @@ bool LinkList::Append(const QString &address)
     return true;
 }
 
-int LinkList::AppendMany(const QStringList &addresses)
+int LinkList::AppendMany(const QStringList &addresses, const QString &page)
 {
     const int n = std::min<int>(Room(), int(addresses.size()));
     if (n <= 0)
         return 0;
-    m_model->append(n == addresses.size() ? addresses : addresses.mid(0, n));
+    m_model->append(n == addresses.size() ? addresses : addresses.mid(0, n), page);
     return n;
 }
 
@@ -145,6 +148,16 @@ QStringList LinkList::SelectedItems() const
             selected.append(List(i));
     }
     return selected;
+}
+
+QStringList LinkList::SelectedPages() const
+{
+    QStringList pages;
+    for (int i = 0; i < ListCount(); ++i) {
+        if (Selected(i))
+            pages.append(Pages().at(i));
+    }
+    return pages;
 }
 
 int LinkList::ListIndex() const

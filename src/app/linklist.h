@@ -19,12 +19,15 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     const QStringList &items() const { return m_items; }
+    // Beside each item, the page it was found on (empty for other sources).
+    const QStringList &pages() const { return m_pages; }
     void clear();
     void append(const QString &address);
-    void append(const QStringList &addresses);
+    void append(const QStringList &addresses, const QString &page = QString());
 
 private:
     QStringList m_items;
+    QStringList m_pages;
 };
 
 // `List1`: the link list with multiple selection, a current index, a top
@@ -41,17 +44,21 @@ public:
     // Adds the address as the last item; false (nothing added) when full.
     bool Append(const QString &address);
     // Adds as many as fit; returns how many were added.
-    int AppendMany(const QStringList &addresses);
+    // `page`: the page they were found on, when they come from one.
+    int AppendMany(const QStringList &addresses, const QString &page = QString());
     int ListCount() const { return m_model->rowCount(); }
     int Room() const { return MaxItems - ListCount(); }
     QString List(int i) const { return m_model->items().value(i); }
     const QStringList &Items() const { return m_model->items(); }
+    const QStringList &Pages() const { return m_model->pages(); }
     bool Selected(int i) const;
     void setSelected(int i, bool selected);
     void setSelectedRange(int first, int last, bool selected);
     int SelCount() const;
     // The selected entries, in list order.
     QStringList SelectedItems() const;
+    // The pages of the selected entries, in the same order.
+    QStringList SelectedPages() const;
     int ListIndex() const;
     void setListIndex(int i);
     int TopIndex() const;

@@ -6,8 +6,9 @@
 #include "builders/filters.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
-#include "saving/savetransfer.h"
+#include "saving/savetargets.h"
 #include "saving/savingfilesdialog.h"
+#include "settings/preferences.h"
 #include "winsupport/mouseover.h"
 
 #include <QAction>
@@ -110,7 +111,9 @@ void Form1::createMenus()
     item(mnuf, mnufileopen, "mnufileopen", QStringLiteral("&Open selected link"), &Form1::mnufileopen_Click);
     separator(mnuf, "sep1");
     item(mnuf, mnufsav, "mnufsav", QStringLiteral("Save selected link &target(s) to disk"), &Form1::mnufsav_Click);
+    item(mnuf, mnufaria2, "mnufaria2", QStringLiteral("Send selected link(s) to &aria2..."), &Form1::mnufaria2_Click);
     item(mnuf, mnufsavlst, "mnufsavlst", QStringLiteral("Save &list to text file"), &Form1::mnufsavlst_Click);
+    item(mnuf, mnufexport, "mnufexport", QStringLiteral("E&xport list..."), &Form1::mnufexport_Click);
     separator(mnuf, "sep3");
     item(mnuf, mnufEx, "mnufEx", QStringLiteral("&Exit"), &Form1::mnufEx_Click);
 
@@ -149,6 +152,8 @@ void Form1::createMenus()
     item(mnusavepop, mnusavpopopen, "mnusavpopopen", QStringLiteral("&Open selected link"), &Form1::mnusavpopopen_Click);
     item(mnusavepop, mnusavepoptrgt, "mnusavepoptrgt", QStringLiteral("Save selected link target(s) to disk"),
          &Form1::mnusavepoptrgt_Click);
+    item(mnusavepop, mnusavepoparia2, "mnusavepoparia2", QStringLiteral("Send selected link(s) to aria2..."),
+         &Form1::mnufaria2_Click);
     mnusavepop->setDefaultAction(mnusavpopopen);
 }
 
@@ -273,6 +278,8 @@ void Form1::Form_Load()
     owaction = qint32(leadingNumber(
         m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("0"))));
     ontop = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("On Top"), QStringLiteral("True")), true);
+    simultaneous = SimultaneousDownloads(
+        m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Simultaneous Downloads"), QStringLiteral("1")));
     newwin = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("New Window"), QStringLiteral("0")), false);
 
     if (wb2) {
@@ -359,9 +366,14 @@ void Form1::List1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, i
 
     if (!m_openRequest)
         return;
+    const int index = List1->ItemFromPoint(List1->viewport()->mapFromGlobal(QCursor::pos()));
+    if (index > -1 && !refusedLinkReason(List1->List(index)).isEmpty()) {
+        m_openRequest = false;
+        openLink(List1->List(index)); // says why it is not opened
+        return;
+    }
     try {
         ObtainViewer();
-        const int index = List1->ItemFromPoint(List1->viewport()->mapFromGlobal(QCursor::pos()));
         if (index > -1) {
             webbrowser1->navigate(List1->List(index));
             m_openRequest = false;
@@ -443,7 +455,7 @@ void Form1::buildFromArgument(const QString &address)
 {
     if (address.isEmpty())
         return;
-    if (transferState().savebusy || QApplication::activeModalWidget() || !m_formEnabled || wb2) {
+    if (transferRunning() || QApplication::activeModalWidget() || !m_formEnabled || wb2) {
         QTimer::singleShot(250, this, [this, address] { buildFromArgument(address); });
         return;
     }
@@ -508,7 +520,7 @@ void Form1::Timer1_Timer()
                                                        .index = List1->ListIndex(),
                                                        .selected = List1->SelCount(),
                                                        .viewerHeld = webbrowser1 != nullptr,
-                                                       .transferRunning = transferState().savebusy});
+                                                       .transferRunning = transferRunning()});
     auto enable = [](auto *target, bool on) {
         if (target->isEnabled() != on)
             target->setEnabled(on);
@@ -525,6 +537,9 @@ void Form1::Timer1_Timer()
     enable(mnufileopen, a.openSelected);
     enable(mnusavpopopen, a.popupOpen);
     enable(mnusavepoptrgt, a.popupSaveTargets);
+    enable(mnufaria2, a.saveTargets);
+    enable(mnusavepoparia2, a.popupSaveTargets);
+    enable(mnufexport, a.saveList);
 
     // Asking the display server where the pointer is costs a round trip: ask
     // only when the banner is not shown already and the pointer is over this

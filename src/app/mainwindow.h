@@ -28,6 +28,7 @@ namespace tv {
 
 class LinkList;
 class SavingHost;
+class TargetSaving;
 class PictureBox;
 class UrlBuildSession;
 class StatusBar;
@@ -49,6 +50,7 @@ public:
     QString nurl;
     bool ontop = false;
     qint32 owaction = 0;
+    qint32 simultaneous = 1;
     bool fnext = false;
     QString srchtxt;
     bool add2sel = false;
@@ -89,6 +91,7 @@ public:
     QAction *mnuopoptions = nullptr, *mnuopappfilt = nullptr, *mnuopfilt = nullptr;
     QAction *mnuHelpCont = nullptr, *mnuhelptour = nullptr, *mnuhelpfreesoft = nullptr, *mnuHelpAbt = nullptr;
     QAction *mnusavpopopen = nullptr, *mnusavepoptrgt = nullptr;
+    QAction *mnufaria2 = nullptr, *mnufexport = nullptr, *mnusavepoparia2 = nullptr;
     QAction *savtgt = nullptr, *savelist = nullptr;
 
     ToolButton *Buttons(const QString &key) const;
@@ -178,6 +181,8 @@ public slots:
     void mnufileopen_Click();
     void mnufsav_Click();
     void mnufsavlst_Click();
+    void mnufaria2_Click();
+    void mnufexport_Click();
     void mnufEx_Click();
     void mnufURL_Click();
     void mnufClip_Click();
@@ -213,6 +218,8 @@ signals:
 public:
     // Activation: a running transfer keeps its dialog in front.
     void Form_Activate();
+    // Whether a transfer of link targets runs.
+    bool transferRunning() const;
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -229,6 +236,8 @@ private:
     void Form_Unload();
     bool slideshowPressed() const;
     void createSlideshow();
+    // Back from minimised: a running transfer's dialog shows again.
+    void transferWindowRestored();
     ViewerHooks viewerHooks();
     // One clear message for a link the browser could not open.
     void reportOpenFailure(const BrowserError &e);
@@ -257,6 +266,7 @@ private:
     std::unique_ptr<Slideshow> m_slideshow;
     // Last, so a transfer dialog still open goes before the rest of the window.
     std::unique_ptr<SavingHost> m_savingHost;
+    std::unique_ptr<TargetSaving> m_saving;
 };
 
 } // namespace tv

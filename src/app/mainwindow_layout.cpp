@@ -5,7 +5,6 @@
 #include "app/windowlayout.h"
 
 #include "platform/commoncontrols.h"
-#include "saving/savingfilesdialog.h"
 
 #include <QAction>
 #include <QEvent>
@@ -105,7 +104,7 @@ void Form1::switchLayoutMode()
 void Form1::Form_Resize()
 {
     if (!isMinimized())
-        SavingMainWindowRestored();
+        transferWindowRestored();
     if (isMinimized() || switchingMode) {
         switchingMode = false;
         return;

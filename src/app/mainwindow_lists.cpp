@@ -11,6 +11,7 @@
 #include "builders/linkfilereader.h"
 #include "builders/sequencedialog.h"
 #include "platform/messagebox.h"
+#include "saving/exportlistdialog.h"
 #include "saving/listexport.h"
 #include "winsupport/filedialogs.h"
 
@@ -172,6 +173,13 @@ void Form1::mnufsavlst_Click()
                    .arg(path, result.errorText),
                MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Save Error"));
     }
+}
+
+void Form1::mnufexport_Click()
+{
+    QString path = lastUsedSaveFolder(settings());
+    if (ExportListAs(this, listEntries(List1->Items(), List1->Pages()), &path))
+        storeLastUsedSaveFolder(settings(), path);
 }
 
 void Form1::mnulstsrch_Click()

@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "saving/savetargets.h"
 #include "saving/savingfilesdialog.h"
+#include "saving/sendtoaria2dialog.h"
 
 #include <QEvent>
 #include <QWindowStateChangeEvent>
@@ -16,11 +17,6 @@ class MainWindowSavingHost final : public SavingHost
 {
 public:
     explicit MainWindowSavingHost(Form1 *window) : m_window(window) {}
-    ~MainWindowSavingHost() override
-    {
-        // The window is going: a transfer still loaded ends with it.
-        delete Form4::current();
-    }
 
     void setTransferCaption(const QString &caption) override { m_window->setWindowTitle(caption); }
     void setTransferHostEnabled(bool enabled) override { m_window->setFormEnabled(enabled); }
@@ -46,14 +42,36 @@ private:
 
 void Form1::mnufsav_Click()
 {
-    if (!m_savingHost)
+    if (!m_saving) {
         m_savingHost = std::make_unique<MainWindowSavingHost>(this);
-    StartSavingTargets(List1->SelectedItems(), owaction, ontop, m_savingHost.get(), this, m_settings);
+        m_saving = std::make_unique<TargetSaving>(*m_savingHost, this, m_settings);
+    }
+    m_saving->start(List1->SelectedItems(), owaction, ontop, simultaneous);
+}
+
+bool Form1::transferRunning() const
+{
+    return m_saving && m_saving->running();
+}
+
+void Form1::mnufaria2_Click()
+{
+    if (List1->SelCount() == 0)
+        return;
+    SendToAria2Dialog dialog(List1->SelectedItems(), List1->SelectedPages(), m_settings, this);
+    showModal(&dialog);
 }
 
 void Form1::Form_Activate()
 {
-    SavingMainWindowActivated();
+    if (m_saving)
+        m_saving->mainWindowActivated();
+}
+
+void Form1::transferWindowRestored()
+{
+    if (m_saving)
+        m_saving->mainWindowRestored();
 }
 
 void Form1::changeEvent(QEvent *event)

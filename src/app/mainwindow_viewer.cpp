@@ -132,6 +132,10 @@ void Form1::reportOpenFailure(const BrowserError &e)
 
 bool Form1::openLink(const QString &url)
 {
+    if (const QString refused = refusedLinkReason(url); !refused.isEmpty()) {
+        MsgBox(this, refused, MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("Open Link"));
+        return false;
+    }
     try {
         PrepareViewerWindow();
         webbrowser1->navigate(url);

@@ -93,7 +93,7 @@ void UrlBuildSession::harvest(const HtmlDocumentPtr &doc)
     LinkHarvest walk(m_form.List1->Items(), m_form.List1->Room(), filters);
     if (doc)
         walk.walk(*doc);
-    m_form.List1->AppendMany(walk.added());
+    m_form.List1->AppendMany(walk.added(), doc ? doc->url : QString());
     end(End::Harvested);
 
     // Told after the caller has finished its own clean-up.

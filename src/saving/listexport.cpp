@@ -6,10 +6,6 @@ namespace tv {
 
 ListExportResult SaveListToFile(const QString &path, const QStringList &items)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, file.errorString()};
-
     QByteArray data;
     qsizetype size = 0;
     for (const QString &item : items)
@@ -19,6 +15,14 @@ ListExportResult SaveListToFile(const QString &path, const QStringList &items)
         data.append(item.toUtf8());
         data.append("\r\n", 2);
     }
+    return WriteFileSafely(path, data);
+}
+
+ListExportResult WriteFileSafely(const QString &path, const QByteArray &data)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {false, file.errorString()};
     if (file.write(data) != data.size()) {
         const QString error = file.errorString();
         file.cancelWriting();

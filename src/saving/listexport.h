@@ -16,4 +16,7 @@ struct ListExportResult
 // there before untouched.
 ListExportResult SaveListToFile(const QString &path, const QStringList &items);
 
+// Replaces the file with `data` only once all of it is written.
+ListExportResult WriteFileSafely(const QString &path, const QByteArray &data);
+
 } // namespace tv

@@ -19,12 +19,6 @@ namespace tv {
 
 namespace {
 
-QPointer<Form4> &loadedForm4()
-{
-    static QPointer<Form4> form;
-    return form;
-}
-
 QProgressBar *progressBar(const char *name, QWidget *parent)
 {
     auto *bar = new QProgressBar(parent);
@@ -46,27 +40,11 @@ const QString AppCaption = QStringLiteral("Tallyvane");
 
 } // namespace
 
-Form4 *Form4::current()
-{
-    return loadedForm4();
-}
-
-void SavingMainWindowActivated()
-{
-    if (transferState().savebusy && Form4::current())
-        Form4::current()->MainWindowActivated();
-}
-
-void SavingMainWindowRestored()
-{
-    if (transferState().savebusy && Form4::current())
-        Form4::current()->MainWindowRestored();
-}
-
-Form4::Form4(qint32 owaction, bool ontop, SavingHost *host, QWidget *parent)
-    : QDialog(parent), m_ontop(ontop), m_host(host),
-      m_network(new QNetworkAccessManager(this)),
-      m_transfer(new SaveTransfer(m_network, transferState().sellinks, transferState().savefolder, owaction, this)),
+Form4::Form4(const QStringList &links, const QString &folder, qint32 owaction, bool ontop, SavingHost *host,
+             QWidget *parent, int simultaneous)
+    : QDialog(parent), m_state{links, folder.endsWith(u'/') ? folder : folder + u'/', QString(), false},
+      m_ontop(ontop), m_host(host), m_network(new QNetworkAccessManager(this)),
+      m_transfer(new SaveTransfer(m_network, links, m_state.savefolder, owaction, this)),
       m_progress(new QTimer(this))
 {
     setObjectName(QStringLiteral("Form4"));
@@ -79,7 +57,11 @@ Form4::Form4(qint32 owaction, bool ontop, SavingHost *host, QWidget *parent)
     Label3 = label("Label3", Frame1);
     Label3->setMinimumWidth(420);
     Label3->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    (new QVBoxLayout(Frame1))->addWidget(Label3);
+    Summary = label("Summary", Frame1);
+    Summary->hide();
+    auto *frame1Layout = new QVBoxLayout(Frame1);
+    frame1Layout->addWidget(Label3);
+    frame1Layout->addWidget(Summary);
 
     Frame2 = new QGroupBox(QStringLiteral("File Progress:"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
@@ -118,6 +100,12 @@ Form4::Form4(qint32 owaction, bool ontop, SavingHost *host, QWidget *parent)
 
     connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form4::Command2_Click);
+    m_transfer->setSimultaneous(simultaneous);
+    if (m_transfer->simultaneous() > 1) {
+        // Room for every file in flight, so the dialog does not jump.
+        Label3->setMinimumHeight(Label3->fontMetrics().lineSpacing() * (m_transfer->simultaneous() + 1));
+        Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
     m_progress->setInterval(ProgressIntervalMs);
     connect(m_progress, &QTimer::timeout, this, &Form4::showProgress);
     m_transfer->askExists = [this](const QString &name) { return ask(name); };
@@ -130,7 +118,6 @@ Form4::Form4(qint32 owaction, bool ontop, SavingHost *host, QWidget *parent)
 
     // Load.
     allfiles = false;
-    loadedForm4() = this;
     raise();
 }
 
@@ -159,12 +146,11 @@ void Form4::Form_Activate()
     if (cancl || m_unloaded)
         return;
     raise();
-    TransferState &state = transferState();
-    if (state.savebusy)
+    if (m_state.savebusy)
         return;
     ProgressBar1->setValue(0);
     ProgressBar2->setValue(0);
-    state.savebusy = true;
+    m_state.savebusy = true;
     cancl = false;
     ProgressBar2->setMaximum(std::max(1, m_transfer->count()));
     m_transfer->start();
@@ -191,17 +177,51 @@ ExistsAnswer Form4::ask(const QString &name)
     return answer;
 }
 
+QString WaitingText(const QString &path, int index, int count, qint64 leftMs)
+{
+    return QStringLiteral("Waiting %1 s to try again: %2 (%3 of %4)").arg((leftMs + 999) / 1000).arg(path).arg(index).arg(count);
+}
+
+void Form4::showInFlight()
+{
+    const QList<SaveTransfer::InFlight> files = m_transfer->inFlight();
+    const int count = m_transfer->count();
+    if (m_transfer->simultaneous() == 1) {
+        if (!files.isEmpty()) {
+            const SaveTransfer::InFlight &f = files.first();
+            Label3->setText(f.waitLeftMs >= 0 ? WaitingText(f.path, f.index, count, f.waitLeftMs)
+                                              : QStringLiteral("Saving %1 (%2 of %3)").arg(f.path).arg(f.index).arg(count));
+        }
+        return;
+    }
+    // One line a file: the folder once, then each name with its place.
+    QStringList lines{QStringLiteral("Saving into %1:").arg(m_state.savefolder)};
+    for (const SaveTransfer::InFlight &f : files) {
+        const QString name = f.path.mid(m_state.savefolder.size());
+        lines << (f.waitLeftMs >= 0 ? WaitingText(name, f.index, count, f.waitLeftMs)
+                                    : QStringLiteral("%1 (%2 of %3)").arg(name).arg(f.index).arg(count));
+    }
+    Label3->setText(lines.join(u'\n'));
+}
+
 void Form4::showProgress()
 {
-    const TargetDownload &download = m_transfer->download();
-    const qint64 received = download.received();
-    const qint64 total = download.total();
+    showInFlight();
+    qint64 received = 0;
+    qint64 total = 0;
+    for (const SaveTransfer::InFlight &f : m_transfer->inFlight()) {
+        received += f.download->received();
+        total = total < 0 || f.download->total() < 0 ? -1 : total + f.download->total();
+    }
+    if (m_transfer->simultaneous() > 1)
+        Label2->setText(QStringLiteral("%1 of %2 files done").arg(m_transfer->done()).arg(m_transfer->count()));
     Label1->setText(QStringLiteral("%1 of %2 bytes")
                         .arg(received)
                         .arg(total > 0 ? QString::number(total) : QStringLiteral("Unknown")));
     if (total > 0) {
         const int percent = int(std::min<qint64>(100, (received * 100 + total / 2) / total));
-        Label2->setText(QString::number(percent) + u'%');
+        if (m_transfer->simultaneous() == 1)
+            Label2->setText(QString::number(percent) + u'%');
         ProgressBar1->setMaximum(100);
         ProgressBar1->setValue(int(std::min<qint64>(100, received * 100 / total)));
         if (m_transfer->count() == 1) {
@@ -213,32 +233,46 @@ void Form4::showProgress()
 
 void Form4::onFileStarted(int index, int count, const QString &path)
 {
-    transferState().saveurl = m_transfer->currentUrl();
-    Label3->setText(QStringLiteral("Saving %1 (%2 of %3)").arg(path).arg(index).arg(count));
+    m_state.saveurl = m_transfer->currentUrl();
+    if (m_transfer->simultaneous() == 1) {
+        Label3->setText(QStringLiteral("Saving %1 (%2 of %3)").arg(path).arg(index).arg(count));
+        Label1->clear();
+        Label2->clear();
+    } else {
+        showInFlight();
+    }
     m_host->setTransferCaption(QStringLiteral("Tallyvane - Saving Files  (%1 of %2)").arg(index).arg(count));
-    Label1->clear();
-    Label2->clear();
     m_progress->start();
 }
 
 void Form4::onFileDone(int index, int count)
 {
     if (m_progress->isActive()) {
-        m_progress->stop();
+        if (m_transfer->inFlight().isEmpty())
+            m_progress->stop();
         showProgress();
     }
+    // Files end out of order when several run at once: the bar counts them.
     if (count != 1)
-        ProgressBar2->setValue(index);
+        ProgressBar2->setValue(m_transfer->done());
     else
         ProgressBar2->setValue(ProgressBar2->maximum());
-    if (index != count)
+    if (index != count && m_transfer->simultaneous() == 1)
         ProgressBar1->setValue(0);
+}
+
+QString TransferSummary(int saved, int skipped, int failed)
+{
+    return QStringLiteral("Files saved: %1, skipped: %2, failed: %3").arg(saved).arg(skipped).arg(failed);
 }
 
 void Form4::onFinished(bool error)
 {
     Label1->clear();
     Label2->clear();
+    // "Done" alone would not tell a transfer that skipped everything from one that saved it.
+    Summary->setText(TransferSummary(m_transfer->saved(), m_transfer->skipped(), m_transfer->failed()));
+    Summary->show();
     Command1->setText(QStringLiteral("Close"));
     if (error) {
         Label3->setText(QStringLiteral("Error"));
@@ -270,7 +304,7 @@ void Form4::Command2_Click()
         m_host->minimizeForTransfer();
         return;
     }
-    const QString folder = transferState().savefolder;
+    const QString folder = m_state.savefolder;
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) {
         MsgBox(this, QStringLiteral("Tallyvane could not open the folder \"%1\" in a file manager.").arg(folder),
                MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("Open Folder"));
@@ -319,12 +353,10 @@ void Form4::unload()
     m_transfer->cancel();
     if (m_form8)
         m_form8->reject();
-    transferState().savebusy = false;
+    m_state.savebusy = false;
     ProgressBar1->setValue(0);
     ProgressBar2->setValue(0);
     m_host->transferEnded(m_ontop);
-    if (loadedForm4() == this)
-        loadedForm4() = nullptr;
     emit unloaded();
 }
 

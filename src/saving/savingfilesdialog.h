@@ -40,13 +40,14 @@ class Form4 final : public QDialog
 {
     Q_OBJECT
 public:
-    // Takes over the links and folder of transferState(); the transfer
-    // starts on the dialog's first activation.
-    Form4(qint32 owaction, bool ontop, SavingHost *host, QWidget *parent = nullptr);
+    // Saves `links` into `folder`; the transfer starts on the dialog's
+    // first activation.
+    // `simultaneous` downloads run at once (1: one after another).
+    Form4(const QStringList &links, const QString &folder, qint32 owaction, bool ontop, SavingHost *host,
+          QWidget *parent = nullptr, int simultaneous = 1);
     ~Form4() override;
 
-    // The loaded transfer dialog, if any.
-    static Form4 *current();
+    const TransferState &state() const { return m_state; }
 
     bool cancl = false;
     bool owdialog = false;
@@ -54,6 +55,8 @@ public:
 
     QGroupBox *Frame1 = nullptr;
     QLabel *Label3 = nullptr;
+    // At the end: how many files were saved, skipped and failed.
+    QLabel *Summary = nullptr;
     QGroupBox *Frame2 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
     QLabel *Label1 = nullptr;
@@ -91,11 +94,13 @@ protected:
 private:
     ExistsAnswer ask(const QString &name);
     void showProgress();
+    void showInFlight();
     void onFileStarted(int index, int count, const QString &path);
     void onFileDone(int index, int count);
     void onFinished(bool error);
     void unload();
 
+    TransferState m_state;
     bool m_ontop;
     SavingHost *m_host;
     QNetworkAccessManager *m_network;
@@ -105,9 +110,7 @@ private:
     bool m_unloaded = false;
 };
 
-// Hooks for the main window: call them when it is activated, and when it is
-// restored from minimised; they do nothing while no transfer runs.
-void SavingMainWindowActivated();
-void SavingMainWindowRestored();
+// "Files saved: 3, skipped: 1, failed: 0".
+QString TransferSummary(int saved, int skipped, int failed);
 
 } // namespace tv

@@ -1,7 +1,17 @@
 #include "saving/targetnames.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tv {
 
@@ -27,20 +37,36 @@ QString utf8Prefix(const QString &text, qsizetype bytes)
     return text.left(i);
 }
 
+bool isBidiControl(char16_t c)
+{
+    return c == 0x061c || c == 0x200e || c == 0x200f || (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069);
+}
+
 } // namespace
 
 QString SafeFileName(const QString &name)
 {
-    QString safe = name;
-    bool dotsOnly = !safe.isEmpty();
-    for (QChar &c : safe) {
-        if (c == u'/' || c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = u'_';
-        else if (c != u'.')
-            dotsOnly = false;
+    QString safe;
+    safe.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate()) {
+            safe += c;
+            safe += name.at(++i);
+        } else if (c.isSurrogate()) {
+            safe += QChar(QChar::ReplacementCharacter);
+        } else if (isBidiControl(c.unicode())) {
+            continue; // would show the name in another order than it is saved
+        } else if (c == u'/' || c.unicode() < 0x20 || c.unicode() == 0x7f) {
+            safe += u'_';
+        } else {
+            safe += c;
+        }
     }
-    if (dotsOnly)
+    if (std::all_of(safe.begin(), safe.end(), [](QChar c) { return c == u'.'; }))
         safe.fill(u'_');
+    else if (safe.startsWith(u'.'))
+        safe.prepend(u'_');
     if (safe.toUtf8().size() <= MaxNameBytes)
         return safe;
     // Keep a short last extension so the file still opens with its program.
@@ -73,8 +99,32 @@ QString NumberedName(const QString &name, qint32 counter)
 
 bool TargetExists(const QString &path)
 {
-    const QFileInfo info(path);
-    return info.exists() && !info.isDir();
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return !S_ISDIR(info.st_mode);
+}
+
+int PlaceFile(const QString &from, const QString &to, bool replace)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (replace)
+        return ::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without the flag: a hard link never replaces either.
+    if (::link(source.constData(), target.constData()) != 0)
+        return errno;
+    ::unlink(source.constData());
+    return 0;
+}
+
+QString SystemErrorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 QString UniqueName(const QString &folder, const QString &name, qint32 &counter)
@@ -89,14 +139,15 @@ QString UniqueName(const QString &folder, const QString &name, qint32 &counter)
 
 QString PartialName(const QString &folder, const QString &name)
 {
+    const auto taken = [&](const QString &candidate) {
+        struct stat info;
+        return ::lstat(QFile::encodeName(folder + candidate).constData(), &info) == 0;
+    };
     const QString partial = name + QStringLiteral(".part");
-    if (!QFileInfo::exists(folder + partial))
-        return partial;
     qint32 counter = 0;
-    QString candidate;
-    do {
+    QString candidate = partial;
+    while (taken(candidate))
         candidate = NumberedName(partial, ++counter);
-    } while (QFileInfo::exists(folder + candidate));
     return candidate;
 }
 

@@ -2,6 +2,8 @@
 
 #include "settings/settingsstore.h"
 
+#include <algorithm>
+
 namespace tv {
 
 bool StorePreferences(const Preferences &preferences)
@@ -14,7 +16,16 @@ bool StorePreferences(const Preferences &preferences)
                               preferences.newwin ? QStringLiteral("1") : QStringLiteral("0")) && ok;
     if (preferences.owaction >= 0 && preferences.owaction < Preferences::OverwriteActions)
         ok = settings.SaveSetting(section, QStringLiteral("Overwrite Action"), QString::number(preferences.owaction)) && ok;
+    ok = settings.SaveSetting(section, QStringLiteral("Simultaneous Downloads"),
+                              QString::number(std::clamp(preferences.simultaneous, 1, Preferences::MaxSimultaneous))) && ok;
     return ok;
+}
+
+qint32 SimultaneousDownloads(const QString &stored)
+{
+    bool ok = false;
+    const int n = stored.trimmed().toInt(&ok);
+    return ok && n >= 1 && n <= Preferences::MaxSimultaneous ? n : 1;
 }
 
 } // namespace tv

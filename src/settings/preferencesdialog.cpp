@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace tv {
@@ -62,6 +63,17 @@ Form12::Form12(const Preferences &current, QWidget *parent) : QDialog(parent), m
     const QString actionCaptions[] = {QStringLiteral("Prompt."), QStringLiteral("Overwrite."), QStringLiteral("Skip file."),
                                       QStringLiteral("Save with new auto generated unique name.")};
     addOptions(Frame1, frame1Layout, "opowaction", actionCaptions, opowaction);
+    lblsimul = new QLabel(QStringLiteral("Simultaneous downloads:"), Frame1);
+    lblsimul->setObjectName(QStringLiteral("lblsimul"));
+    simuldl = new QSpinBox(Frame1);
+    simuldl->setObjectName(QStringLiteral("simuldl"));
+    simuldl->setRange(1, Preferences::MaxSimultaneous);
+    lblsimul->setBuddy(simuldl);
+    auto *simulRow = new QHBoxLayout;
+    simulRow->addWidget(lblsimul);
+    simulRow->addWidget(simuldl);
+    simulRow->addStretch();
+    frame1Layout->addLayout(simulRow);
 
     Command3 = new QPushButton(QStringLiteral("Help"), this);
     Command3->setObjectName(QStringLiteral("Command3"));
@@ -95,6 +107,7 @@ Form12::Form12(const Preferences &current, QWidget *parent) : QDialog(parent), m
     // A stored action outside 0 to 3 (not written by this program) selects no option.
     if (current.owaction >= 0 && current.owaction < Preferences::OverwriteActions)
         opowaction[current.owaction]->setChecked(true);
+    simuldl->setValue(current.simultaneous);
 }
 
 Preferences Form12::chosen() const
@@ -103,6 +116,7 @@ Preferences Form12::chosen() const
     p.ontop = chkontop->isChecked();
     p.newwin = oplnkopen[0]->isChecked();
     p.owaction = m_current.owaction;
+    p.simultaneous = simuldl->value();
     for (int i = 0; i < Preferences::OverwriteActions; ++i) {
         if (opowaction[i]->isChecked()) {
             p.owaction = i;

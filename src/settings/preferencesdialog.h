@@ -14,6 +14,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 
 namespace tv {
 
@@ -34,6 +35,8 @@ public:
     QGroupBox *Frame1 = nullptr;
     QLabel *Label1 = nullptr;
     std::array<QRadioButton *, Preferences::OverwriteActions> opowaction{};
+    QLabel *lblsimul = nullptr;
+    QSpinBox *simuldl = nullptr;
     QPushButton *Command3 = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command1 = nullptr;

@@ -2,6 +2,7 @@
 
 #include "platform/boundedwait.h"
 #include "settings/settingsstore.h"
+#include "viewer/viewerwindow.h"
 
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -233,6 +234,11 @@ void Slideshow::Timer2_Timer()
     const Wait waited = viewer ? waitWhileBusy(viewer) : Wait::Gone;
     if (waited == Wait::Left)
         return; // paused, stopped or closed while waiting
+    if (const QString refused = refusedLinkReason(sellinks.at(slideIndex)); !refused.isEmpty()) {
+        stop();
+        m_host.warn(QStringLiteral("Slideshow"), refused);
+        return;
+    }
     try {
         if (waited == Wait::Gone)
             throw BrowserError(QStringLiteral("The browser window has been closed."));

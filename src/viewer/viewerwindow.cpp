@@ -89,6 +89,15 @@ BrowserWindowPtr openTourWindow(BrowserComponent &browser, BrowserWindowPtr held
         });
 }
 
+QString refusedLinkReason(const QString &url)
+{
+    const QString scheme = QUrl(url.trimmed()).scheme().toLower();
+    if (scheme == u"http" || scheme == u"https" || scheme == u"ftp")
+        return QString();
+    return QStringLiteral("\"%1\" is not a web address: Tallyvane opens only http, https and ftp links in the browser.")
+        .arg(url);
+}
+
 QString tourAddress()
 {
     QUrl url;

@@ -41,6 +41,11 @@ BrowserWindowPtr readyViewer(BrowserComponent &browser, BrowserWindowPtr held, b
 BrowserWindowPtr openTourWindow(BrowserComponent &browser, BrowserWindowPtr held, const QString &address,
                                 const ViewerHooks &hooks);
 
+// Why the viewer will not open `url`, in words for the user; empty for the
+// addresses it opens (http, https and ftp). Other schemes could show local
+// files or the browser's own pages to whoever planted the link.
+QString refusedLinkReason(const QString &url);
+
 // The tour page on the maker's web site.
 QString tourAddress();
 

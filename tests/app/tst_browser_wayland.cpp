@@ -14,6 +14,7 @@
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QThread>
@@ -125,10 +126,11 @@ private slots:
         window->List1->SelectAll();
         window->mnufsav_Click();
         QTRY_VERIFY_WITH_TIMEOUT(QFile(folder.filePath("b.txt")).size() == 2 && QFile(folder.filePath("a.txt")).size() == 1, LoadBound);
-        QVERIFY(Form4::current());
-        QTRY_COMPARE(Form4::current()->Command1->text(), QStringLiteral("Close"));
-        Form4::current()->Command1_Click();
-        QTRY_VERIFY(!transferState().savebusy && window->FormEnabled());
+        QPointer<Form4> dialog = window->findChild<Form4 *>();
+        QVERIFY(dialog);
+        QTRY_COMPARE(dialog->Command1->text(), QStringLiteral("Close"));
+        dialog->Command1_Click();
+        QTRY_VERIFY(!dialog && !window->transferRunning() && window->FormEnabled());
         QVERIFY(boxes.shown().isEmpty());
         setFileDialogHandler({});
     }

@@ -271,6 +271,16 @@ private slots:
         form().savelist->trigger();
         QCOMPARE(tvtest::readFile(path), QByteArray("http://a\r\nftp://b\r\n"));
         QCOMPARE(form().settings().GetSetting("Options", "Last Used Save Folder"), path);
+
+        // "Export list...": a page's links keep the page as their referrer.
+        form().RecurseFrames(tvtest::makeDocument("http://p.example/g.html", {"http://p.example/1.jpg"}));
+        const QString exported = m_fx->answerPath = m_dir.filePath(QStringLiteral("aria2.txt"));
+        m_fx->boxes.answer(tv::MsgResult::Yes);
+        tvtest::whenModal([](QWidget *choice) { static_cast<QDialog *>(choice)->accept(); });
+        form().mnufexport->trigger();
+        QCOMPARE(tvtest::readFile(exported), QByteArray("http://a\n  out=index.html\nftp://b\n  out=index.html\n"
+                                                        "http://p.example/1.jpg\n  out=1.jpg\n"
+                                                        "  referer=http://p.example/g.html\n"));
     }
 };
 

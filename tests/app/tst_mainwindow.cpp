@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <QToolBar>
 
@@ -108,11 +109,12 @@ private slots:
 
     void preferences()
     {
-        // ontop, newwin, owaction, Save (else Esc): what is stored under On
-        // Top, New Window, Overwrite Action.
-        for (const auto &[ontop, newwin, owaction, save, texts] : {std::tuple{false, false, 0, true, "False 0 0"},
-                                                                   {true, true, 3, true, "True 1 3"},
-                                                                   {false, true, 3, false, "- - -"}}) {
+        // ontop, newwin, owaction, simultaneous, Save (else Esc): what is
+        // stored under On Top, New Window, Overwrite Action, Simultaneous Downloads.
+        for (const auto &[ontop, newwin, owaction, simul, save, texts] :
+             {std::tuple{false, false, 0, 1, true, "False 0 0 1"},
+              {true, true, 3, 8, true, "True 1 3 8"},
+              {false, true, 3, 5, false, "- - - -"}}) {
             init();
             Form1 &form = loadForm();
             tvtest::whenModal([&](QWidget *modal) {
@@ -121,14 +123,18 @@ private slots:
                 dialog->chkontop->setChecked(ontop);
                 dialog->oplnkopen[newwin ? 0 : 1]->setChecked(true);
                 dialog->opowaction[owaction]->setChecked(true);
+                dialog->simuldl->setValue(simul);
                 if (save)
                     QTest::mouseClick(dialog->Command1, Qt::LeftButton);
                 else
                     QTest::keyClick(dialog, Qt::Key_Escape);
             });
             form.mnuopoptions_Click();
-            QCOMPARE(QStringList({stored("On Top"), stored("New Window"), stored("Overwrite Action")}).join(u' '),
+            QCOMPARE(QStringList({stored("On Top"), stored("New Window"), stored("Overwrite Action"),
+                                  stored("Simultaneous Downloads")})
+                         .join(u' '),
                      QLatin1String(texts));
+            QCOMPARE(form.simultaneous, save ? simul : 1);
             QVERIFY(form.ontop == (save ? ontop : true) && form.newwin == (save && newwin) && form.owaction == (save ? owaction : 0));
             QCOMPARE(topmost(form), form.ontop);
         }

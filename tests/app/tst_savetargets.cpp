@@ -56,16 +56,18 @@ private slots:
         QCOMPARE(fx.requests.size(), 1);
         QCOMPARE(fx.requests.first().kind, tv::FileDialogKind::Folder);
         QCOMPARE(fx.requests.first().directory, first.path());
-        QPointer<tv::Form4> dialog = tv::Form4::current();
+        QPointer<tv::Form4> dialog = form.findChild<tv::Form4 *>();
         QVERIFY(dialog);
         QVERIFY(!form.FormEnabled());
-        QCOMPARE(tv::transferState().sellinks, (QStringList{m_server.url("/a.txt"), m_server.url("/b.txt")}));
+        QCOMPARE(dialog->state().sellinks, (QStringList{m_server.url("/a.txt"), m_server.url("/b.txt")}));
+        QTRY_VERIFY(form.transferRunning());
         QTRY_COMPARE(QFile(second.filePath("b.txt")).size(), 1);
         QCOMPARE(tv::LastTargetFolder(tv::CRegSettings::program()), second.path() + u'/');
         QTRY_VERIFY(form.windowTitle() != QStringLiteral("Tallyvane"));
         dialog->Command1_Click(); // "Close"
         QTRY_VERIFY(!dialog);
         QVERIFY(form.FormEnabled());
+        QVERIFY(!form.transferRunning());
         QCOMPARE(form.windowTitle(), QStringLiteral("Tallyvane"));
     }
 
@@ -81,10 +83,10 @@ private slots:
         fx->form->List1->setSelected(0, true);
         fx->answerPath = dir.path();
         fx->form->mnufsav_Click();
-        QTRY_VERIFY(tv::Form4::current()->transfer()->download().received() == 1000);
+        QPointer<tv::Form4> dialog = fx->form->findChild<tv::Form4 *>();
+        QTRY_VERIFY(dialog->transfer()->download().received() == 1000);
         fx.reset(); // the window goes, and the transfer with it
-        QCOMPARE(tv::Form4::current(), nullptr);
-        QVERIFY(!tv::transferState().savebusy);
+        QVERIFY(!dialog);
         QCOMPARE(QFile(dir.filePath("held.bin.part")).size(), 1000);
     }
 };

@@ -1,7 +1,6 @@
 // Only one copy runs: the hand-over message, and copies started together.
 #include "app/startup.h"
 #include "platform/singleinstance.h"
-#include "saving/savetransfer.h"
 #include "support/mainwindowfixture.h"
 #include "support/testenv.h"
 
@@ -152,7 +151,7 @@ private slots:
 
     void addressWaitsUntilTheWindowIsFree()
     {
-        // A transfer, then a build still loading: the address is built after them.
+        // A busy window, then a build still loading: the address is built after them.
         tvtest::MainWindowFixture fx;
         const auto built = [&fx] {
             QStringList urls;
@@ -161,11 +160,11 @@ private slots:
                     urls += window->navigations;
             return urls;
         };
-        tv::transferState().savebusy = true;
+        fx.form->setFormEnabled(false);
         fx.form->buildFromArgument(QStringLiteral("http://127.0.0.1:9/first.html"));
         QTest::qWait(400);
         QVERIFY(built().isEmpty());
-        tv::transferState().savebusy = false;
+        fx.form->setFormEnabled(true);
         QTRY_COMPARE(built(), QStringList{QStringLiteral("http://127.0.0.1:9/first.html")});
         fx.form->buildFromArgument(QStringLiteral("http://127.0.0.1:9/second.html"));
         QTest::qWait(400);

@@ -51,18 +51,17 @@ class TestSavingFilesDialog : public QObject
     tvtest::MessageBoxScript m_boxes;
     std::unique_ptr<QTemporaryDir> m_dir;
     Host m_host;
+    QPointer<tv::Form4> m_form;
 
     // Shows the dialog for these links, as the starter does.
     tv::Form4 *start(const QStringList &paths, qint32 owaction = tv::OwOverwrite)
     {
-        tv::TransferState &state = tv::transferState();
-        state.sellinks.clear();
+        QStringList links;
         for (const QString &path : paths)
-            state.sellinks << m_server.url(path);
-        state.savefolder = m_dir->path() + u'/';
-        auto *form = new tv::Form4(owaction, true, &m_host);
-        form->show();
-        return form;
+            links << m_server.url(path);
+        m_form = new tv::Form4(links, m_dir->path(), owaction, true, &m_host);
+        m_form->show();
+        return m_form;
     }
 
 private slots:
@@ -82,10 +81,9 @@ private slots:
     }
     void cleanup()
     {
-        const bool leftOpen = tv::Form4::current() != nullptr;
-        delete tv::Form4::current();
+        const bool leftOpen = m_form != nullptr;
+        delete m_form;
         QVERIFY(!leftOpen);
-        QVERIFY(!tv::transferState().savebusy);
         m_boxes.clear();
     }
 
@@ -93,6 +91,7 @@ private slots:
     {
         QPointer<tv::Form4> form = start({"/a.txt"});
         QTRY_COMPARE(form->Label3->text(), QStringLiteral("Done"));
+        QCOMPARE(form->Summary->text(), QStringLiteral("Files saved: 1, skipped: 0, failed: 0"));
         QCOMPARE(form->ProgressBar2->value(), form->ProgressBar2->maximum());
         QCOMPARE(m_host.captions.last(), QStringLiteral("Tallyvane - Saving Files (Complete)"));
         QVERIFY(!m_host.enabled);
@@ -116,6 +115,7 @@ private slots:
         connect(form->transfer(), &tv::SaveTransfer::fileDone, this, [&] { totals << form->ProgressBar2->value(); });
         QTRY_COMPARE(form->Label3->text(), QStringLiteral("Error"));
         QCOMPARE(totals, (QList<int>{1, 2, 3}));
+        QCOMPARE(form->Summary->text(), tv::TransferSummary(1, 1, 1));
         QCOMPARE(m_host.captions.last(), QStringLiteral("Tallyvane - Saving Files (Error)"));
         QCOMPARE(m_boxes.shown().size(), 1);
         QTest::keyClick(form, Qt::Key_Escape); // "Close"
@@ -132,7 +132,7 @@ private slots:
         QVERIFY(form->isHidden());
         QVERIFY(m_host.enabled);
         QCOMPARE(m_host.minimized, 1);
-        tv::SavingMainWindowRestored();
+        form->MainWindowRestored();
         QVERIFY(form->isVisible());
         QVERIFY(!m_host.enabled);
 
@@ -140,6 +140,20 @@ private slots:
         QTRY_VERIFY(!form);
         QVERIFY(m_host.enabled);
         QCOMPARE(m_host.captions.last(), QStringLiteral("Tallyvane"));
+    }
+
+    void retryWaitCountsDownAndCancelEndsIt()
+    {
+        HttpServer::Response busy{429, "text/plain", "later"};
+        busy.headers.append(qMakePair(QByteArray("Retry-After"), QByteArray("30")));
+        m_server.route("/busy.txt", busy);
+        QPointer<tv::Form4> form = start({"/busy.txt"});
+        QTRY_VERIFY(form->Label3->text().startsWith(QStringLiteral("Waiting 30 s to try again: ")));
+        QVERIFY(form->Label3->text().endsWith(QStringLiteral("busy.txt (1 of 1)")));
+        QTRY_VERIFY_WITH_TIMEOUT(form->Label3->text().startsWith(QStringLiteral("Waiting 29 s")), 3000);
+        form->Command1_Click(); // "Cancel"
+        QTRY_VERIFY(!form);
+        QCOMPARE(m_server.hits("/busy.txt"), 1);
     }
 
     void fileExistsQuestion_data()
@@ -176,6 +190,7 @@ private slots:
         QTRY_COMPARE(form->Label3->text(), QStringLiteral("Done"));
         QCOMPARE(responder.count(), 1);
         QCOMPARE(form->allfiles, confirm);
+        QCOMPARE(form->Summary->text(), tv::TransferSummary(confirm, !confirm, 0));
         QCOMPARE(tvtest::readFile(m_dir->filePath("b.txt")), saved);
         form->close();
         QTRY_VERIFY(!form);

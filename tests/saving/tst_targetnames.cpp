@@ -5,6 +5,10 @@
 #include <QDir>
 #include <QFile>
 
+#include <cstring>
+
+#include <dirent.h>
+
 class TestTargetNames : public QObject
 {
     Q_OBJECT
@@ -20,11 +24,12 @@ private slots:
         QTest::newRow("query-kept") << "http://h/get.php?id=3" << "get.php?id=3";
         QTest::newRow("percent-decoded") << "http://h/my%20photo.jpg" << "my photo.jpg";
         QTest::newRow("utf8-decoded") << "http://h/%C3%BCber.txt" << QString::fromUtf8("\u00fcber.txt");
-        QTest::newRow("encoded-slash-stays-inside") << "http://h/..%2F..%2Fetc%2Fpasswd.x" << ".._.._etc_passwd.x";
+        QTest::newRow("encoded-slash-stays-inside") << "http://h/..%2F..%2Fetc%2Fpasswd.x" << "_.._.._etc_passwd.x";
         QTest::newRow("dot-dot") << "http://h/a/.." << "index.html";
         QTest::newRow("encoded-dot-dot") << "http://h/%2E%2E" << "index.html";
         QTest::newRow("control-chars") << "http://h/a%0A%00b.txt" << "a__b.txt";
-        QTest::newRow("dot-file-kept") << "http://h/.profile" << ".profile";
+        QTest::newRow("dot-file-shown") << "http://h/.profile" << "_.profile";
+        QTest::newRow("bidi-controls-dropped") << "http://h/%E2%80%AEgpj.exe%E2%81%A6" << "gpj.exe";
     }
     void fromUrl()
     {
@@ -40,6 +45,7 @@ private slots:
         QTest::newRow("ascii-keeps-extension") << QString(300, u'a') + ".jpeg" << ".jpeg";
         QTest::newRow("multibyte-whole-chars") << QString(150, QChar(0x00fc)) + ".txt" << ".txt";
         QTest::newRow("long-extension-cut") << "a." + QString(300, u'b') << "bbbb";
+        QTest::newRow("lone-surrogates-measured-as-written") << QString(120, QChar(0xd800)) + ".txt" << ".txt";
         QTest::newRow("surrogates-not-split") << QString::fromUtf8("\U0001F600").repeated(80) + ".png" << ".png";
     }
     void longNamesShortened()
@@ -54,6 +60,14 @@ private slots:
         QTemporaryDir dir;
         QFile file(dir.filePath(tv::NumberedName(safe, 99999) + ".part"));
         QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(file.errorString()));
+        // The bytes the file system got, not what the name was measured as.
+        DIR *folder = opendir(QFile::encodeName(dir.path()).constData());
+        size_t written = 0;
+        while (const dirent *entry = readdir(folder))
+            written = std::max(written, strlen(entry->d_name));
+        closedir(folder);
+        QCOMPARE(qsizetype(written), (safe + "(99999).part").toUtf8().size());
+        QVERIFY(written <= 255);
     }
 
     void numberedAndUnique()

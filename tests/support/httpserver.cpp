@@ -54,7 +54,8 @@ void HttpServer::onReadyRead(QTcpSocket *socket)
 void HttpServer::answer(QTcpSocket *socket, const Response &response)
 {
     static const QHash<int, QByteArray> reasons{{200, "OK"}, {302, "Found"}, {404, "Not Found"},
-                                                {500, "Internal Server Error"}};
+                                                {429, "Too Many Requests"}, {500, "Internal Server Error"},
+                                                {503, "Service Unavailable"}};
     const QByteArray reason = reasons.value(response.status, "Status");
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason + "\r\nContent-Type: " +
                       response.contentType + "\r\n";
