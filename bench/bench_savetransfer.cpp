@@ -19,7 +19,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include "tickwatch.h"
 
 #include <netinet/in.h>
 #include <sys/sendfile.h>

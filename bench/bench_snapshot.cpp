@@ -116,7 +116,7 @@ class BareClient
 public:
     explicit BareClient(tv::CdpConnection *connection) : m_connection(connection)
     {
-        QObject::connect(m_connection, &tv::CdpConnection::event, m_connection,
+        QObject::connect(m_connection, &tv::CdpConnection::eventReceived, m_connection,
                          [this](const QString &session, const QString &method, const QJsonObject &) {
                              if (session == m_session && method == QLatin1String("Page.loadEventFired"))
                                  m_loaded = true;
@@ -135,7 +135,7 @@ public:
     {
         m_loaded = false;
         call("Page.navigate", {{"url", url}}, m_session);
-        waitFor([&] { return m_loaded; }, 30000, m_connection, &tv::CdpConnection::event);
+        waitFor([&] { return m_loaded; }, 30000, m_connection, &tv::CdpConnection::eventReceived);
     }
 
     QStringList links()

@@ -221,7 +221,7 @@ void BM_ChromiumBuildFromUrl(benchmark::State &state)
         return;
     }
     timeBuilds(state, c.browser.get(), c.pageUrl, listedEntries(int(state.range(0)), c.root),
-               [](tv::Form1 &form) { return waitUntil([&form] { return !form.wb2; }, 60000); });
+               [](tv::Form1 &form) { return waitUntil([&form] { return form.centralWidget()->isEnabled(); }, 60000); });
 }
 BENCHMARK(BM_ChromiumBuildFromUrl)->Arg(0)->Arg(20000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -4,10 +4,7 @@
 // watch on the pauses of the window's thread.
 #include "saving/savingfilesdialog.h"
 
-#include <QElapsedTimer>
-#include <QTimer>
-
-#include <algorithm>
+#include "tickwatch.h"
 
 struct BenchSavingHost final : tv::SavingHost
 {
@@ -16,24 +13,4 @@ struct BenchSavingHost final : tv::SavingHost
     void minimizeForTransfer() override {}
     void restoreForTransfer() override {}
     void transferEnded(bool) override {}
-};
-
-// The longest gap between two ticks of a 10 ms timer while it lives.
-struct TickWatch
-{
-    QTimer tick;
-    QElapsedTimer since;
-    qint64 longest = 0;
-    TickWatch()
-    {
-        tick.setTimerType(Qt::PreciseTimer);
-        tick.setInterval(10);
-        QObject::connect(&tick, &QTimer::timeout, [this] {
-            longest = std::max(longest, since.nsecsElapsed());
-            since.restart();
-        });
-        since.start();
-        tick.start();
-    }
-    double longestMs() const { return double(longest) / 1e6; }
 };

@@ -34,7 +34,8 @@ QString idleBanner()
 
 
 Form1::Form1(BrowserComponent *browser, QWidget *parent)
-    : QMainWindow(parent), m_browser(browser), m_build(new UrlBuildSession(*this))
+    : QMainWindow(parent), m_browser(browser), m_buildHost(makeBuildHost()),
+      m_build(std::make_unique<UrlBuildSession>(*m_buildHost))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tallyvane"));
@@ -61,10 +62,6 @@ Form1::Form1(BrowserComponent *browser, QWidget *parent)
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     createSlideshow(); // Timer2 drives it
-    Timer3 = new QTimer(this);
-    Timer3->setObjectName(QStringLiteral("Timer3"));
-    Timer3->setInterval(15);
-    connect(Timer3, &QTimer::timeout, m_build, &UrlBuildSession::timer3Tick);
 
     connect(List1, &LinkList::mouseReleased, this, [this](Qt::MouseButton b, Qt::KeyboardModifiers m, QPoint p) {
         List1_MouseUp(b, m, p.x(), p.y());
@@ -254,7 +251,7 @@ void Form1::setProgress(qint32 value, qint32 max)
     m_progressBar->setValue(value);
 }
 
-void Form1::Form_Load()
+void Form1::Form_Load(BrowserWindowPtr pageInFront)
 {
     // The hand-over listener is attached by the start-up. The window can never
     // be made smaller than it was at load.
@@ -263,36 +260,20 @@ void Form1::Form_Load()
     meY = frameGeometry().height();
     MSubclass::AttachMsgHandler(this, winId(), Msg::WM_GETMINMAXINFO);
 
-    ftypes.clear();
     m_settings.setCompany(QStringLiteral("Quillmere"));
     m_settings.setAppName(QStringLiteral("Tallyvane"));
     setStatus(idleBanner());
 
     const QStringList entries = Filters::load(m_settings);
-    if (entries.isEmpty()) {
-        mnuopappfilt->setEnabled(false);
-    } else {
-        ftypes = Filters::extensionsOf(entries);
-        mnuopappfilt->setChecked(Filters::applyFilters(m_settings));
-    }
-    owaction = qint32(leadingNumber(
-        m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Overwrite Action"), QStringLiteral("0"))));
-    ontop = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("On Top"), QStringLiteral("True")), true);
-    simultaneous = SimultaneousDownloads(
-        m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("Simultaneous Downloads"), QStringLiteral("1")));
-    newwin = booleanText(m_settings.GetSetting(QStringLiteral("Options"), QStringLiteral("New Window"), QStringLiteral("0")), false);
+    m_build->setFilters(Filters::extensionsOf(entries));
+    m_build->setFiltersApplied(!entries.isEmpty() && Filters::applyFilters(m_settings));
+    mnuopappfilt->setEnabled(!entries.isEmpty());
+    mnuopappfilt->setChecked(m_build->filtersApplied());
+    m_prefs = LoadPreferences(m_settings);
 
-    if (wb2) {
-        List1->Clear();
-        try {
-            RecurseFrames(wb2->document());
-        } catch (const BrowserError &) {
-            // The page in front could not be read: start with an empty list.
-            wb2.reset();
-        }
-    }
+    m_build->harvestAtLoad(std::move(pageInFront));
 
-    applyZOrder(ontop);
+    applyZOrder(m_prefs.ontop);
     show();
     Timer1->start();
 }
@@ -325,7 +306,7 @@ int Form1::showModal(QDialog *dialog)
     dialog->setParent(this, dialog->windowFlags() | Qt::Dialog);
     dialog->setWindowModality(Qt::WindowModal);
     const int result = dialog->exec();
-    applyZOrder(ontop);
+    applyZOrder(m_prefs.ontop);
     return result;
 }
 
@@ -335,11 +316,6 @@ void Form1::setFormEnabled(bool enabled)
     menuBar()->setEnabled(enabled);
     Toolbar1->setEnabled(enabled);
     centralWidget()->setEnabled(enabled);
-}
-
-void Form1::CancelBuild()
-{
-    m_build->cancel();
 }
 
 void Form1::ShowCount()
@@ -455,7 +431,7 @@ void Form1::buildFromArgument(const QString &address)
 {
     if (address.isEmpty())
         return;
-    if (transferRunning() || QApplication::activeModalWidget() || !m_formEnabled || wb2) {
+    if (transferRunning() || QApplication::activeModalWidget() || !m_formEnabled || m_build->running()) {
         QTimer::singleShot(250, this, [this, address] { buildFromArgument(address); });
         return;
     }
@@ -596,12 +572,7 @@ void Form1::Form_QueryUnload()
             }
         }
     }
-    try {
-        if (wb2)
-            wb2->quit();
-    } catch (const BrowserError &) {
-    }
-    setWb2(nullptr);
+    m_build->quit();
     const QList<QWidget *> windows = QApplication::topLevelWidgets();
     for (QWidget *w : windows) {
         if (w != this && w->isVisible())
@@ -615,7 +586,6 @@ void Form1::Form_Unload()
     MSubclass::DetachMsgHandler(this, winId(), Msg::WM_GETMINMAXINFO);
     Timer1->stop();
     Timer2->stop();
-    Timer3->stop();
     emit unloaded();
 }
 

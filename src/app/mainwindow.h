@@ -4,6 +4,7 @@
 // mainwindow_*.cpp by subject.
 
 #include "platform/browser.h"
+#include "settings/preferences.h"
 #include "settings/settingsstore.h"
 #include "viewer/slideshow.h"
 #include "viewer/viewerwindow.h"
@@ -16,6 +17,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -30,6 +32,7 @@ class LinkList;
 class SavingHost;
 class TargetSaving;
 class PictureBox;
+class UrlBuildHost;
 class UrlBuildSession;
 class StatusBar;
 class ToolButton;
@@ -46,27 +49,10 @@ public:
     explicit Form1(BrowserComponent *browser, QWidget *parent = nullptr);
     ~Form1() override;
 
-    // --- public state read and written by the dialogs and builders ---
-    QString nurl;
-    bool ontop = false;
-    qint32 owaction = 0;
-    qint32 simultaneous = 1;
-    bool fnext = false;
-    QString srchtxt;
-    bool add2sel = false;
-    bool mcase = false;
-    bool append = false;
-    QString goturl;
-    QVariant meX;
-    qint32 meY = 0;
-    bool newwin = false;
+    // --- the viewer and the tour window, and whether the program opened one ---
     bool openedone = false;
-    QStringList ftypes;
-    BrowserWindowPtr wb2;
     BrowserWindowPtr webbrowser1;
     BrowserWindowPtr webbrowser3;
-    // Position of the item found by the last successful search.
-    int lastFound = 0;
 
     QString Status() const { return m_status; }
     void setStatus(const QString &text);
@@ -79,12 +65,9 @@ public:
     LinkList *List1 = nullptr;
     StatusBar *sbStatusBar = nullptr;
     QToolBar *Toolbar1 = nullptr;
-    PictureBox *picProgress = nullptr;
     QTimer *Timer1 = nullptr;
     QTimer *Timer2 = nullptr;
-    QTimer *Timer3 = nullptr;
     QMenu *mnuf = nullptr, *mnulst = nullptr, *mnuo = nullptr, *mnuh = nullptr, *mnusavepop = nullptr;
-    QMenu *savMenu = nullptr;
     QAction *mnufileopen = nullptr, *mnufsav = nullptr, *mnufsavlst = nullptr, *mnufEx = nullptr;
     QAction *mnufURL = nullptr, *mnufClip = nullptr, *mnufFile = nullptr, *mnufSeq = nullptr,
             *mnulstSingle = nullptr, *mnulstsrch = nullptr, *mnulstclr = nullptr, *mnulstselall = nullptr;
@@ -98,11 +81,10 @@ public:
     QList<QWidget *> toolbarItems() const;
     BrowserComponent *browser() const { return m_browser; }
     CRegSettings &settings() { return m_settings; }
-    // The build of a list from a web page that `wb2` serves.
-    UrlBuildSession &urlBuild() { return *m_build; }
 
     // --- lifecycle ---
-    void Form_Load();
+    // With the browser window that was in front at start, its page is listed.
+    void Form_Load(BrowserWindowPtr pageInFront = nullptr);
     void CancelBuild();
     // Enables or disables the window's input; Esc still reaches it.
     void setFormEnabled(bool enabled);
@@ -121,41 +103,10 @@ public:
     bool openRequest() const { return m_openRequest; }
 
     // --- the viewer ---
-    // Finds, adopts or creates the viewer, shows or hides it, brings it to
-    // the front and stops a load in progress. Throws BrowserError.
-    void PrepareViewerWindow();
-    // The same for the list's own open: the main window keeps the focus and
-    // a load in progress goes on.
-    void ObtainViewer();
     // PrepareViewerWindow, then Navigate; false (the user has been told)
     // when the link could not be opened.
     bool openLink(const QString &url);
-    // "back" (-1) and "fwd" (+1): the neighbour of the focus item, alone selected, opened.
-    void openNeighbour(int step);
-    // "hide_br": the viewer-shown state (icon 8 shown, 9 hidden) and the viewer.
-    void toggleViewerShown();
-    bool viewerShown() const;
-    // Forgets the viewer without its quit event (it has gone).
-    void forgetViewer();
     Slideshow *slideshow() const { return m_slideshow.get(); }
-    // Mouse pointer: arrow and hourglass, or the default.
-    void setBusyPointer(bool busy);
-
-    void webbrowser1_BeforeNavigate2(const QString &pDisp, const QString &url);
-    void webbrowser1_DocumentComplete(const QString &pDisp, const QString &url);
-    void webbrowser1_ProgressChange(qint32 progress, qint32 progressMax);
-    void webbrowser1_OnQuit();
-    void webbrowser3_OnQuit();
-
-    // --- the harvest ---
-    void RecurseFrames(const HtmlDocumentPtr &idoc);
-
-    void wb2_DocumentComplete(const QString &pDisp, const QString &url);
-    void wb2_NavigateError(const QString &pDisp, const QString &url, const QString &frame, qint32 statusCode);
-    void wb2_NewWindow2(bool *cancel);
-    void wb2_ProgressChange(qint32 progress, qint32 progressMax);
-    // Makes the window the one being harvested and routes its events here.
-    void setWb2(BrowserWindowPtr window);
 
     // Receives an address handed over by a second start.
     void receiveHandOver(const QString &address);
@@ -164,12 +115,7 @@ public:
     void buildFromArgument(const QString &address);
 
     // --- layout modes ---
-    // The "resize" button: compact strip or full-size window, and back.
-    void switchLayoutMode();
     bool compactMode() const;
-    void Form_Resize();
-    // Set while a mode switch is in progress: resize notifications are not laid out.
-    bool switchingMode = false;
     CFormBorder &formBorder() { return m_border; }
 
     // The minimum tracking size through the window hook.
@@ -207,7 +153,6 @@ public slots:
     void Toolbar1_MouseMove(int x);
 
     void Timer1_Timer();
-    void Timer3_Timer();
 
 signals:
     // The window has gone through its close request and unloaded.
@@ -229,6 +174,37 @@ protected:
     void moveEvent(QMoveEvent *event) override;
 
 private:
+    // --- the viewer ---
+    // Finds, adopts or creates the viewer, shows or hides it, brings it to
+    // the front and stops a load in progress. Throws BrowserError.
+    void PrepareViewerWindow();
+    // The same for the list's own open: the main window keeps the focus and
+    // a load in progress goes on.
+    void ObtainViewer();
+    // PrepareViewerWindow, then Navigate; false (the user has been told)
+    // when the link could not be opened.
+    // "back" (-1) and "fwd" (+1): the neighbour of the focus item, alone selected, opened.
+    void openNeighbour(int step);
+    // "hide_br": the viewer-shown state (icon 8 shown, 9 hidden) and the viewer.
+    void toggleViewerShown();
+    bool viewerShown() const;
+    // Forgets the viewer without its quit event (it has gone).
+    void forgetViewer();
+    // Mouse pointer: arrow and hourglass, or the default.
+    void setBusyPointer(bool busy);
+
+    void webbrowser1_BeforeNavigate2(const QString &pDisp, const QString &url);
+    void webbrowser1_DocumentComplete(const QString &pDisp, const QString &url);
+    void webbrowser1_ProgressChange(qint32 progress, qint32 progressMax);
+    void webbrowser1_OnQuit();
+    void webbrowser3_OnQuit();
+    // The "resize" button: compact strip or full-size window, and back.
+    void switchLayoutMode();
+    void Form_Resize();
+    class ViewerHost;
+    PictureBox *picProgress = nullptr;
+    QMenu *savMenu = nullptr;
+
     void createMenus();
     void createToolbar();
     void createStatusBar();
@@ -243,6 +219,29 @@ private:
     void reportOpenFailure(const BrowserError &e);
     // Told once a run: a setting could not be written.
     void reportSettingsUnsaved(const QString &file, const QString &why);
+    // Before the first link of an import into a list that holds entries:
+    // keep them or empty the list, as the user chooses.
+    void askAppendOrNew(const std::function<void()> &beforeQuestion);
+
+    // `ontop`, `newwin`, `owaction`.
+    Preferences m_prefs;
+    // The search's answers, and the item found by the last successful search.
+    bool fnext = false;
+    QString srchtxt;
+    bool add2sel = false;
+    bool mcase = false;
+    int lastFound = 0;
+    // An address dropped on the list: built from without asking.
+    QString goturl;
+    // The smallest outer size the window may be given.
+    QVariant meX;
+    qint32 meY = 0;
+    // Set while a mode switch is in progress: resize notifications are not laid out.
+    bool switchingMode = false;
+    // "hide_br": new and adopted viewers are shown.
+    bool m_viewerShown = true;
+    // "resize": the compact strip instead of the full-size window.
+    bool m_compact = false;
 
     BrowserComponent *m_browser;
     CRegSettings m_settings;
@@ -255,7 +254,10 @@ private:
     bool m_unloaded = false;
     bool m_settingsUnsavedTold = false;
     SettingsWriteFailure m_previousSettingsHandler;
-    UrlBuildSession *m_build;
+    class BuildHost;
+    std::unique_ptr<UrlBuildHost> makeBuildHost();
+    std::unique_ptr<UrlBuildHost> m_buildHost;
+    std::unique_ptr<UrlBuildSession> m_build;
     CFormBorder m_border;
     // The full-size window's outer size in twips while the window is compact.
     QSize m_fullSize;

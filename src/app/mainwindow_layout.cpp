@@ -36,14 +36,15 @@ void Form1::setToolbarIconSize(int pixels)
 
 bool Form1::compactMode() const
 {
-    return Buttons(QStringLiteral("resize"))->Image() == 13;
+    return m_compact;
 }
 
 void Form1::switchLayoutMode()
 {
     const TwipsPerPixel tpp = twipsPerPixel(this);
     const QSize frame = frameGeometry().size() - size();
-    const bool toCompact = !compactMode();
+    const bool toCompact = !m_compact;
+    m_compact = toCompact;
     switchingMode = true;
 
     auto showToolbarItems = [this](bool all) {

@@ -7,6 +7,7 @@
 #include "app/searchdialog.h"
 #include "app/linklist.h"
 #include "app/listsearch.h"
+#include "app/urlbuildsession.h"
 #include "builders/importchoicedialog.h"
 #include "builders/linkfilereader.h"
 #include "builders/sequencedialog.h"
@@ -42,22 +43,20 @@ void storeLastUsedSaveFolder(CRegSettings &settings, const QString &path)
     settings.SaveSetting(QStringLiteral("Options"), QStringLiteral("Last Used Save Folder"), path);
 }
 
-// Before the first link of an import: a list that already holds entries is
-// kept or emptied, as the user chooses.
-void askAppendOrNew(Form1 &form, const std::function<void()> &beforeQuestion)
+} // namespace
+
+void Form1::askAppendOrNew(const std::function<void()> &beforeQuestion)
 {
-    if (form.List1->ListCount() == 0)
+    if (List1->ListCount() == 0)
         return;
     if (beforeQuestion)
         beforeQuestion();
-    Form10 dialog(&form);
-    if (form.showModal(&dialog) == QDialog::Accepted)
-        form.append = dialog.Append();
-    if (!form.append)
-        form.List1->Clear();
+    Form10 dialog(this);
+    if (showModal(&dialog) == QDialog::Accepted)
+        m_build->setAppend(dialog.Append());
+    if (!m_build->append())
+        List1->Clear();
 }
-
-} // namespace
 
 void Form1::mnufClip_Click()
 {
@@ -72,7 +71,7 @@ void Form1::mnufClip_Click()
         MsgBox(this, QStringLiteral("The ClipBoard does not contain any valid urls. Operation aborted."), MsgButtons::Ok,
                MsgIcon::Critical, QStringLiteral("Oops!"));
     } else {
-        askAppendOrNew(*this, {});
+        askAppendOrNew({});
         reportListFull(this, appendWhatFits(*List1, links, links.size()));
         // The count would otherwise go on showing the list before the import.
         ShowCount();
@@ -100,7 +99,7 @@ void Form1::mnufFile_Click()
         const qint64 size = file.size();
         LinkFileScanHooks hooks;
         hooks.firstLink = [&] {
-            askAppendOrNew(*this, [&wait] { wait.release(); });
+            askAppendOrNew([&wait] { wait.release(); });
             return qsizetype(List1->Room());
         };
         // A big file takes a moment: the bar shows how far the import is and

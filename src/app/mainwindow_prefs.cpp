@@ -10,13 +10,8 @@ namespace tv {
 
 void Form1::mnuopoptions_Click()
 {
-    Form12 dialog(Preferences{ontop, newwin, owaction, simultaneous});
-    connect(&dialog, &Form12::saved, this, [this](const Preferences &p) {
-        ontop = p.ontop;
-        newwin = p.newwin;
-        owaction = p.owaction;
-        simultaneous = p.simultaneous;
-    });
+    Form12 dialog(m_prefs);
+    connect(&dialog, &Form12::saved, this, [this](const Preferences &p) { m_prefs = p; });
     connect(&dialog, &Form12::helpRequested, this, [&dialog] { ShowHelp(&dialog, HelpPreferences); });
     showModal(&dialog);
 }

@@ -46,7 +46,7 @@ void Form1::mnufsav_Click()
         m_savingHost = std::make_unique<MainWindowSavingHost>(this);
         m_saving = std::make_unique<TargetSaving>(*m_savingHost, this, m_settings);
     }
-    m_saving->start(List1->SelectedItems(), owaction, ontop, simultaneous);
+    m_saving->start(List1->SelectedItems(), m_prefs.owaction, m_prefs.ontop, m_prefs.simultaneous);
 }
 
 bool Form1::transferRunning() const

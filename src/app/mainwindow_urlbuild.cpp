@@ -9,16 +9,50 @@
 #include "builders/filtersdialog.h"
 #include "builders/urldialog.h"
 #include "platform/commoncontrols.h"
+#include "platform/messagebox.h"
 
 #include <QAction>
-#include <QTimer>
 
 namespace tv {
 
+// The main window as a build sees it.
+class Form1::BuildHost final : public UrlBuildHost
+{
+public:
+    explicit BuildHost(Form1 &form) : m_form(form) {}
+
+    BrowserComponent *browser() const override { return m_form.m_browser; }
+    QStringList links() const override { return m_form.List1->Items(); }
+    qsizetype room() const override { return m_form.List1->Room(); }
+    void addLinks(const QStringList &links, const QString &page) override { m_form.List1->AppendMany(links, page); }
+    void clearLinks() override { m_form.List1->Clear(); }
+    void showCount() override { m_form.ShowCount(); }
+    void refreshExtent() override { m_form.List1->RefreshExtent(); }
+    void setStatus(const QString &text) override { m_form.setStatus(text.isEmpty() ? idleBanner() : text); }
+    void setInputEnabled(bool enabled) override { m_form.setFormEnabled(enabled); }
+    void setProgress(qint32 value, qint32 max) override { m_form.setProgress(value, max); }
+    qint32 progressMax() const override { return m_form.ProgressMax(); }
+    void clearProgressText() override
+    {
+        m_form.sbStatusBar->Panels(QStringLiteral("pnlProgress"))->setPanelText(QString());
+    }
+    void showError(const QString &text) override
+    {
+        MsgBox(&m_form, text, MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Error"));
+    }
+    void reportListFull(qsizetype leftOut) override { tv::reportListFull(&m_form, leftOut); }
+
+private:
+    Form1 &m_form;
+};
+
+std::unique_ptr<UrlBuildHost> Form1::makeBuildHost()
+{
+    return std::make_unique<BuildHost>(*this);
+}
+
 void Form1::mnufURL_Click()
 {
-    m_build->resetNavigationError();
-
     QString address;
     if (!goturl.isEmpty()) {
         // A dropped address: no dialog, and `append` stays as it was.
@@ -29,10 +63,10 @@ void Form1::mnufURL_Click()
         std::optional<QString> currentEntry;
         if (List1->ListCount() != 0 && List1->ListIndex() != -1)
             currentEntry = List1->List(List1->ListIndex());
-        Form5 dialog(m_browser, currentEntry, mnuopappfilt->isChecked(), this);
+        Form5 dialog(m_browser, currentEntry, m_build->filtersApplied(), this);
         clearBusyPointer();
         if (showModal(&dialog) == QDialog::Accepted) {
-            append = dialog.Append();
+            m_build->setAppend(dialog.Append());
             setStatus(UrlBuildSession::buildingStatus());
             sbStatusBar->Panels(QStringLiteral("pnlProgress"))->setPanelText(QString());
         }
@@ -51,62 +85,28 @@ void Form1::mnufURL_Click()
 
 void Form1::mnuopappfilt_Click()
 {
-    // The checkable action has already inverted its check mark.
-    Filters::setApplyFilters(m_settings, mnuopappfilt->isChecked());
+    // The state is the build's; the check mark shows it.
+    m_build->setFiltersApplied(!m_build->filtersApplied());
+    mnuopappfilt->setChecked(m_build->filtersApplied());
+    Filters::setApplyFilters(m_settings, m_build->filtersApplied());
 }
 
 void Form1::mnuopfilt_Click()
 {
     Form3 dialog(m_settings, this);
     if (showModal(&dialog) == QDialog::Accepted)
-        ftypes = Filters::extensionsOf(dialog.entries());
-    if (!ftypes.isEmpty()) {
-        mnuopappfilt->setChecked(Filters::applyFilters(m_settings));
-    } else {
-        mnuopappfilt->setChecked(false);
+        m_build->setFilters(Filters::extensionsOf(dialog.entries()));
+    const bool any = !m_build->filters().isEmpty();
+    m_build->setFiltersApplied(any && Filters::applyFilters(m_settings));
+    if (!any)
         Filters::setApplyFilters(m_settings, false);
-    }
-    mnuopappfilt->setEnabled(!ftypes.isEmpty());
+    mnuopappfilt->setChecked(m_build->filtersApplied());
+    mnuopappfilt->setEnabled(any);
 }
 
-void Form1::RecurseFrames(const HtmlDocumentPtr &idoc)
+void Form1::CancelBuild()
 {
-    m_build->harvest(idoc);
-}
-
-void Form1::setWb2(BrowserWindowPtr window)
-{
-    m_build->setWindow(std::move(window));
-}
-
-void Form1::wb2_DocumentComplete(const QString &pDisp, const QString &url)
-{
-    Q_UNUSED(url);
-    m_build->documentComplete(pDisp);
-}
-
-void Form1::wb2_NavigateError(const QString &pDisp, const QString &url, const QString &frame, qint32 statusCode)
-{
-    Q_UNUSED(url);
-    Q_UNUSED(frame);
-    m_build->navigateError(pDisp, statusCode);
-}
-
-void Form1::wb2_NewWindow2(bool *cancel)
-{
-    *cancel = true;
-}
-
-void Form1::wb2_ProgressChange(qint32 progress, qint32 progressMax)
-{
-    m_build->progressChange(progress, progressMax);
-}
-
-void Form1::Timer3_Timer()
-{
-    // Off first: the message a failure shows lets the timer tick again.
-    Timer3->stop();
-    m_build->harvestHandedOver(nurl);
+    m_build->cancel();
 }
 
 } // namespace tv

@@ -24,10 +24,10 @@ constexpr int HiddenImage = 9;
 } // namespace
 
 // The slideshow's view of the main window.
-class MainWindowSlideshowHost final : public SlideshowHost
+class Form1::ViewerHost final : public SlideshowHost
 {
 public:
-    explicit MainWindowSlideshowHost(Form1 &form) : m_form(form) {}
+    explicit ViewerHost(Form1 &form) : m_form(form) {}
 
     QStringList links(bool justSelected) const override
     {
@@ -64,7 +64,7 @@ private:
 
 void Form1::createSlideshow()
 {
-    m_slideshowHost = std::make_unique<MainWindowSlideshowHost>(*this);
+    m_slideshowHost = std::make_unique<ViewerHost>(*this);
     m_slideshow = std::make_unique<Slideshow>(*m_slideshowHost, m_settings, Timer2);
 }
 
@@ -78,7 +78,7 @@ void Form1::setBusyPointer(bool busy)
 
 bool Form1::viewerShown() const
 {
-    return Buttons(QStringLiteral("hide_br"))->Image() == ShownImage;
+    return m_viewerShown;
 }
 
 ViewerHooks Form1::viewerHooks()
@@ -109,13 +109,13 @@ void Form1::forgetViewer()
 
 void Form1::PrepareViewerWindow()
 {
-    webbrowser1 = readyViewer(*m_browser, webbrowser1, newwin, {viewerShown(), true}, viewerHooks());
+    webbrowser1 = readyViewer(*m_browser, webbrowser1, m_prefs.newwin, {viewerShown(), true}, viewerHooks());
 }
 
 void Form1::ObtainViewer()
 {
     // The list's own open: the main window keeps the focus, a load goes on.
-    webbrowser1 = readyViewer(*m_browser, webbrowser1, newwin, {viewerShown(), false}, viewerHooks());
+    webbrowser1 = readyViewer(*m_browser, webbrowser1, m_prefs.newwin, {viewerShown(), false}, viewerHooks());
     if (viewerShown()) {
         activateWindow();
         raise();
@@ -165,8 +165,9 @@ void Form1::toggleViewerShown()
 {
     if (!webbrowser1)
         return;
-    // The state is the button's; it holds for a viewer opened later too.
-    const bool show = !viewerShown();
+    // The state holds for a viewer opened later too; the button shows it.
+    const bool show = !m_viewerShown;
+    m_viewerShown = show;
     ToolButton *button = Buttons(QStringLiteral("hide_br"));
     button->setImage(show ? ShownImage : HiddenImage);
     button->setToolTipText(show ? HideBrowser : ShowBrowser);

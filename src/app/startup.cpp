@@ -94,8 +94,7 @@ int runTallyvane(int argc, char **argv, const StartupOptions &options)
         form.buildFromArgument(address);
     });
     // The page in front is not listed when the list is to be built from an address.
-    form.setWb2(argument.isEmpty() ? browserInFront(*browser) : nullptr);
-    form.Form_Load();
+    form.Form_Load(argument.isEmpty() ? browserInFront(*browser) : nullptr);
     form.buildFromArgument(argument);
     if (options.onMainWindow)
         options.onMainWindow(form);

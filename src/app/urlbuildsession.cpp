@@ -1,37 +1,30 @@
 #include "app/urlbuildsession.h"
 
 #include "app/busypointer.h"
-#include "app/linklist.h"
-#include "app/mainwindow.h"
 #include "builders/linkharvest.h"
 #include "builders/navigationerrors.h"
-#include "platform/commoncontrols.h"
-#include "platform/messagebox.h"
 
-#include <QAction>
 #include <QTimer>
 
 namespace tv {
 
-UrlBuildSession::UrlBuildSession(Form1 &form) : QObject(&form), m_form(form), m_stall(new QTimer(this))
+UrlBuildSession::UrlBuildSession(UrlBuildHost &host, QObject *parent)
+    : QObject(parent), m_host(host), m_stall(new QTimer(this)), m_handOverTimer(new QTimer(this))
 {
     m_stall->setObjectName(QStringLiteral("buildStall"));
     m_stall->setSingleShot(true);
     connect(m_stall, &QTimer::timeout, this, [this] {
-        if (!m_form.wb2)
+        if (!m_window)
             return;
         try {
-            m_form.wb2->stop();
+            m_window->stop();
         } catch (const BrowserError &) {
         }
         fail();
     });
-}
-
-void UrlBuildSession::resetNavigationError()
-{
-    m_navError = false;
-    m_navErrorText.clear();
+    m_handOverTimer->setObjectName(QStringLiteral("Timer3"));
+    m_handOverTimer->setInterval(15);
+    connect(m_handOverTimer, &QTimer::timeout, this, &UrlBuildSession::Timer3_Timer);
 }
 
 namespace {
@@ -54,7 +47,9 @@ BrowserWindowPtr windowShowing(const QList<BrowserWindowPtr> &windows, const QSt
 
 void UrlBuildSession::start(const QString &address)
 {
-    BrowserComponent *browser = m_form.browser();
+    m_navError = false;
+    m_navErrorText.clear();
+    BrowserComponent *browser = m_host.browser();
     // A browser window that already shows the page is harvested at once.
     try {
         if (BrowserWindowPtr w = browser ? windowShowing(browser->shellWindows(), address) : nullptr) {
@@ -63,11 +58,11 @@ void UrlBuildSession::start(const QString &address)
         }
     } catch (const BrowserError &) {
     }
-    if (m_form.wb2) {
-        if (!m_form.append)
-            m_form.List1->Clear();
+    if (m_window) {
+        if (!m_append)
+            m_host.clearLinks();
         try {
-            harvest(m_form.wb2->document());
+            harvest(m_window->document());
         } catch (const BrowserError &) {
         }
     }
@@ -89,16 +84,29 @@ void UrlBuildSession::start(const QString &address)
 
 void UrlBuildSession::harvest(const HtmlDocumentPtr &doc)
 {
-    const QStringList filters = m_form.mnuopappfilt->isChecked() ? m_form.ftypes : QStringList();
-    LinkHarvest walk(m_form.List1->Items(), m_form.List1->Room(), filters);
+    LinkHarvest walk(m_host.links(), m_host.room(), m_filtersApplied ? m_filters : QStringList());
     if (doc)
         walk.walk(*doc);
-    m_form.List1->AppendMany(walk.added(), doc ? doc->url : QString());
+    m_host.addLinks(walk.added(), doc ? doc->url : QString());
     end(End::Harvested);
 
     // Told after the caller has finished its own clean-up.
     if (const qsizetype leftOut = walk.leftOut(); leftOut > 0)
-        QTimer::singleShot(0, &m_form, [form = &m_form, leftOut] { reportListFull(form, leftOut); });
+        QTimer::singleShot(0, this, [this, leftOut] { m_host.reportListFull(leftOut); });
+}
+
+void UrlBuildSession::harvestAtLoad(BrowserWindowPtr window)
+{
+    if (!window)
+        return;
+    setWindow(std::move(window));
+    m_host.clearLinks();
+    try {
+        harvest(m_window->document());
+    } catch (const BrowserError &) {
+        // The page in front could not be read: start with an empty list.
+        setWindow(nullptr);
+    }
 }
 
 void UrlBuildSession::harvestHandedOver(const QString &address)
@@ -106,8 +114,8 @@ void UrlBuildSession::harvestHandedOver(const QString &address)
     QList<BrowserWindowPtr> windows;
     bool listed = false;
     try {
-        if (m_form.browser()) {
-            windows = m_form.browser()->shellWindows();
+        if (m_host.browser()) {
+            windows = m_host.browser()->shellWindows();
             listed = true;
         }
     } catch (const BrowserError &) {
@@ -115,24 +123,23 @@ void UrlBuildSession::harvestHandedOver(const QString &address)
     if (BrowserWindowPtr w = windowShowing(windows, address))
         setWindow(w);
     // No window list at all, or an empty one and no page to read.
-    if (!listed || (!m_form.wb2 && windows.isEmpty())) {
-        MsgBox(&m_form,
-               QStringLiteral("Error listing links automatically. Please use \"Build list from URL\" in \"List\" menu."),
-               MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Error"));
+    if (!listed || (!m_window && windows.isEmpty())) {
+        m_host.showError(QStringLiteral(
+            "Error listing links automatically. Please use \"Build list from URL\" in \"List\" menu."));
         return;
     }
 
-    if (m_form.wb2) {
+    if (m_window) {
         try {
-            m_form.wb2->setFirstFrameInnerText(QStringLiteral("insttxt"), QStringLiteral("poop"));
+            m_window->setFirstFrameInnerText(QStringLiteral("insttxt"), QStringLiteral("poop"));
         } catch (const BrowserError &) {
         }
     }
-    m_form.List1->Clear();
+    m_host.clearLinks();
     try {
-        if (!m_form.wb2)
+        if (!m_window)
             throw BrowserError(QStringLiteral("No browser window shows the page."));
-        harvest(m_form.wb2->document());
+        harvest(m_window->document());
     } catch (const BrowserError &) {
         // Nothing to list: the emptied list and its count are what is left.
         end(End::Finished);
@@ -141,13 +148,13 @@ void UrlBuildSession::harvestHandedOver(const QString &address)
 
 void UrlBuildSession::cancel()
 {
-    m_form.setStatus(idleBanner());
-    m_form.setFormEnabled(true);
-    m_form.setProgress(0);
-    if (!m_form.wb2)
+    m_host.setStatus(QString());
+    m_host.setInputEnabled(true);
+    m_host.setProgress(0, 100);
+    if (!m_window)
         return;
     try {
-        m_form.wb2->stop();
+        m_window->stop();
     } catch (const BrowserError &) {
         // Gone already: nothing left to stop.
     }
@@ -162,13 +169,13 @@ QString UrlBuildSession::buildingStatus()
 void UrlBuildSession::end(End how)
 {
     m_stall->stop();
-    m_form.ShowCount();
-    m_form.List1->RefreshExtent();
+    m_host.showCount();
+    m_host.refreshExtent();
     clearBusyPointer();
-    m_form.setStatus(idleBanner());
-    m_form.setFormEnabled(true);
+    m_host.setStatus(QString());
+    m_host.setInputEnabled(true);
     if (how != End::Harvested)
-        m_form.setProgress(0);
+        m_host.setProgress(0, 100);
     setWindow(nullptr);
 }
 
@@ -176,34 +183,31 @@ void UrlBuildSession::fail(const QString &detail)
 {
     end(End::Finished);
     const QString problem = QStringLiteral("Tallyvane encountered a problem building a list from this url.");
-    MsgBox(&m_form, detail.isNull() ? problem : problem + QStringLiteral("\r\n\r\nError: ") + detail, MsgButtons::Ok,
-           MsgIcon::Critical, QStringLiteral("Error"));
+    m_host.showError(detail.isNull() ? problem : problem + QStringLiteral("\r\n\r\nError: ") + detail);
 }
 
 void UrlBuildSession::setWindow(BrowserWindowPtr window)
 {
-    BrowserWindowPtr &wb2 = m_form.wb2;
-    if (wb2) {
-        disconnect(wb2.get(), nullptr, &m_form, nullptr);
-        disconnect(wb2.get(), nullptr, this, nullptr);
+    if (m_window) {
+        disconnect(m_window.get(), nullptr, this, nullptr);
         // Released on the next turn of the event loop: the window may be in
         // the middle of emitting the event that ends the build.
-        QTimer::singleShot(0, this, [old = std::move(wb2)] {});
+        QTimer::singleShot(0, this, [old = std::move(m_window)] {});
     }
-    wb2 = std::move(window);
-    if (wb2) {
-        connect(wb2.get(), &BrowserWindow::DocumentComplete, &m_form, &Form1::wb2_DocumentComplete);
-        connect(wb2.get(), &BrowserWindow::NavigateError, &m_form, &Form1::wb2_NavigateError);
-        connect(wb2.get(), &BrowserWindow::NewWindow2, &m_form, &Form1::wb2_NewWindow2);
-        connect(wb2.get(), &BrowserWindow::ProgressChange, &m_form, &Form1::wb2_ProgressChange);
-        connect(wb2.get(), &BrowserWindow::OnQuit, this, &UrlBuildSession::windowGone);
+    m_window = std::move(window);
+    if (BrowserWindow *w = m_window.get()) {
+        connect(w, &BrowserWindow::DocumentComplete, this, &UrlBuildSession::wb2_DocumentComplete);
+        connect(w, &BrowserWindow::NavigateError, this, &UrlBuildSession::wb2_NavigateError);
+        connect(w, &BrowserWindow::NewWindow2, this, &UrlBuildSession::wb2_NewWindow2);
+        connect(w, &BrowserWindow::ProgressChange, this, &UrlBuildSession::wb2_ProgressChange);
+        connect(w, &BrowserWindow::OnQuit, this, &UrlBuildSession::windowGone);
     }
 }
 
 void UrlBuildSession::windowGone()
 {
     // Only a load waits for events; a window read at once has been read.
-    if (m_form.wb2 && m_stall->isActive())
+    if (m_window && m_stall->isActive())
         fail();
 }
 
@@ -213,71 +217,92 @@ void UrlBuildSession::stillLoading()
         m_stall->start(stallMs);
 }
 
-void UrlBuildSession::documentComplete(const QString &pDisp)
+void UrlBuildSession::wb2_DocumentComplete(const QString &pDisp, const QString &)
 {
-    if (!m_form.wb2)
+    if (!m_window)
         return;
-    if (pDisp != m_form.wb2->name()) {
+    if (pDisp != m_window->name()) {
         // A frame finished: the page is still making progress.
         stillLoading();
         return;
     }
     m_stall->stop();
     try {
-        if (!m_form.append)
-            m_form.List1->Clear();
+        if (!m_append)
+            m_host.clearLinks();
         if (m_navError) {
             fail(m_navErrorText);
             return;
         }
-        harvest(m_form.wb2->document());
+        harvest(m_window->document());
         end(End::Finished);
     } catch (const BrowserError &) {
         fail();
     }
 }
 
-void UrlBuildSession::navigateError(const QString &pDisp, qint32 statusCode)
+void UrlBuildSession::wb2_NavigateError(const QString &pDisp, const QString &, const QString &, qint32 statusCode)
 {
     stillLoading();
     // Frames report under their own names: their errors do not fail the build.
-    if (m_form.wb2 && pDisp == m_form.wb2->name()) {
+    if (m_window && pDisp == m_window->name()) {
         m_navError = true;
         m_navErrorText = tv::navigationErrorText(statusCode);
     }
 }
 
-void UrlBuildSession::progressChange(qint32 progress, qint32 progressMax)
+void UrlBuildSession::wb2_NewWindow2(bool *cancel)
+{
+    *cancel = true;
+}
+
+void UrlBuildSession::wb2_ProgressChange(qint32 progress, qint32 progressMax)
 {
     stillLoading();
-    m_form.sbStatusBar->Panels(QStringLiteral("pnlProgress"))->setPanelText(QString());
+    m_host.clearProgressText();
     if (progress < 1) {
-        m_form.setProgress(0);
-        m_form.ShowCount();
+        m_host.setProgress(0, 100);
+        m_host.showCount();
     } else {
         // A maximum of 0 means the total is not known yet: the bar keeps
         // its scale, stretched to the progress if need be.
-        m_form.setProgress(progress, progressMax >= 1 ? progressMax : std::max(m_form.ProgressMax(), progress));
+        m_host.setProgress(progress, progressMax >= 1 ? progressMax : std::max(m_host.progressMax(), progress));
+    }
+}
+
+void UrlBuildSession::quit()
+{
+    m_handOverTimer->stop();
+    m_stall->stop();
+    // Let go first: the page's quit event is no failure of the build.
+    const BrowserWindowPtr window = m_window;
+    setWindow(nullptr);
+    try {
+        if (window)
+            window->quit();
+    } catch (const BrowserError &) {
     }
 }
 
 void UrlBuildSession::handOver(const QString &address)
 {
     // Several starts in a row must not overwrite an address not yet harvested.
-    if (m_form.Timer3->isActive()) {
+    if (m_handOverTimer->isActive()) {
         m_pendingHandOvers.append(address);
         return;
     }
-    m_form.nurl = address;
-    m_form.Timer3->start();
+    m_nurl = address;
+    m_handOverTimer->start();
 }
 
-void UrlBuildSession::timer3Tick()
+void UrlBuildSession::Timer3_Timer()
 {
-    m_form.Timer3_Timer();
-    if (!m_form.Timer3->isActive() && !m_pendingHandOvers.isEmpty()) {
-        m_form.nurl = m_pendingHandOvers.takeFirst();
-        m_form.Timer3->start();
+    // Off first: the message a failure shows lets the timer tick again.
+    m_handOverTimer->stop();
+    harvestHandedOver(m_nurl);
+    if (!m_handOverTimer->isActive() && !m_pendingHandOvers.isEmpty()) {
+        m_nurl = m_pendingHandOvers.takeFirst();
+        m_handOverTimer->start();
     }
 }
 

@@ -6,6 +6,17 @@
 
 namespace tv {
 
+Preferences LoadPreferences(const CRegSettings &settings)
+{
+    const QString section = QStringLiteral("Options");
+    Preferences p;
+    p.owaction = qint32(leadingNumber(settings.GetSetting(section, QStringLiteral("Overwrite Action"), QStringLiteral("0"))));
+    p.ontop = booleanText(settings.GetSetting(section, QStringLiteral("On Top"), QStringLiteral("True")), true);
+    p.newwin = booleanText(settings.GetSetting(section, QStringLiteral("New Window"), QStringLiteral("0")), false);
+    p.simultaneous = SimultaneousDownloads(settings.GetSetting(section, QStringLiteral("Simultaneous Downloads"), QStringLiteral("1")));
+    return p;
+}
+
 bool StorePreferences(const Preferences &preferences)
 {
     const QString section = QStringLiteral("Options");

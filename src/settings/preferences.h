@@ -4,6 +4,8 @@
 
 namespace tv {
 
+class CRegSettings;
+
 // The three preferences of "Program Preferences", as the main window holds them.
 struct Preferences
 {
@@ -18,6 +20,10 @@ struct Preferences
     static constexpr qint32 MaxSimultaneous = 8;
     bool operator==(const Preferences &) const = default;
 };
+
+// Reads "Options"/"On Top" (default True), "New Window" (default 0),
+// "Overwrite Action" (its leading number; default 0) and "Simultaneous Downloads".
+Preferences LoadPreferences(const CRegSettings &settings);
 
 // Writes "Options"/"On Top" ("True"/"False"), "New Window" ("1"/"0") and
 // "Overwrite Action" ("0".."3"; an action outside that range is not written)

@@ -22,6 +22,13 @@ QString trimBlanks(const QString &s)
     return s.mid(first, last - first);
 }
 
+// Only ASCII digits make numbers: other scripts' digits do not order or
+// convert as these do.
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
 // The unnamed value of a section is stored under this key.
 const QString unnamedKey = QStringLiteral("*");
 
@@ -178,7 +185,7 @@ double leadingNumber(const QString &text)
     qsizetype end = 0;
     if (end < t.size() && (t.at(end) == u'+' || t.at(end) == u'-'))
         ++end;
-    while (end < t.size() && (t.at(end).isDigit() || t.at(end) == u'.'))
+    while (end < t.size() && (isDigit(t.at(end)) || t.at(end) == u'.'))
         ++end;
     bool ok = false;
     const double v = t.left(end).toDouble(&ok);
@@ -204,12 +211,12 @@ bool naturalLess(const QString &a, const QString &b)
     while (i < a.size() && j < b.size()) {
         const QChar ca = a.at(i);
         const QChar cb = b.at(j);
-        if (ca.isDigit() && cb.isDigit()) {
+        if (isDigit(ca) && isDigit(cb)) {
             qsizetype ei = i;
             qsizetype ej = j;
-            while (ei < a.size() && a.at(ei).isDigit())
+            while (ei < a.size() && isDigit(a.at(ei)))
                 ++ei;
-            while (ej < b.size() && b.at(ej).isDigit())
+            while (ej < b.size() && isDigit(b.at(ej)))
                 ++ej;
             // Compare the digit runs as numbers of any length: strip leading zeros.
             qsizetype si = i;

@@ -140,7 +140,13 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(!w->busy() && w->locationUrl() == url(name), LoadBound);
             ids << w->hwnd();
         }
-        form().newwin = newwin;
+        // "New Window" as the window loads it.
+        tv::CRegSettings::program().SaveSetting(QStringLiteral("Options"), QStringLiteral("New Window"), newwin ? "1" : "0");
+        m_form.reset();
+        m_form = std::make_unique<Form1>(m_browser.get());
+        m_form->Form_Load();
+        tv::CRegSettings::program().DeleteSetting(QStringLiteral("Options"), QStringLiteral("New Window"));
+        setList({"p0", "p1", "p2", "p3"});
         form().List1->setListIndex(2);
         form().List1_KeyPress(13);
         QVERIFY(shown("p2"));

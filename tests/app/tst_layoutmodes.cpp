@@ -71,7 +71,6 @@ private slots:
         // The restored size is the new smallest; larger is allowed.
         QCOMPARE(f.minimumSize(), normal);
         QCOMPARE(f.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
-        QCOMPARE(f.meX.toInt(), f.frameGeometry().width());
     }
 
     void minimiseThenRestoreLaysOutAgain()

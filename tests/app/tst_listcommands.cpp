@@ -127,15 +127,21 @@ private slots:
         };
         for (const auto &[initial, presetAppend, clip, answer, expected, told] : rows) {
             init();
+            // `append` as an earlier import's answer left it.
+            form().List1->AppendMany(x);
+            QApplication::clipboard()->setText(QStringLiteral("http://p"));
+            auto preset = answerForm10(presetAppend ? AppendTo : BuildNew);
+            form().mnufClip->trigger();
+            preset.reset();
+            QApplication::clipboard()->clear();
+            form().List1->Clear();
             form().List1->AppendMany(initial);
-            form().append = presetAppend;
             if (*clip)
                 QApplication::clipboard()->setText(QLatin1String(clip));
             auto responder = answerForm10(answer);
             form().mnufClip->trigger();
             QCOMPARE(form().List1->Items(), expected);
             QVERIFY(answer == NotAsked ? responder->count() == 0 : responder->count() == 1 && g_captionFits);
-            QCOMPARE(form().append, answer < 0 ? presetAppend : answer == AppendTo);
             QCOMPARE(m_fx->boxes.shown().size(), told ? 1 : 0);
             QVERIFY(told || m_fx->countText() == found(expected.size()));
         }
@@ -214,10 +220,14 @@ private slots:
         form().List1->AppendMany(kThree);
         searchFor(QStringLiteral("b"), 1);
         searchFor(QStringLiteral("b"), 2);
-        QVERIFY(form().fnext && form().lastFound == 2 && m_fx->boxes.shown().isEmpty());
+        QVERIFY(m_fx->boxes.shown().isEmpty());
         QCOMPARE(selectedRows(*form().List1), (QList<int>{1, 2}));
         searchFor(QStringLiteral("b"), 2);
-        QVERIFY(m_fx->boxes.shown().size() == 1 && form().lastFound == 2);
+        QCOMPARE(m_fx->boxes.shown().size(), 1);
+        // The next Find Next starts after the last item found, not after the failed search.
+        form().List1->Append(QStringLiteral("http://four.example/b"));
+        searchFor(QStringLiteral("b"), 2);
+        QCOMPARE(selectedRows(*form().List1), (QList<int>{1, 2, 3}));
     }
 
     void singleLink()
@@ -273,7 +283,7 @@ private slots:
         QCOMPARE(form().settings().GetSetting("Options", "Last Used Save Folder"), path);
 
         // "Export list...": a page's links keep the page as their referrer.
-        form().RecurseFrames(tvtest::makeDocument("http://p.example/g.html", {"http://p.example/1.jpg"}));
+        form().List1->AppendMany({"http://p.example/1.jpg"}, "http://p.example/g.html");
         const QString exported = m_fx->answerPath = m_dir.filePath(QStringLiteral("aria2.txt"));
         m_fx->boxes.answer(tv::MsgResult::Yes);
         tvtest::whenModal([](QWidget *choice) { static_cast<QDialog *>(choice)->accept(); });

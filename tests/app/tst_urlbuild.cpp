@@ -1,18 +1,17 @@
-// Building a list from a web page over a scripted browser: the session from
-// the dialog to its end, every way it ends, the hand-over, and the filters.
+// Building a list from a web page over a scripted browser: the session
+// through a fake host (every way a build ends, the hand-over queue, the
+// filters), then the window's commands around it.
 #include "app/linklist.h"
 #include "app/mainwindow.h"
 #include "app/urlbuildsession.h"
 #include "builders/filters.h"
 #include "builders/filtersdialog.h"
 #include "builders/urldialog.h"
-#include "platform/commoncontrols.h"
 #include "support/mainwindowfixture.h"
 
 #include <QAction>
 #include <QListWidget>
-
-#include <tuple>
+#include <QMenuBar>
 
 using namespace tv;
 using tvtest::FakeBrowserWindow;
@@ -30,76 +29,86 @@ void complete(FakeBrowserWindow &page, const QStringList &links, const QString &
     page.fireDocumentComplete(frame);
 }
 
+// The window as a build sees it: what it was last told.
+struct FakeHost final : UrlBuildHost
+{
+    tvtest::FakeBrowserComponent fake;
+    bool noBrowser = false;
+    QStringList list;
+    QString page; // where the last links were found
+    QString status = QStringLiteral("busy");
+    bool enabled = false;
+    qint32 progress = 0, max = 100;
+    bool countShown = false;
+    QStringList errors;
+
+    BrowserComponent *browser() const override { return noBrowser ? nullptr : const_cast<tvtest::FakeBrowserComponent *>(&fake); }
+    QStringList links() const override { return list; }
+    qsizetype room() const override { return LinkList::MaxItems - list.size(); }
+    void addLinks(const QStringList &links, const QString &from) override
+    {
+        list += links;
+        page = from;
+    }
+    void clearLinks() override { list.clear(); }
+    void showCount() override { countShown = true; }
+    void refreshExtent() override {}
+    void setStatus(const QString &text) override { status = text; }
+    void setInputEnabled(bool on) override { enabled = on; }
+    void setProgress(qint32 value, qint32 maximum) override
+    {
+        std::tie(progress, max) = std::pair(value, maximum);
+        countShown = countShown && value == 0;
+    }
+    qint32 progressMax() const override { return max; }
+    void clearProgressText() override { countShown = false; }
+    void showError(const QString &text) override { errors << text; }
+    void reportListFull(qsizetype) override {}
+
+    bool idle() const { return status.isEmpty() && enabled && progress == 0 && max == 100 && !QApplication::overrideCursor(); }
+};
+
 } // namespace
 
 class TestUrlBuild : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<tvtest::MainWindowFixture> m_fx;
-    Form1 *m_form = nullptr;
+    std::unique_ptr<FakeHost> m_host;
+    std::unique_ptr<UrlBuildSession> m_build;
 
-    const QList<MessageBoxRequest> &boxes() const { return m_fx->boxes.shown(); }
-
-    // Loads the window with the list holding `entries`.
-    void load(const QStringList &entries = {})
+    std::shared_ptr<FakeBrowserWindow> build(const QString &address, bool append)
     {
-        m_form->Form_Load();
-        m_form->List1->AppendMany(entries);
-    }
-
-    // Runs the menu command with the dialog answered: address, append.
-    std::shared_ptr<FakeBrowserWindow> buildFromDialog(const QString &address, bool append)
-    {
-        bool answered = false;
-        tvtest::answerUrlDialog(address, append, &answered);
-        const qsizetype before = m_fx->browser.harvests.size();
-        m_form->mnufURL_Click();
-        if (!answered)
-            qWarning("the URL dialog did not come up");
-        return m_fx->browser.harvests.size() > before ? m_fx->browser.harvests.last().lock() : nullptr;
-    }
-
-    void verifyIdle()
-    {
-        QVERIFY(m_form->FormEnabled() && !QApplication::overrideCursor() && !m_form->wb2 && m_form->Status() == idleBanner());
-        QVERIFY(m_form->Progress() == 0 && m_form->ProgressMax() == 100);
+        m_build->setAppend(append);
+        const qsizetype before = m_host->fake.harvests.size();
+        m_build->start(address);
+        return m_host->fake.harvests.size() > before ? m_host->fake.harvests.last().lock() : nullptr;
     }
 
 private slots:
     void init()
     {
-        m_fx.reset(); // before the next one takes over the message boxes
-        m_fx = std::make_unique<tvtest::MainWindowFixture>(false);
-        m_form = m_fx->form.get();
-    }
-    void cleanup()
-    {
-        m_fx.reset();
-        QVERIFY(!QApplication::overrideCursor());
+        m_build.reset();
+        m_host = std::make_unique<FakeHost>();
+        m_build = std::make_unique<UrlBuildSession>(*m_host);
     }
 
     void buildRunsToCompletion()
     {
-        load({P + "kept"});
-        auto page = buildFromDialog(P, false);
-        // Loading: the window is disabled and busy until the page completes;
-        // the availability timer leaves the status on the panel.
-        QVERIFY(page && page->navigations == QStringList{P} && page->silentSet && !m_form->FormEnabled() && QApplication::overrideCursor());
-        m_form->Timer1_Timer();
-        QCOMPARE(m_form->sbStatusBar->Panels("pnlStatus")->Text(), m_form->Status());
+        m_host->list = {P + "kept"};
+        auto page = build(P, false);
+        QVERIFY(page && page->navigations == QStringList{P} && page->silentSet && m_build->running());
         // The browser's progress drives the bar; a total not known yet (0)
         // stretches it to the progress.
         page->fireProgress(250, 0);
-        QVERIFY(m_form->Progress() == 250 && m_form->ProgressMax() >= 250);
+        QVERIFY(m_host->progress == 250 && m_host->max >= 250);
         // A frame's completion and errors do not end the build.
         page->fireNavigateError(404, "frame-7");
         complete(*page, {P + "a", P + "b"}, "frame-7");
-        QVERIFY(m_form->wb2 && m_form->List1->Items() == QStringList{P + "kept"});
+        QVERIFY(m_build->running() && m_host->list == QStringList{P + "kept"});
         page->fireDocumentComplete();
-        QCOMPARE(m_form->List1->Items(), QStringList({P + "a", P + "b"}));
-        verifyIdle();
-        QVERIFY(boxes().isEmpty());
+        QVERIFY(m_host->list == QStringList({P + "a", P + "b"}) && m_host->page == P);
+        QVERIFY(m_host->idle() && !m_build->running() && m_host->errors.isEmpty());
         // The invisible browser is let go once the build is over.
         std::weak_ptr<FakeBrowserWindow> gone = page;
         page.reset();
@@ -119,6 +128,7 @@ private slots:
         QTest::newRow("not-html") << "not-html" << true << Problem;
         QTest::newRow("no-word-from-the-page") << "stall" << true << Problem;
         QTest::newRow("browser-cannot-start") << "no-browser" << true << Problem + "\r\n\r\nError: cannot start a browser";
+        QTest::newRow("no-browser-at-all") << "none" << true << Problem + "\r\n\r\nError: No web browser is available.";
         // Its browser crashed or was killed: nothing more will come of the load.
         QTest::newRow("browser-gone") << "gone" << true << Problem;
         QTest::newRow("esc") << "esc" << true << QString();
@@ -129,10 +139,11 @@ private slots:
         QFETCH(bool, append);
         QFETCH(QString, message);
         const QStringList kept = append ? QStringList{P + "kept"} : QStringList{};
-        load({P + "kept"});
-        m_form->urlBuild().stallMs = 300;
-        m_fx->browser.failCreate = how == u"no-browser";
-        auto page = buildFromDialog(P, append);
+        m_host->list = {P + "kept"};
+        m_build->stallMs = 300;
+        m_host->fake.failCreate = how == u"no-browser";
+        m_host->noBrowser = how == u"none";
+        auto page = build(P, append);
         if (page)
             page->fireProgress(3, 10);
         if (how.toInt()) {
@@ -142,80 +153,98 @@ private slots:
             page->html = false;
             page->fireDocumentComplete();
         } else if (how == u"esc") {
-            QTest::keyClick(m_form->List1, Qt::Key_Escape);
+            m_build->cancel();
             QCOMPARE(page->stopCalls, 1);
         } else if (how == u"gone") {
             page->fireQuit();
         } else if (how == u"stall") {
-            QTRY_COMPARE_WITH_TIMEOUT(boxes().size(), 1, 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(m_host->errors.size(), 1, 5000);
             QCOMPARE(page->stopCalls, 1);
         }
-        QCOMPARE(boxes().isEmpty() ? QString() : boxes().first().text, message);
-        QCOMPARE(m_form->List1->Items(), kept);
-        verifyIdle();
+        QCOMPARE(m_host->errors.value(0), message);
         // The bar gives way to the count again, however the build ended.
-        QCOMPARE(m_fx->countText(), QStringLiteral("%1 links found").arg(kept.size()));
-        QVERIFY(!m_form->sbStatusBar->Panels("pnlProgress")->hasPicture());
+        QVERIFY(m_host->list == kept && m_host->idle() && m_host->countShown && !m_build->running());
         if (page) {
             complete(*page, {P + "late"}); // a late completion of an ended build adds nothing
-            QCOMPARE(m_form->List1->Items(), kept);
+            QCOMPARE(m_host->list, kept);
         }
         // The next build runs as any other, without an old error.
-        m_fx->browser.failCreate = false;
-        complete(*buildFromDialog(P, true), {P + "fresh"});
-        QCOMPARE(m_form->List1->Items(), kept + QStringList{P + "fresh"});
-        QCOMPARE(boxes().size(), message.isNull() ? 0 : 1);
-    }
-
-    void cancelledDialogBuildsNothing()
-    {
-        load({P + "kept"});
-        m_form->append = true;
-        m_form->mnuopappfilt->setChecked(true);
-        tvtest::whenModal([&](QWidget *modal) { qobject_cast<Form5 *>(modal)->Command3->click(); });
-        m_form->mnufURL_Click();
-        QCOMPARE(m_form->List1->Items(), QStringList{P + "kept"});
-        QVERIFY(m_fx->browser.harvests.isEmpty() && m_form->append && m_form->FormEnabled());
+        m_host->fake.failCreate = m_host->noBrowser = false;
+        complete(*build(P, true), {P + "fresh"});
+        QCOMPARE(m_host->list, kept + QStringList{P + "fresh"});
+        QCOMPARE(m_host->errors.size(), message.isNull() ? 0 : 1);
     }
 
     void pageOpenInBrowserIsListedAtOnce()
     {
-        load({P + "kept"});
-        m_fx->browser.addWindow(P + "other")->doc = makeDocument(P + "other", {P + "x"});
-        auto open = m_fx->browser.addWindow(P);
+        m_host->list = {P + "kept"};
+        m_host->fake.addWindow(P + "other")->doc = makeDocument(P + "other", {P + "x"});
+        auto open = m_host->fake.addWindow(P);
         open->doc = makeDocument(P, {P + "a", P + "b"});
-        auto page = buildFromDialog(P, false);
-        QVERIFY(m_form->List1->Items() == QStringList({P + "a", P + "b"}) && open->registeredAsBrowser);
+        auto page = build(P, false);
+        QVERIFY(m_host->list == QStringList({P + "a", P + "b"}) && open->registeredAsBrowser);
         complete(*page, {P + "a", P + "c"}); // the page is loaded afresh all the same
-        QCOMPARE(m_form->List1->Items(), QStringList({P + "a", P + "c"}));
-        verifyIdle();
+        QVERIFY(m_host->list == QStringList({P + "a", P + "c"}) && m_host->idle());
     }
 
-    void handOverHarvests()
+    void handOvers()
     {
-        load({P + "old"});
-        m_form->append = true;
-        m_fx->browser.addWindow(P + "other");
-        m_fx->browser.addWindow(P)->broken = true;
-        auto shown = m_fx->browser.addWindow(P);
+        m_host->list = {P + "old"};
+        m_build->setAppend(true);
+        m_host->fake.addWindow(P + "other")->doc = makeDocument(P, {}, {makeDocument(P + "g", {})});
+        m_host->fake.addWindow(P)->broken = true;
+        auto shown = m_host->fake.addWindow(P);
         shown->doc = makeDocument(P, {P + "a", P + "old"}, {makeDocument(P + "f", {P + "f"})});
-        m_form->receiveHandOver(P);
-        QVERIFY(m_form->Timer3->isActive());
         // Cleared whatever `append` says, then filled from the window.
-        QTRY_COMPARE(m_form->List1->Items(), QStringList({P + "a", P + "old", P + "f"}));
-        QVERIFY(shown->innerTexts.size() == 1 && !m_form->wb2 && boxes().isEmpty() && m_fx->browser.harvests.isEmpty());
+        m_build->handOver(P);
+        QTRY_COMPARE(m_host->list, QStringList({P + "a", P + "old", P + "f"}));
+        QVERIFY(shown->innerTexts.size() == 1 && !m_build->running() && m_host->fake.harvests.isEmpty());
+        // Several in a row all wait their turn: none overwrites another.
+        for (const QString &address : {P, P + "other", P})
+            m_build->handOver(address);
+        QTRY_COMPARE(shown->innerTexts.size(), 3);
+        QVERIFY(m_host->fake.windows.first()->innerTexts.size() == 1 && m_host->errors.isEmpty());
+        // Without any browser window, each tick says so.
+        m_host->fake.windows.clear();
+        m_build->handOver(P);
+        QTRY_COMPARE(m_host->errors.size(), 1);
     }
 
     void filters()
     {
         // Whether the build applies the filters; which links pass is the
         // filter table's business.
-        Filters::save(m_form->settings(), {"A - gif"});
-        load();
-        m_form->mnuopappfilt->trigger();
-        QCOMPARE(m_form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("1"));
-        complete(*buildFromDialog(P, false), {P + "a.gif", P + "c.html"});
-        QCOMPARE(m_form->List1->Items(), QStringList{P + "a.gif"});
+        m_build->setFilters({"gif"});
+        for (const bool applied : {true, false}) {
+            m_build->setFiltersApplied(applied);
+            complete(*build(P, false), {P + "a.gif", P + "c.html"});
+            QCOMPARE(m_host->list.size(), applied ? 1 : 2);
+        }
+    }
+
+    void windowCommands()
+    {
+        tvtest::MainWindowFixture fx(false);
+        Filters::save(fx.form->settings(), {"A - gif"});
+        fx.form->Form_Load();
+        auto *applyFilters = fx.form->findChild<QAction *>("mnuopappfilt");
+        applyFilters->trigger();
+        QCOMPARE(fx.form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("1"));
+        // A dialog cancelled builds nothing and leaves the window usable.
+        tvtest::whenModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<Form5 *>(modal);
+            QVERIFY(dialog);
+            dialog->Command3->click();
+        });
+        fx.form->findChild<QAction *>("mnufURL")->trigger();
+        QVERIFY(fx.browser.harvests.isEmpty() && fx.form->findChild<QMenuBar *>()->isEnabled());
+        // Loading: the window takes no input until the page completes; Esc ends it.
+        tvtest::answerUrlDialog(P, false);
+        fx.form->findChild<QAction *>("mnufURL")->trigger();
+        auto *list = fx.form->findChild<LinkList *>("List1");
+        QVERIFY(fx.browser.harvests.size() == 1 && !list->isEnabled() && QApplication::overrideCursor());
+        QTest::keyClick(list, Qt::Key_Escape);
+        QVERIFY(list->isEnabled() && !QApplication::overrideCursor() && fx.form->Status() == idleBanner());
         // Deleting the last filter takes the menu item and the setting off.
         tvtest::whenModal([](QWidget *modal) {
             auto *dialog = qobject_cast<Form3 *>(modal);
@@ -223,9 +252,9 @@ private slots:
             dialog->List1->clear();
             dialog->Command2->click();
         });
-        m_form->mnuopfilt_Click();
-        QVERIFY(m_form->ftypes.isEmpty() && !m_form->mnuopappfilt->isEnabled() && !m_form->mnuopappfilt->isChecked());
-        QCOMPARE(m_form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("0"));
+        fx.form->findChild<QAction *>("mnuopfilt")->trigger();
+        QVERIFY(!applyFilters->isEnabled() && !applyFilters->isChecked());
+        QCOMPARE(fx.form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("0"));
     }
 };
 

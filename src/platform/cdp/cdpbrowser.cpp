@@ -40,7 +40,7 @@ bool processIsRunning(qint64 pid)
 
 CdpBrowser::CdpBrowser(Kind kind) : m_kind(kind), m_connection(new CdpConnection(this)), m_popups(m_connection, m_pages)
 {
-    connect(m_connection, &CdpConnection::event, this, &CdpBrowser::onEvent);
+    connect(m_connection, &CdpConnection::eventReceived, this, &CdpBrowser::onEvent);
     connect(m_connection, &CdpConnection::closed, this, &CdpBrowser::onClosed);
 }
 

@@ -11,6 +11,36 @@ Q_LOGGING_CATEGORY(lcCdp, "tallyvane.cdp", QtWarningMsg)
 
 namespace tv {
 
+CdpIncoming decodeCdpMessage(const QByteArray &message)
+{
+    CdpIncoming in;
+    QJsonParseError error;
+    const QJsonObject m = QJsonDocument::fromJson(message, &error).object();
+    if (error.error != QJsonParseError::NoError)
+        return in;
+    const auto idValue = m.value(QStringLiteral("id"));
+    if (!idValue.isUndefined()) {
+        in.kind = CdpIncoming::Kind::Reply;
+        in.id = idValue.toInt();
+        if (m.contains(QStringLiteral("error"))) {
+            const QJsonObject err = m.value(QStringLiteral("error")).toObject();
+            in.reply.errorCode = err.value(QStringLiteral("code")).toInt();
+            in.reply.errorMessage = err.value(QStringLiteral("message")).toString();
+        } else {
+            in.reply.ok = true;
+            in.reply.result = m.value(QStringLiteral("result")).toObject();
+        }
+        return in;
+    }
+    in.method = m.value(QStringLiteral("method")).toString();
+    if (in.method.isEmpty())
+        return in;
+    in.kind = CdpIncoming::Kind::Event;
+    in.sessionId = m.value(QStringLiteral("sessionId")).toString();
+    in.params = m.value(QStringLiteral("params")).toObject();
+    return in;
+}
+
 CdpConnection::CdpConnection(QObject *parent) : QObject(parent) {}
 
 CdpConnection::~CdpConnection()
@@ -178,27 +208,11 @@ void CdpConnection::dispatchQueued()
 void CdpConnection::dispatchOne(const QByteArray &message)
 {
     qCDebug(lcCdp).noquote() << "<-" << message.left(65536);
-    QJsonParseError error;
-    const QJsonObject m = QJsonDocument::fromJson(message, &error).object();
-    if (error.error != QJsonParseError::NoError)
-        return;
-    const auto idValue = m.value(QStringLiteral("id"));
-    if (!idValue.isUndefined()) {
-        CdpReply reply;
-        const QJsonObject err = m.value(QStringLiteral("error")).toObject();
-        if (m.contains(QStringLiteral("error"))) {
-            reply.errorCode = err.value(QStringLiteral("code")).toInt();
-            reply.errorMessage = err.value(QStringLiteral("message")).toString();
-        } else {
-            reply.ok = true;
-            reply.result = m.value(QStringLiteral("result")).toObject();
-        }
-        finish(idValue.toInt(), reply);
-        return;
-    }
-    const QString method = m.value(QStringLiteral("method")).toString();
-    if (!method.isEmpty())
-        emit event(m.value(QStringLiteral("sessionId")).toString(), method, m.value(QStringLiteral("params")).toObject());
+    const CdpIncoming in = decodeCdpMessage(message);
+    if (in.kind == CdpIncoming::Kind::Reply)
+        finish(in.id, in.reply);
+    else if (in.kind == CdpIncoming::Kind::Event)
+        emit eventReceived(in.sessionId, in.method, in.params);
 }
 
 void CdpConnection::finish(int id, const CdpReply &reply)

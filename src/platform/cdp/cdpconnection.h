@@ -31,6 +31,20 @@ struct CdpReply
     QString errorMessage;
 };
 
+// One message from the browser, decoded: the reply to request `id`, an
+// event, or nothing usable (not JSON, no object, neither id nor method).
+struct CdpIncoming
+{
+    enum class Kind { None, Reply, Event };
+    Kind kind = Kind::None;
+    int id = 0;
+    CdpReply reply;
+    QString sessionId;
+    QString method;
+    QJsonObject params;
+};
+CdpIncoming decodeCdpMessage(const QByteArray &message);
+
 // One connection to a browser's DevTools endpoint. Requests are matched to
 // their replies by id; events are handed on with their session ("" for the
 // browser itself). Incoming messages are queued and dispatched from the event
@@ -75,7 +89,7 @@ public:
     void receive(const QByteArray &message);
 
 signals:
-    void event(const QString &sessionId, const QString &method, const QJsonObject &params);
+    void eventReceived(const QString &sessionId, const QString &method, const QJsonObject &params);
     // The connection ended (browser closed, crashed, or close() was called).
     void closed();
 

@@ -30,6 +30,46 @@ void closeFd(int &fd)
 
 } // namespace
 
+char *CdpFrameReader::reserve(qsizetype n)
+{
+    const qsizetype had = m_in.size();
+    m_in.resize(had + n);
+    return m_in.data() + had;
+}
+
+void CdpFrameReader::commit(qsizetype reserved, qsizetype used)
+{
+    m_in.resize(m_in.size() - reserved + std::max<qsizetype>(used, 0));
+}
+
+void CdpFrameReader::append(QByteArrayView bytes)
+{
+    m_in.append(bytes);
+}
+
+bool CdpFrameReader::next(QByteArray &message)
+{
+    for (qsizetype nul; (nul = m_in.indexOf('\0', std::max(m_from, m_scanned))) >= 0;) {
+        message = m_in.mid(m_from, nul - m_from);
+        m_from = nul + 1;
+        if (!message.isEmpty())
+            return true;
+    }
+    if (m_from == m_in.size())
+        m_in.clear(); // gives back the room a big message took
+    else
+        m_in.remove(0, m_from);
+    m_from = 0;
+    m_scanned = m_in.size();
+    return false;
+}
+
+void CdpFrameReader::clear()
+{
+    m_in.clear();
+    m_from = m_scanned = 0;
+}
+
 QString CdpPipeTransport::browserSwitch()
 {
     return QStringLiteral("--remote-debugging-pipe");
@@ -151,10 +191,9 @@ void CdpPipeTransport::readAvailable()
         return;
     bool gone = false;
     for (qsizetype budget = ReadBudget; budget > 0;) {
-        const qsizetype had = m_in.size();
-        m_in.resize(had + ReadChunk);
-        const ssize_t n = ::read(m_replies, m_in.data() + had, size_t(ReadChunk));
-        m_in.resize(had + std::max<qsizetype>(n, 0));
+        char *room = m_in.reserve(ReadChunk);
+        const ssize_t n = ::read(m_replies, room, size_t(ReadChunk));
+        m_in.commit(ReadChunk, n);
         if (n > 0) {
             budget -= n;
         } else if (n == 0) {
@@ -167,21 +206,12 @@ void CdpPipeTransport::readAvailable()
     }
 
     const QPointer<CdpPipeTransport> self(this);
-    qsizetype from = 0;
-    for (qsizetype nul; (nul = m_in.indexOf('\0', std::max(from, m_scanned))) >= 0;) {
-        const QByteArray message = m_in.mid(from, nul - from);
-        from = nul + 1;
-        if (!message.isEmpty())
-            emit messageReceived(message);
+    for (QByteArray message; m_in.next(message);) {
+        emit messageReceived(message);
         if (!self || m_ended)
             return;
     }
-    if (from == m_in.size())
-        m_in.clear(); // gives back the room a big message took
-    else
-        m_in.remove(0, from);
-    m_scanned = m_in.size();
-    if (m_in.size() > MaxIncomingMessage)
+    if (m_in.pending() > MaxIncomingMessage)
         gone = true; // a runaway message: the connection cannot be trusted any further
     if (gone)
         end();

@@ -6,6 +6,26 @@ class QSocketNotifier;
 
 namespace tv {
 
+// Cuts the browser's NUL-ended messages out of the bytes read from its pipe.
+class CdpFrameReader
+{
+public:
+    // Room for up to `n` more bytes at the end; commit() keeps what was read.
+    char *reserve(qsizetype n);
+    void commit(qsizetype reserved, qsizetype used);
+    void append(QByteArrayView bytes);
+    // The next whole message, empty ones skipped; false when none is complete.
+    bool next(QByteArray &message);
+    // Bytes held of a message not yet complete.
+    qsizetype pending() const { return m_in.size() - m_from; }
+    void clear();
+
+private:
+    QByteArray m_in;
+    qsizetype m_from = 0;    // where the next message starts
+    qsizetype m_scanned = 0; // bytes of m_in known to hold no NUL
+};
+
 // The DevTools connection of a browser that this program starts itself, over
 // a pair of pipes (--remote-debugging-pipe): the browser reads commands on
 // its descriptor 3 and writes replies and events on its descriptor 4, each
@@ -49,8 +69,7 @@ private:
     int m_browserReplies = -1;
     QSocketNotifier *m_readable = nullptr;
     QSocketNotifier *m_writable = nullptr;
-    QByteArray m_in;
-    qsizetype m_scanned = 0;    // bytes of m_in known to hold no NUL
+    CdpFrameReader m_in;
     QByteArray m_out;
     bool m_started = false;
     bool m_ended = false;

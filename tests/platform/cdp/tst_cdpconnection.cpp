@@ -88,7 +88,7 @@ private slots:
         QVERIFY(c.open(browser.url(), 5000));
         QStringList got;
         QList<QPair<QString, QString>> events;
-        connect(&c, &tv::CdpConnection::event, this, [&](const QString &session, const QString &method, const QJsonObject &) {
+        connect(&c, &tv::CdpConnection::eventReceived, this, [&](const QString &session, const QString &method, const QJsonObject &) {
             events << qMakePair(session, method);
         });
         const int a = c.send("A.a", {}, {}, [&](const tv::CdpReply &r) { got << "a:" + r.result.value("v").toString(); });
