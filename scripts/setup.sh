@@ -14,6 +14,8 @@ packages=(
   aria2 wget
   # Real documentation pages (Sphinx, gtk-doc, Doxygen, DocBook) for the real-pages test.
   cmake-doc libglib2.0-doc libxml2-doc libjsoncpp-doc debian-reference-en
+  # the manual page, the package's checks and the Wayland test
+  scdoc dpkg-dev lintian desktop-file-utils appstream weston qt6-wayland
 )
 
 missing=()

@@ -432,6 +432,18 @@ void Form1::receiveHandOver(const QString &address)
     m_build->handOver(address);
 }
 
+void Form1::buildFromArgument(const QString &address)
+{
+    if (address.isEmpty())
+        return;
+    if (transferRunning() || QApplication::activeModalWidget() || !m_formEnabled || m_build->running()) {
+        QTimer::singleShot(250, this, [this, address] { buildFromArgument(address); });
+        return;
+    }
+    goturl = address;
+    mnufURL_Click();
+}
+
 void Form1::Toolbar1_ButtonClick(const QString &key)
 {
     // A run stops before any other button does its work; the layout and

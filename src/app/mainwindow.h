@@ -110,6 +110,9 @@ public:
 
     // Receives an address handed over by a second start.
     void receiveHandOver(const QString &address);
+    // Builds a list from an address the program was started with, as from a
+    // dropped one, once no transfer, dialog or build holds the window.
+    void buildFromArgument(const QString &address);
 
     // --- layout modes ---
     bool compactMode() const;

@@ -9,6 +9,8 @@
 #include "settings/settingsstore.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QUrl>
 
 namespace tv {
 
@@ -32,13 +34,27 @@ BrowserWindowPtr browserInFront(BrowserComponent &browser)
     return nullptr;
 }
 
+QString addressArgument(const QStringList &arguments, const QString &workingDirectory)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i].startsWith(u'-'))
+            continue;
+        const QUrl url = QUrl::fromUserInput(arguments[i], workingDirectory);
+        // Only pages: a desktop may hand over any scheme, script included.
+        static const QStringList pages = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"),
+                                          QStringLiteral("file")};
+        return url.isValid() && pages.contains(url.scheme()) ? url.toString(QUrl::FullyEncoded) : QString();
+    }
+    return QString();
+}
+
 int runTallyvane(int argc, char **argv, const StartupOptions &options)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallyvane"));
     QApplication::setOrganizationName(QStringLiteral("Quillmere"));
     QApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("tallyvane"));
+    QApplication::setDesktopFileName(QStringLiteral("com.example.Tallyvane"));
 
     std::unique_ptr<BrowserComponent> browser;
     if (options.makeBrowser) {
@@ -48,8 +64,14 @@ int runTallyvane(int argc, char **argv, const StartupOptions &options)
         browser = createSystemBrowser(BrowserChoice::find(stored.command, stored.flags, stored.headless));
     }
 
+    const QString argument = addressArgument(QApplication::arguments(), QDir::currentPath());
     SingleInstance instance(QStringLiteral("tallyvane"));
     if (!instance.tryBecomeFirst()) {
+        if (!argument.isEmpty()) {
+            instance.handOver(argument, 5000, SingleInstance::Request::Build);
+            browser->shutdown();
+            return 0;
+        }
         QString address;
         if (BrowserWindowPtr front = browserInFront(*browser)) {
             try {
@@ -67,7 +89,13 @@ int runTallyvane(int argc, char **argv, const StartupOptions &options)
 
     Form1 form(browser.get());
     QObject::connect(&instance, &SingleInstance::handedOver, &form, &Form1::receiveHandOver);
-    form.Form_Load(browserInFront(*browser));
+    QObject::connect(&instance, &SingleInstance::buildRequested, &form, [&form](const QString &address) {
+        form.receiveHandOver(QString());
+        form.buildFromArgument(address);
+    });
+    // The page in front is not listed when the list is to be built from an address.
+    form.Form_Load(argument.isEmpty() ? browserInFront(*browser) : nullptr);
+    form.buildFromArgument(argument);
     if (options.onMainWindow)
         options.onMainWindow(form);
     const int code = app.exec();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include <functional>
 #include <memory>
 
@@ -12,6 +14,12 @@ class Form1;
 // The browser window in front, when it shows an HTML page; null otherwise.
 // Errors of single windows are passed over.
 std::shared_ptr<BrowserWindow> browserInFront(BrowserComponent &browser);
+
+// The address to build a list from that the program was started with: its
+// first argument that is not an option, as a URL (a host name gains http://,
+// an existing file's path becomes file://). Empty when there is none or it
+// is not an http, https, ftp or file address.
+QString addressArgument(const QStringList &arguments, const QString &workingDirectory);
 
 // What the start-up can be given instead of the real thing (tests use it to
 // run real processes against a scripted browser).

@@ -29,6 +29,19 @@ QString userName()
 }
 
 constexpr char Ack = '\x01';
+constexpr quint32 BuildFlag = 0x80000000u;
+
+// The byte length a message announces, or -1 when no copy could accept it.
+qint64 announcedLength(const char *header, SingleInstance::Request *request)
+{
+    const quint32 field = qFromLittleEndian<quint32>(header);
+    const quint32 length = field & ~BuildFlag;
+    if (request)
+        *request = field & BuildFlag ? SingleInstance::Request::Build : SingleInstance::Request::PageInFront;
+    if (length % 2 != 0 || length > quint32(SingleInstance::MaxAddressChars) * 2)
+        return -1;
+    return length;
+}
 
 } // namespace
 
@@ -76,10 +89,10 @@ bool SingleInstance::tryBecomeFirst()
     return true;
 }
 
-QByteArray SingleInstance::encode(const QString &address)
+QByteArray SingleInstance::encode(const QString &address, Request request)
 {
     QByteArray bytes(4, Qt::Uninitialized);
-    const qint32 length = qint32(address.size() * 2);
+    const quint32 length = quint32(address.size() * 2) | (request == Request::Build ? BuildFlag : 0);
     qToLittleEndian(length, bytes.data());
     for (QChar c : address) {
         char le[2];
@@ -89,17 +102,17 @@ QByteArray SingleInstance::encode(const QString &address)
     return bytes;
 }
 
-bool SingleInstance::decode(const QByteArray &bytes, QString *address, qsizetype *consumed)
+bool SingleInstance::decode(const QByteArray &bytes, QString *address, qsizetype *consumed, Request *request)
 {
     if (bytes.size() < 4)
         return false;
-    const qint32 length = qFromLittleEndian<qint32>(bytes.constData());
-    if (length < 0 || length % 2 != 0 || length > MaxAddressChars * 2)
+    const qint64 length = announcedLength(bytes.constData(), request);
+    if (length < 0)
         return false;
     if (bytes.size() < 4 + length)
         return false;
     QString text(length / 2, Qt::Uninitialized);
-    for (qint32 i = 0; i < length / 2; ++i)
+    for (qint64 i = 0; i < length / 2; ++i)
         text[i] = QChar(qFromLittleEndian<quint16>(bytes.constData() + 4 + 2 * i));
     *address = text;
     *consumed = 4 + length;
@@ -120,25 +133,26 @@ void SingleInstance::onNewConnection()
 void SingleInstance::readFrom(QLocalSocket *socket)
 {
     const QByteArray pending = socket->peek(socket->bytesAvailable());
-    if (pending.size() >= 4) {
-        const qint32 length = qFromLittleEndian<qint32>(pending.constData());
-        if (length < 0 || length % 2 != 0 || length > MaxAddressChars * 2) {
-            socket->abort();
-            return;
-        }
+    if (pending.size() >= 4 && announcedLength(pending.constData(), nullptr) < 0) {
+        socket->abort();
+        return;
     }
     QString address;
     qsizetype consumed = 0;
-    if (!decode(pending, &address, &consumed))
+    Request request = Request::PageInFront;
+    if (!decode(pending, &address, &consumed, &request))
         return;
     socket->read(consumed);
-    emit handedOver(address);
+    if (request == Request::Build)
+        emit buildRequested(address);
+    else
+        emit handedOver(address);
     socket->write(&Ack, 1);
     socket->flush();
     socket->disconnectFromServer();
 }
 
-bool SingleInstance::handOver(const QString &address, int timeoutMs) const
+bool SingleInstance::handOver(const QString &address, int timeoutMs, Request request) const
 {
     QDeadlineTimer deadline(timeoutMs);
     // The first copy may still be starting: try again until it listens.
@@ -146,7 +160,7 @@ bool SingleInstance::handOver(const QString &address, int timeoutMs) const
         QLocalSocket socket;
         socket.connectToServer(socketPath());
         if (socket.waitForConnected(int(std::max<qint64>(1, deadline.remainingTime())))) {
-            socket.write(encode(address));
+            socket.write(encode(address, request));
             if (!socket.waitForBytesWritten(int(std::max<qint64>(1, deadline.remainingTime()))))
                 return false;
             while (socket.bytesAvailable() < 1) {

@@ -29,22 +29,29 @@ public:
     bool tryBecomeFirst();
     bool isFirst() const { return m_server != nullptr; }
 
+    // What the first copy is asked to do with a handed-over address.
+    enum class Request { PageInFront, Build };
+
     // Sends the address (possibly empty: only bring the first copy forward) to
     // the first copy and waits for its acknowledgement. False when no first
     // copy answered within the time bound.
-    bool handOver(const QString &address, int timeoutMs = 5000) const;
+    bool handOver(const QString &address, int timeoutMs = 5000, Request request = Request::PageInFront) const;
 
     QString socketPath() const;
     QString lockPath() const;
 
-    // The wire form of a hand-over: byte length (LE, 32 bits), then UTF-16LE text.
-    static QByteArray encode(const QString &address);
+    // The wire form of a hand-over: byte length (LE, 32 bits), then UTF-16LE
+    // text. A build request sets the length's top bit, which copies that know
+    // only the page in front refuse.
+    static QByteArray encode(const QString &address, Request request = Request::PageInFront);
     // Decodes one complete message; false when it is malformed or incomplete.
-    static bool decode(const QByteArray &bytes, QString *address, qsizetype *consumed);
+    static bool decode(const QByteArray &bytes, QString *address, qsizetype *consumed, Request *request = nullptr);
 
 signals:
     // An empty address only asks to bring the window forward.
     void handedOver(const QString &address);
+    // A second start was given this address to build a list from.
+    void buildRequested(const QString &address);
 
 private:
     void onNewConnection();
