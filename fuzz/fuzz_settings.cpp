@@ -80,8 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     texts += QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size)).split(u'\n');
     for (const QString &text : std::as_const(texts)) {
-        const double number = tv::leadingNumber(text);
-        FUZZ_CHECK(!std::isnan(number));
+        const qint32 number = tv::numberSetting(text, -5, 120, 7);
+        FUZZ_CHECK(number == 7 || (number >= -5 && number <= 120));
         tv::booleanText(text, true);
     }
     checkOrdering(texts);

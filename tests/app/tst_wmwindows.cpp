@@ -94,7 +94,7 @@ class TestWmWindows : public QObject
     Form1 &shownForm(bool ontop = false)
     {
         Form1 &f = *m_fx->form;
-        f.ontop = ontop;
+        f.settings().SaveSetting(QStringLiteral("Options"), QStringLiteral("On Top"), ontop ? QStringLiteral("True") : QStringLiteral("False"));
         f.Form_Load();
         f.List1->AppendMany(QStringList(40, QStringLiteral("http://127.0.0.1/a/rather/long/address/of/a/page.html")));
         if (!QTest::qWaitForWindowExposed(&f))
