@@ -77,26 +77,6 @@ double runTool(const QString &tool, QStringList arguments, double *idleGapMs)
     return ended && process.exitCode() == 0 ? double(timer.nsecsElapsed()) / 1e9 : -1;
 }
 
-double runTallyvane(const QStringList &links, const QString &folder, int simultaneous, double *maxGapMs)
-{
-    BenchSavingHost host;
-    auto *form = new tv::Form4(links, folder, tv::OwOverwrite, false, &host, nullptr, simultaneous);
-    bool done = false;
-    bool error = false;
-    QObject::connect(form->transfer(), &tv::SaveTransfer::finished, form, [&](bool e) {
-        done = true;
-        error = e;
-    });
-    QElapsedTimer timer;
-    timer.start();
-    TickWatch watch;
-    form->show();
-    const bool ended = QTest::qWaitFor([&] { return done; }, 600000);
-    const double seconds = double(timer.nsecsElapsed()) / 1e9;
-    *maxGapMs = watch.longestMs();
-    delete form;
-    return ended && !error ? seconds : -1;
-}
 
 bool failed = false;
 
@@ -134,7 +114,7 @@ void BM_ManyFilesVersusAria2AndWget(benchmark::State &state)
                                     &idleGap);
         const bool aria2Whole = wholeFolder(out);
         out = folder();
-        const double tv5 = runTallyvane(links, out, 5, &gap);
+        const double tv5 = runSavingFiles(links, out, 5, &gap);
         const bool tv5Whole = wholeFolder(out);
         out = folder();
         const double wget = runTool(QStringLiteral("wget"), {QStringLiteral("-q"), QStringLiteral("-P"), out,
@@ -142,10 +122,10 @@ void BM_ManyFilesVersusAria2AndWget(benchmark::State &state)
                                    &idleGap);
         const bool wgetWhole = wholeFolder(out);
         out = folder();
-        const double tv1 = runTallyvane(links, out, 1, &gap);
+        const double tv1 = runSavingFiles(links, out, 1, &gap);
         const bool tv1Whole = wholeFolder(out);
         out = folder();
-        const double tv8 = runTallyvane(links, out, 8, &gap8);
+        const double tv8 = runSavingFiles(links, out, 8, &gap8);
         if (tv5 < 0 || tv1 < 0 || tv8 < 0 || !tv5Whole || !tv1Whole || !wholeFolder(out)) {
             state.SkipWithError("a transfer did not save every file whole");
             failed = true;

@@ -144,27 +144,6 @@ double runCurl(const QString &url, const QString &target, double *maxGapMs)
     return ended && process.exitCode() == 0 ? seconds : -1;
 }
 
-// Seconds taken by the Saving Files dialog, or -1; the longest tick gap in ms.
-double runTallyvane(const QString &url, const QString &folder, double *maxGapMs)
-{
-    BenchSavingHost host;
-    auto *form = new tv::Form4({url}, folder, tv::OwOverwrite, false, &host);
-    bool done = false;
-    bool error = false;
-    QObject::connect(form->transfer(), &tv::SaveTransfer::finished, form, [&](bool e) {
-        done = true;
-        error = e;
-    });
-    QElapsedTimer timer;
-    timer.start();
-    TickWatch watch;
-    form->show();
-    const bool ended = QTest::qWaitFor([&] { return done; }, 600000);
-    const double seconds = secondsOf(timer);
-    *maxGapMs = watch.longestMs();
-    delete form;
-    return ended && !error ? seconds : -1;
-}
 
 void BM_SaveTargetVersusCurl(benchmark::State &state)
 {
@@ -190,7 +169,7 @@ void BM_SaveTargetVersusCurl(benchmark::State &state)
             const bool curlWhole = QFileInfo(curlTarget).size() == bytes;
             QFile::remove(curlTarget);
             double gap = 0;
-            const double tv = runTallyvane(source.url, out.path() + u'/', &gap);
+            const double tv = runSavingFiles({source.url}, out.path() + u'/', 1, &gap);
             const bool tvWhole = QFileInfo(out.filePath(QStringLiteral("source.bin"))).size() == bytes;
             QFile::remove(out.filePath(QStringLiteral("source.bin")));
             if (tv < 0 || !tvWhole) {
