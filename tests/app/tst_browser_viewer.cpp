@@ -82,7 +82,7 @@ private slots:
             {"p0", "p0", 0}, {"p1", "p1", 0}, {"p2", "p2", 0}, {"p3", "p3", 0}, {"late", "late", 600}, {"slow", "slow", 1500},
             {"stuck", "stuck", 15000}, {"framed", "<iframe src='/late'></iframe><iframe src='/p0'></iframe>", 0}};
         for (const auto &[name, body, delayMs] : pages) {
-            m_site.route(QLatin1Char('/') + QLatin1String(name), [=, this, name = QString::fromLatin1(name)] {
+            m_site.route(QLatin1Char('/') + QLatin1String(name), [this, name = QString::fromLatin1(name), body = body, delayMs = delayMs] {
                 m_asked.insert(name, m_clock.elapsed());
                 if (m_onAsked)
                     QTimer::singleShot(0, this, [this, name] { m_onAsked(name); });

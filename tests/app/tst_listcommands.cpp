@@ -245,7 +245,7 @@ private slots:
             form().List1->Append(QStringLiteral("http://old"));
             m_fx->boxes.clear();
             bool open = false;
-            tvtest::ModalResponder responder(QStringLiteral("Form11"), [&](QDialog *d) {
+            tvtest::ModalResponder responder(QStringLiteral("Form11"), [&, text = text, append = append](QDialog *d) {
                 auto *dialog = static_cast<tv::Form11 *>(d);
                 dialog->Text1->setText(QLatin1String(text));
                 dialog->Check1->setChecked(append);

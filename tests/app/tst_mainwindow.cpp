@@ -141,7 +141,7 @@ private slots:
               {false, true, 3, 5, false, "- - - -"}}) {
             init();
             Form1 &form = loadForm();
-            tvtest::whenModal([&](QWidget *modal) {
+            tvtest::whenModal([&, ontop = ontop, newwin = newwin, owaction = owaction, simul = simul, save = save](QWidget *modal) {
                 auto *dialog = qobject_cast<tv::Form12 *>(modal);
                 QVERIFY(dialog);
                 dialog->chkontop->setChecked(ontop);
