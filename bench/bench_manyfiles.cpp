@@ -4,6 +4,7 @@
 // on the same list in the same run, and the longest pause of the window's
 // thread with 8 at once. The server runs in a process of its own.
 // TALLYVANE_MANY_FILES sets the count (200 by default).
+#include "benchmain.h"
 #include "savebench.h"
 #include "support/httpserver.h"
 
@@ -156,11 +157,6 @@ int main(int argc, char **argv)
 {
     if (argc == 2 && std::strcmp(argv[1], "--serve") == 0)
         return serve();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    tvRunBenchmarks(argc, argv);
     return failed ? 1 : 0;
 }

@@ -4,6 +4,7 @@
 // The file is served by this program started again as a small sendfile(2)
 // server in a process of its own, so neither client shares a thread with it.
 // TALLYVANE_SAVE_BENCH_MIB sets the size (1024 by default).
+#include "benchmain.h"
 #include "savebench.h"
 
 #include <QApplication>
@@ -203,11 +204,6 @@ int main(int argc, char **argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "--serve") == 0)
         return serve(argv[2]);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    tvRunBenchmarks(argc, argv);
     return failed ? 1 : 0;
 }

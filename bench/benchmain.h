@@ -4,15 +4,20 @@
 
 #include <benchmark/benchmark.h>
 
-// A benchmark main with a QApplication (offscreen unless told otherwise).
+// Runs the benchmarks under a QApplication (offscreen unless told otherwise).
+inline void tvRunBenchmarks(int &argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}
+
 #define TV_BENCHMARK_MAIN()                                                                                            \
     int main(int argc, char **argv)                                                                                    \
     {                                                                                                                  \
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                                            \
-            qputenv("QT_QPA_PLATFORM", "offscreen");                                                                   \
-        QApplication app(argc, argv);                                                                                  \
-        benchmark::Initialize(&argc, argv);                                                                            \
-        benchmark::RunSpecifiedBenchmarks();                                                                           \
-        benchmark::Shutdown();                                                                                         \
+        tvRunBenchmarks(argc, argv);                                                                                   \
         return 0;                                                                                                      \
     }
