@@ -63,7 +63,10 @@ QString SafeFileName(const QString &name)
             safe += c;
         }
     }
-    if (std::all_of(safe.begin(), safe.end(), [](QChar c) { return c == u'.'; }))
+    // A name of nothing but dots or direction marks still names something.
+    if (safe.isEmpty() && !name.isEmpty())
+        safe = QStringLiteral("_");
+    else if (std::all_of(safe.begin(), safe.end(), [](QChar c) { return c == u'.'; }))
         safe.fill(u'_');
     else if (safe.startsWith(u'.'))
         safe.prepend(u'_');
