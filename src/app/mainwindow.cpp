@@ -2,6 +2,7 @@
 
 #include "app/commandavailability.h"
 #include "app/linklist.h"
+#include "app/openpagesbuild.h"
 #include "app/urlbuildsession.h"
 #include "builders/filters.h"
 #include "platform/commoncontrols.h"
@@ -37,7 +38,8 @@ QString idleBanner()
 
 Form1::Form1(BrowserComponent *browser, QWidget *parent)
     : QMainWindow(parent), m_browser(browser), m_buildHost(makeBuildHost()),
-      m_build(std::make_unique<UrlBuildSession>(*m_buildHost))
+      m_build(std::make_unique<UrlBuildSession>(*m_buildHost)),
+      m_openPages(std::make_unique<OpenPagesBuild>(*m_buildHost, *m_build))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tallyvane"));
@@ -122,6 +124,8 @@ void Form1::createMenus()
     mnulst = menuBar()->addMenu(QStringLiteral("&List"));
     mnulst->setObjectName(QStringLiteral("mnulst"));
     item(mnulst, mnufURL, "mnufURL", QStringLiteral("Build list from &URL"), &Form1::mnufURL_Click);
+    item(mnulst, mnulstWindows, "mnulstWindows", QStringLiteral("Build list from open browser &windows"),
+         &Form1::mnulstWindows_Click);
     item(mnulst, mnufClip, "mnufClip", QStringLiteral("Build list from &Clipboard"), &Form1::mnufClip_Click);
     item(mnulst, mnufFile, "mnufFile", QStringLiteral("Build list from &file"), &Form1::mnufFile_Click);
     item(mnulst, mnufSeq, "mnufSeq", QStringLiteral("Build &sequential list"), &Form1::mnufSeq_Click);
@@ -276,6 +280,9 @@ void Form1::Form_Load(BrowserWindowPtr pageInFront)
     mnuopappfilt->setChecked(m_build->filtersApplied());
     m_prefs = LoadPreferences(m_settings);
 
+    // Lists are being made from pages: the next build should find the invisible browser up.
+    if (pageInFront && m_browser)
+        m_browser->prepareHarvest();
     m_build->harvestAtLoad(std::move(pageInFront));
 
     applyZOrder(m_prefs.ontop);
@@ -429,6 +436,8 @@ void Form1::receiveHandOver(const QString &address)
     emit handOverReceived(address);
     if (address.isEmpty())
         return;
+    if (m_browser)
+        m_browser->prepareHarvest();
     m_build->handOver(address);
 }
 

@@ -34,6 +34,7 @@ class TargetSaving;
 class PictureBox;
 class UrlBuildHost;
 class UrlBuildSession;
+class OpenPagesBuild;
 class StatusBar;
 class ToolButton;
 
@@ -75,6 +76,7 @@ public:
     QAction *mnuHelpCont = nullptr, *mnuhelptour = nullptr, *mnuhelpfreesoft = nullptr, *mnuHelpAbt = nullptr;
     QAction *mnusavpopopen = nullptr, *mnusavepoptrgt = nullptr;
     QAction *mnufaria2 = nullptr, *mnufexport = nullptr, *mnusavepoparia2 = nullptr;
+    QAction *mnulstWindows = nullptr;
     QAction *savtgt = nullptr, *savelist = nullptr;
 
     ToolButton *Buttons(const QString &key) const;
@@ -134,6 +136,8 @@ public slots:
     void mnufClip_Click();
     void mnufFile_Click();
     void mnufSeq_Click();
+    // "Build list from open browser windows".
+    void mnulstWindows_Click();
     void mnulstSingle_Click();
     void mnulstsrch_Click();
     void mnulstclr_Click();
@@ -259,6 +263,7 @@ private:
     std::unique_ptr<UrlBuildHost> makeBuildHost();
     std::unique_ptr<UrlBuildHost> m_buildHost;
     std::unique_ptr<UrlBuildSession> m_build;
+    std::unique_ptr<OpenPagesBuild> m_openPages;
     CFormBorder m_border;
     // The full-size window's outer size in twips while the window is compact.
     QSize m_fullSize;

@@ -4,6 +4,7 @@
 
 #include "app/busypointer.h"
 #include "app/linklist.h"
+#include "app/openpagesbuild.h"
 #include "app/urlbuildsession.h"
 #include "builders/filters.h"
 #include "builders/filtersdialog.h"
@@ -113,6 +114,7 @@ void Form1::mnuopfilt_Click()
 void Form1::CancelBuild()
 {
     m_build->cancel();
+    m_openPages->cancel();
 }
 
 } // namespace tv

@@ -97,6 +97,10 @@ Form5::Form5(BrowserComponent *browser, const std::optional<QString> &currentEnt
 
 void Form5::Form_Load()
 {
+    // A person takes longer to type an address than the invisible browser
+    // takes to start: the build then finds it ready.
+    if (m_browser)
+        m_browser->prepareHarvest();
     EnableAutoComplete(Text1);
     strurl.clear();
 

@@ -110,6 +110,9 @@ public:
     // A new invisible instance for loading a page to read its links. It is
     // closed when the last reference to it is dropped.
     virtual BrowserWindowPtr createHarvestWindow() = 0;
+    // A build from a page is about to come: the invisible instance starts now,
+    // without waiting for it. A failure is left for that build to report.
+    virtual void prepareHarvest() {}
     // Ends what the component started for itself (the harvest browser).
     virtual void shutdown() = 0;
 };

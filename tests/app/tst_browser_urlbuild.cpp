@@ -112,6 +112,33 @@ private slots:
         m_boxes.reset();
     }
 
+    void harvestBrowserStartsOnDemandAndEndsWhenIdle()
+    {
+        CdpBrowserComponent browser(BrowserChoice::find({}, {}, true));
+        browser.setHarvestIdleLimit(1500);
+        Form1 form(&browser);
+        form.Form_Load();
+        QCOMPARE(browser.harvestProcessId(), 0); // not with the program
+        // Up as soon as the dialog opens, before any build asks for it.
+        qint64 atDialog = 0;
+        tvtest::whenModal([&](QWidget *) { atDialog = browser.harvestProcessId(); }, LoadBound);
+        form.mnufURL_Click();
+        QVERIFY(atDialog > 0);
+        // Each build after an idle stop starts it again; each ends, processes and all.
+        qint64 previous = 0;
+        for (int round = 0; round < 2; ++round) {
+            bool answered = false;
+            tvtest::answerUrlDialog(site("/f1.html"), false, &answered, {}, LoadBound);
+            form.mnufURL_Click();
+            QTRY_VERIFY_WITH_TIMEOUT(answered && form.FormEnabled() && form.List1->ListCount() == 1, LoadBound);
+            const qint64 pid = browser.harvestProcessId();
+            QVERIFY(pid > 0 && pid != previous && !tvtest::processGroup(pid).isEmpty());
+            QTRY_VERIFY_WITH_TIMEOUT(browser.harvestProcessId() == 0 && tvtest::processGroup(pid).isEmpty(), LoadBound);
+            previous = pid;
+        }
+        QVERIFY(m_boxes->shown().isEmpty());
+    }
+
     void framedPageThenAFailedLoad()
     {
         m_form->Form_Load();

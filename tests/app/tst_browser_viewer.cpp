@@ -3,6 +3,7 @@
 // at which the server saw each page asked for, with generous bounds.
 #include "app/linklist.h"
 #include "app/mainwindow.h"
+#include "builders/importchoicedialog.h"
 #include "platform/cdp/cdpcomponent.h"
 #include "platform/commoncontrols.h"
 #include "support/browserprobe.h"
@@ -80,7 +81,9 @@ private slots:
         m_clock.start();
         const QList<std::tuple<const char *, QByteArray, int>> pages{
             {"p0", "p0", 0}, {"p1", "p1", 0}, {"p2", "p2", 0}, {"p3", "p3", 0}, {"late", "late", 600}, {"slow", "slow", 1500},
-            {"stuck", "stuck", 15000}, {"framed", "<iframe src='/late'></iframe><iframe src='/p0'></iframe>", 0}};
+            {"stuck", "stuck", 15000}, {"framed", "<iframe src='/late'></iframe><iframe src='/p0'></iframe>", 0},
+            {"linksA", "<a href='/a1'>1</a><a href='/shared'>s</a><iframe src='/linksF'></iframe>", 0},
+            {"linksF", "<a href='/f1'>f</a><a href='/a1'>1</a>", 0}, {"linksB", "<a href='/shared'>s</a><a href='/b1'>b</a>", 0}};
         for (const auto &[name, body, delayMs] : pages) {
             m_site.route(QLatin1Char('/') + QLatin1String(name), [this, name = QString::fromLatin1(name), body = body, delayMs = delayMs] {
                 m_asked.insert(name, m_clock.elapsed());
@@ -156,6 +159,38 @@ private slots:
         form().Toolbar1_ButtonClick(QStringLiteral("fwd"));
         QVERIFY(shown("p3"));
         QCOMPARE(form().webbrowser1->hwnd(), viewer);
+    }
+
+    void buildFromOpenWindows_data()
+    {
+        QTest::addColumn<bool>("append");
+        QTest::newRow("append") << true;
+        QTest::newRow("new-list") << false;
+    }
+    void buildFromOpenWindows()
+    {
+        // Two pages open in the viewer's browser, one with a frame: window
+        // order, then document order, each address once.
+        QFETCH(bool, append);
+        for (const BrowserWindowPtr &w : m_browser->shellWindows())
+            w->quit();
+        for (const QString name : {"linksA", "text", "linksB"}) {
+            BrowserWindowPtr w = m_browser->createWindow();
+            w->navigate(url(name));
+            QTRY_VERIFY_WITH_TIMEOUT(!w->busy() && w->locationUrl() == url(name), LoadBound);
+        }
+        tvtest::ModalResponder question(QStringLiteral("Form10"), [&](QDialog *d) {
+            static_cast<Form10 *>(d)->Option1[append ? 1 : 0]->setChecked(true);
+            static_cast<Form10 *>(d)->Command1->click();
+        });
+        const QStringList before = form().List1->Items();
+        form().mnulstWindows_Click();
+        QCOMPARE(question.count(), 1);
+        const QStringList found{url("a1"), url("shared"), url("f1"), url("b1")};
+        QCOMPARE(form().List1->Items(), append ? before + found : found);
+        QVERIFY(m_boxes->shown().isEmpty() && form().FormEnabled() && form().Status() == idleBanner());
+        QCOMPARE(form().sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text(),
+                 QStringLiteral("%1 links found").arg(form().List1->ListCount()));
     }
 
     void onlyTheTopDocumentEndsTheLoad()

@@ -3,6 +3,7 @@
 // filters), then the window's commands around it.
 #include "app/linklist.h"
 #include "app/mainwindow.h"
+#include "app/openpagesbuild.h"
 #include "app/urlbuildsession.h"
 #include "builders/filters.h"
 #include "builders/filtersdialog.h"
@@ -226,6 +227,41 @@ private slots:
         m_host->fake.windows.clear();
         m_build->handOver(P);
         QTRY_COMPARE(m_host->errors.size(), 1);
+    }
+
+    void openPages_data()
+    {
+        QTest::addColumn<QStringList>("open"); // "page", "text" (no web page), "broken" (does not answer)
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no-browser") << QStringList{} << QStringList{P + "kept"}
+                                    << "No web browser with open pages is running. Open the pages in the web browser "
+                                       "that Tallyvane opens links in, then try again.";
+        QTest::newRow("no-web-page") << QStringList{"text"} << QStringList{P + "kept"}
+                                     << "None of the open browser windows shows a web page.";
+        // Window order, then document order and frames; repeats across pages go.
+        QTest::newRow("pages-in-order-a-late-one-skipped")
+            << QStringList{"page", "broken", "text", "page"}
+            << QStringList{P + "kept", P + "0a", P + "shared", P + "0f", P + "3a", P + "3f"}
+            << "Links were listed from 2 of the 3 open pages. Pages skipped because they did not answer in time: 1.";
+    }
+    void openPages()
+    {
+        QFETCH(QStringList, open);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, message);
+        m_host->list = {P + "kept"};
+        for (qsizetype i = 0; i < open.size(); ++i) {
+            auto w = m_host->fake.addWindow(P + QString::number(i), open[i] != u"text");
+            w->broken = open[i] == u"broken";
+            const QString n = P + QString::number(i);
+            w->doc = makeDocument(n, {n + "a", P + "shared", P + "kept"}, {makeDocument(n + "f", {n + "f", P + "shared"})});
+        }
+        OpenPagesBuild build(*m_host, *m_build);
+        const OpenPagesBuild::Result result = build.run(build.openWindows());
+        QCOMPARE(m_host->list, listed);
+        QCOMPARE(OpenPagesBuild::endMessage(result), message);
+        QVERIFY((open.isEmpty() || m_host->idle()) && !build.running());
     }
 
     void filters()

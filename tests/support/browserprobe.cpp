@@ -61,4 +61,37 @@ QList<quint16> listeningTcpPorts(qint64 pid)
     return ports;
 }
 
+QList<qint64> processGroup(qint64 pgid)
+{
+    QList<qint64> members;
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString &entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        QFile stat(proc.filePath(entry + QStringLiteral("/stat")));
+        if (!number || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (comm) state ppid pgrp ...: the name may hold blanks and parentheses.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 2 && fields.at(0) != "Z" && fields.at(2).toLongLong() == pgid)
+            members.append(pid);
+    }
+    return members;
+}
+
+qint64 pssKiB(qint64 pid)
+{
+    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!rollup.open(QIODevice::ReadOnly))
+        return 0;
+    // Files under /proc report no size: read them whole.
+    const QList<QByteArray> lines = rollup.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.startsWith("Pss:"))
+            return line.simplified().split(' ').value(1).toLongLong();
+    }
+    return 0;
+}
+
 } // namespace tvtest

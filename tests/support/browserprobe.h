@@ -28,4 +28,9 @@ public:
 // The TCP ports (IPv4 and IPv6) on which a process listens.
 QList<quint16> listeningTcpPorts(qint64 pid);
 
+// The living (not zombie) processes of a process group.
+QList<qint64> processGroup(qint64 pgid);
+// A process's proportional share of memory (PSS) in KiB; 0 when unreadable.
+qint64 pssKiB(qint64 pid);
+
 } // namespace tvtest

@@ -82,6 +82,13 @@ std::shared_ptr<CdpBrowser> CdpBrowser::attach(const QString &profileDir, Kind k
 
 std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &options, Kind kind, int timeoutMs)
 {
+    std::shared_ptr<CdpBrowser> browser = start(options, kind, timeoutMs);
+    browser->waitReady(timeoutMs);
+    return browser;
+}
+
+std::shared_ptr<CdpBrowser> CdpBrowser::start(const BrowserLaunchOptions &options, Kind kind, int timeoutMs)
+{
     std::shared_ptr<CdpBrowser> browser(new CdpBrowser(kind), &CdpBrowser::release);
     QString profile = options.profileDir;
     if (profile.isEmpty()) {
@@ -147,30 +154,44 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
         });
     }
 
+    if (pipes) {
+        browser->m_pipe = true;
+        pipes->start();
+        browser->m_connection->open(std::move(pipes));
+        browser->m_alive = browser->m_connection->isOpen();
+        // Read by the browser once it is up; the answers come in meanwhile.
+        browser->sendSetUp(timeoutMs);
+    }
+    return browser;
+}
+
+void CdpBrowser::waitReady(int timeoutMs)
+{
+    if (m_ready)
+        return;
     try {
-        if (pipes) {
-            pipes->start();
-            browser->m_connection->open(std::move(pipes));
-            browser->m_alive = browser->m_connection->isOpen();
-            // The first answer comes once the browser is up.
-            const CdpReply up = browser->m_connection->call(QStringLiteral("Browser.getVersion"), {}, {}, timeoutMs);
-            if (!up.ok) {
-                throw BrowserError(process->state() == QProcess::NotRunning
-                                       ? QStringLiteral("The web browser ended as soon as it started.")
-                                       : QStringLiteral("The web browser did not answer in time."));
+        if (m_pipe) {
+            waitUntil([&] { return m_setUpPending == 0; }, timeoutMs);
+            if (m_setUpPending > 0 || m_setUpFailed) {
+                QString why = QStringLiteral("The web browser did not answer in time.");
+                if (m_process && m_process->state() == QProcess::NotRunning)
+                    why = QStringLiteral("The web browser ended as soon as it started.");
+                else if (!m_setUpError.isEmpty())
+                    why = m_setUpError;
+                throw BrowserError(why);
             }
         } else {
-            browser->connectToPort(profile, timeoutMs);
+            connectToPort(m_profileDir, timeoutMs);
+            setUp(false);
         }
-        browser->setUp(false);
     } catch (const BrowserError &) {
-        browser->killProcess(); // started, but of no use
+        killProcess(); // started, but of no use
         throw;
     }
-    const QStringList started = browser->pages();
-    if (kind == Kind::Desktop && !started.isEmpty() && browser->pageUrl(started.first()) == QLatin1String("about:blank"))
-        browser->m_spare = started.first();
-    return browser;
+    m_ready = true;
+    const QStringList started = pages();
+    if (m_kind == Kind::Desktop && !started.isEmpty() && pageUrl(started.first()) == QLatin1String("about:blank"))
+        m_spare = started.first();
 }
 
 void CdpBrowser::connectToPort(const QString &profile, int timeoutMs)
@@ -228,11 +249,23 @@ bool CdpBrowser::connectTo(const QUrl &endpoint, int timeoutMs)
     return m_alive;
 }
 
+QJsonObject CdpBrowser::discoverParams()
+{
+    return {{QStringLiteral("discover"), true},
+            {QStringLiteral("filter"), QJsonArray{QJsonObject{{QStringLiteral("type"), QStringLiteral("page")}}}}};
+}
+
+QJsonObject CdpBrowser::autoAttachParams()
+{
+    return {{QStringLiteral("autoAttach"), true},
+            {QStringLiteral("waitForDebuggerOnStart"), true},
+            {QStringLiteral("flatten"), true},
+            {QStringLiteral("filter"), QJsonArray{QJsonObject{{QStringLiteral("type"), QStringLiteral("page")}}}}};
+}
+
 void CdpBrowser::setUp(bool seedOrderByWindow)
 {
-    const QJsonArray pageFilter{QJsonObject{{QStringLiteral("type"), QStringLiteral("page")}}};
-    call(QStringLiteral("Target.setDiscoverTargets"),
-         {{QStringLiteral("discover"), true}, {QStringLiteral("filter"), pageFilter}});
+    call(QStringLiteral("Target.setDiscoverTargets"), discoverParams());
     if (const QStringList ids = m_pages.ids(); seedOrderByWindow && ids.size() > 1) {
         // The protocol lists targets in no useful order; window ids grow with
         // each new window, which comes closest to the order they were opened.
@@ -245,13 +278,31 @@ void CdpBrowser::setUp(bool seedOrderByWindow)
             windowOf.insert(ids.at(i), replies.at(i).result.value(QLatin1String("windowId")).toInt(INT_MAX));
         m_pages.sortBy(windowOf);
     }
-    call(QStringLiteral("Target.setAutoAttach"), {{QStringLiteral("autoAttach"), true},
-                                                  {QStringLiteral("waitForDebuggerOnStart"), true},
-                                                  {QStringLiteral("flatten"), true},
-                                                  {QStringLiteral("filter"), pageFilter}});
+    call(QStringLiteral("Target.setAutoAttach"), autoAttachParams());
     if (m_kind == Kind::Harvest) {
         // Pages are only read here; a link to a file must not fill the disk.
         m_connection->send(QStringLiteral("Browser.setDownloadBehavior"), {{QStringLiteral("behavior"), QStringLiteral("deny")}});
+    }
+}
+
+void CdpBrowser::sendSetUp(int timeoutMs)
+{
+    // The first answer comes once the browser is up; the rest follow in order.
+    QList<QPair<QString, QJsonObject>> requests{{QStringLiteral("Browser.getVersion"), {}},
+                                               {QStringLiteral("Target.setDiscoverTargets"), discoverParams()},
+                                               {QStringLiteral("Target.setAutoAttach"), autoAttachParams()}};
+    if (m_kind == Kind::Harvest)
+        requests.append({QStringLiteral("Browser.setDownloadBehavior"), {{QStringLiteral("behavior"), QStringLiteral("deny")}}});
+    m_setUpPending = int(requests.size());
+    const QPointer<CdpBrowser> self(this);
+    for (const auto &[method, params] : std::as_const(requests)) {
+        m_connection->send(method, params, {}, [self](const CdpReply &reply) {
+            if (!self)
+                return;
+            --self->m_setUpPending;
+            if (!reply.ok && !std::exchange(self->m_setUpFailed, true))
+                self->m_setUpError = reply.errorMessage;
+        }, timeoutMs);
     }
 }
 

@@ -49,6 +49,14 @@ public:
     static std::shared_ptr<CdpBrowser> attach(const QString &profileDir, Kind kind, int timeoutMs);
     // Starts a browser and connects to it; throws BrowserError on failure.
     static std::shared_ptr<CdpBrowser> launch(const BrowserLaunchOptions &options, Kind kind, int timeoutMs);
+    // Starts a browser without waiting for it to come up: over pipes its set-up
+    // is sent at once and answered while the program goes on. waitReady()
+    // completes the start; throws BrowserError when the process cannot start.
+    static std::shared_ptr<CdpBrowser> start(const BrowserLaunchOptions &options, Kind kind, int timeoutMs);
+    // Waits (bounded) until a started browser is set up; on failure ends it
+    // and throws BrowserError.
+    void waitReady(int timeoutMs);
+    bool isReady() const { return m_ready; }
 
     ~CdpBrowser() override;
 
@@ -98,6 +106,10 @@ private:
     void endHelpers();
     bool connectTo(const QUrl &endpoint, int timeoutMs);
     void setUp(bool seedOrderByWindow);
+    // The set-up of a browser we started, sent without waiting for answers.
+    void sendSetUp(int timeoutMs);
+    static QJsonObject discoverParams();
+    static QJsonObject autoAttachParams();
     void onEvent(const QString &sessionId, const QString &method, const QJsonObject &params);
     void onClosed();
     void addPage(const QJsonObject &targetInfo);
@@ -108,6 +120,11 @@ private:
 
     Kind m_kind;
     bool m_alive = false;
+    bool m_ready = false;
+    bool m_pipe = false;
+    int m_setUpPending = 0;
+    bool m_setUpFailed = false;
+    QString m_setUpError;
     qint64 m_pid = 0;
     QUrl m_endpoint;
     QString m_profileDir;

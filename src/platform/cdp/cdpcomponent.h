@@ -5,6 +5,8 @@
 
 #include <QList>
 
+class QTimer;
+
 #include <memory>
 
 namespace tv {
@@ -18,6 +20,8 @@ struct BrowserChoice
     QString program;        // empty: none found
     QStringList flags;
     bool headless = false;
+    // What the harvest browser adds: less memory, the same pages.
+    QStringList harvestFlags = harvestArguments();
 
     // The named program as found on PATH (or as given when not found there);
     // with none named, the first Chromium-family browser on PATH.
@@ -27,6 +31,7 @@ struct BrowserChoice
     // then is the sandbox switched off.
     QStringList launchArguments(bool headlessInstance, bool asRoot = runningAsRoot()) const;
     static bool runningAsRoot();
+    static QStringList harvestArguments();
 };
 
 // The system web browser over the DevTools protocol: the desktop browser
@@ -44,7 +49,13 @@ public:
     QString foregroundWindow() override;
     BrowserWindowPtr createWindow() override;
     BrowserWindowPtr createHarvestWindow() override;
+    void prepareHarvest() override;
     void shutdown() override;
+
+    // The harvest browser ends once no harvest window has been held for this
+    // long; the next build starts it again.
+    void setHarvestIdleLimit(int ms);
+    static constexpr int HarvestIdleLimit = 5 * 60 * 1000;
 
     // The desktop browser's own profile: $XDG_DATA_HOME/Tallyvane/browser.
     static QString desktopProfileDir();
@@ -64,6 +75,9 @@ private:
     std::shared_ptr<CdpBrowser> runningDesktop();
     std::shared_ptr<CdpBrowser> desktop();
     std::shared_ptr<CdpBrowser> harvest();
+    void startHarvest();
+    // Ends the harvest browser when no harvest window is held.
+    void harvestIdle();
     // The choice, or an error that says how to make one.
     const BrowserChoice &usableChoice() const;
 
@@ -72,6 +86,8 @@ private:
     std::shared_ptr<CdpBrowser> m_harvest;
     bool m_desktopHeadless = false; // the desktop browser was started headless by us
     QList<std::weak_ptr<CdpWindow>> m_harvestWindows;
+    QTimer *m_harvestIdle;
+    int m_harvestWaits = 0; // createHarvestWindow() calls under way
 };
 
 } // namespace tv
