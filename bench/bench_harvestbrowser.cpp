@@ -15,6 +15,7 @@
 #include "platform/commoncontrols.h"
 #include "support/browserprobe.h"
 #include "support/httpserver.h"
+#include "support/mainwindowfixture.h"
 #include "support/modalhelper.h"
 
 #include <QCheckBox>
@@ -70,10 +71,10 @@ struct SmallSite
 double timedBuild(tv::Form1 &form, const QString &url, int dialogMs)
 {
     QElapsedTimer clock;
-    form.List1->Clear();
+    tvtest::list1(form).Clear();
     if (dialogMs < 0) {
         clock.start();
-        form.List1_OLEDragDrop(url);
+        emit tvtest::list1(form).textDropped(url);
     } else {
         tvtest::whenModal([&](QWidget *modal) {
             auto *dialog = qobject_cast<tv::Form5 *>(modal);
@@ -85,9 +86,9 @@ double timedBuild(tv::Form1 &form, const QString &url, int dialogMs)
             clock.start();
             dialog->Command1->click();
         });
-        form.mnufURL_Click();
+        tvtest::part(form, "mnufURL").trigger();
     }
-    const bool ended = waitFor([&] { return form.centralWidget()->isEnabled() && form.List1->ListCount() == SmallPageLinks; }, 60000);
+    const bool ended = waitFor([&] { return form.centralWidget()->isEnabled() && tvtest::list1(form).ListCount() == SmallPageLinks; }, 60000);
     return ended ? double(clock.nsecsElapsed()) / 1e6 : -1;
 }
 
@@ -100,7 +101,7 @@ void BM_FirstBuildAgainstSecond(benchmark::State &state)
     for (auto _ : state) {
         tv::CdpBrowserComponent browser(tv::BrowserChoice::find());
         tv::Form1 form(&browser);
-        form.Timer1->stop();
+        tvtest::part<QTimer>(form, "Timer1").stop();
         form.show();
         const double first = timedBuild(form, s.pageUrl, dialogMs);
         const double second = timedBuild(form, s.pageUrl, dialogMs);
@@ -142,7 +143,7 @@ void BM_HarvestBrowserMemory(benchmark::State &state)
     for (auto _ : state) {
         tv::CdpBrowserComponent browser(choice);
         tv::Form1 form(&browser);
-        form.Timer1->stop();
+        tvtest::part<QTimer>(form, "Timer1").stop();
         form.show();
         if (timedBuild(form, s.pageUrl, -1) < 0)
             state.SkipWithError("the build did not end with the page's links");
@@ -174,7 +175,7 @@ void BM_IdleMemory(benchmark::State &state)
         if (waitSeconds < 60)
             browser.setHarvestIdleLimit(5000);
         tv::Form1 form(&browser);
-        form.Timer1->stop();
+        tvtest::part<QTimer>(form, "Timer1").stop();
         form.show();
         if (timedBuild(form, s.pageUrl, -1) < 0)
             state.SkipWithError("the build did not end with the page's links");

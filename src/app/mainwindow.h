@@ -50,82 +50,21 @@ public:
     explicit Form1(BrowserComponent *browser, QWidget *parent = nullptr);
     ~Form1() override;
 
-    // --- the viewer and the tour window, and whether the program opened one ---
-    bool openedone = false;
-    BrowserWindowPtr webbrowser1;
-    BrowserWindowPtr webbrowser3;
-
-    QString Status() const { return m_status; }
-    void setStatus(const QString &text);
-    qint32 Progress() const { return m_progress; }
-    qint32 ProgressMax() const { return m_progressMax; }
-    // The bar at `value` of `max` (at least 1); 0 shows the count's text only.
-    void setProgress(qint32 value, qint32 max = 100);
-
-    // --- controls ---
-    LinkList *List1 = nullptr;
-    StatusBar *sbStatusBar = nullptr;
-    QToolBar *Toolbar1 = nullptr;
-    QTimer *Timer1 = nullptr;
-    QTimer *Timer2 = nullptr;
-    QMenu *mnuf = nullptr, *mnulst = nullptr, *mnuo = nullptr, *mnuh = nullptr, *mnusavepop = nullptr;
-    QAction *mnufileopen = nullptr, *mnufsav = nullptr, *mnufsavlst = nullptr, *mnufEx = nullptr;
-    QAction *mnufURL = nullptr, *mnufClip = nullptr, *mnufFile = nullptr, *mnufSeq = nullptr,
-            *mnulstSingle = nullptr, *mnulstsrch = nullptr, *mnulstclr = nullptr, *mnulstselall = nullptr;
-    QAction *mnuopoptions = nullptr, *mnuopappfilt = nullptr, *mnuopfilt = nullptr;
-    QAction *mnuHelpCont = nullptr, *mnuhelptour = nullptr, *mnuhelpfreesoft = nullptr, *mnuHelpAbt = nullptr;
-    QAction *mnusavpopopen = nullptr, *mnusavepoptrgt = nullptr;
-    QAction *mnufaria2 = nullptr, *mnufexport = nullptr, *mnusavepoparia2 = nullptr;
-    QAction *mnulstWindows = nullptr;
-    QAction *savtgt = nullptr, *savelist = nullptr;
-
-    ToolButton *Buttons(const QString &key) const;
-    QList<QWidget *> toolbarItems() const;
-    BrowserComponent *browser() const { return m_browser; }
-    CRegSettings &settings() { return m_settings; }
-
-    // --- lifecycle ---
     // With the browser window that was in front at start, its page is listed.
     void Form_Load(BrowserWindowPtr pageInFront = nullptr);
-    void CancelBuild();
-    // Enables or disables the window's input; Esc still reaches it.
-    void setFormEnabled(bool enabled);
-    bool FormEnabled() const { return m_formEnabled; }
-    // Applies the on-top state without moving or resizing the window.
-    void applyZOrder(bool topmost);
-    // Runs a dialog modally over this window, out of the topmost layer.
-    int showModal(QDialog *dialog);
-
-    // --- the link list ---
-    void ShowCount();
-    void List1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void List1_DblClick();
-    void List1_KeyPress(int keyAscii);
-    void List1_OLEDragDrop(const QString &text);
-    bool openRequest() const { return m_openRequest; }
-
-    // --- the viewer ---
-    // PrepareViewerWindow, then Navigate; false (the user has been told)
-    // when the link could not be opened.
-    bool openLink(const QString &url);
-    Slideshow *slideshow() const { return m_slideshow.get(); }
-
     // Receives an address handed over by a second start.
     void receiveHandOver(const QString &address);
     // Builds a list from an address the program was started with, as from a
     // dropped one, once no transfer, dialog or build holds the window.
     void buildFromArgument(const QString &address);
 
-    // --- layout modes ---
-    bool compactMode() const;
-    CFormBorder &formBorder() { return m_border; }
+signals:
+    // The window has gone through its close request and unloaded.
+    void unloaded();
+    // A second start handed this address over (empty: only bring forward).
+    void handOverReceived(const QString &address);
 
-    // The minimum tracking size through the window hook.
-    qint32 ISubclass_MsgResponse() const override;
-    void setISubclass_MsgResponse(qint32) override {}
-    qintptr ISubclass_WindowProc(WId hWnd, qint32 iMsg, qintptr wParam, qintptr lParam) override;
-
-public slots:
+private slots:
     void mnufileopen_Click();
     void mnufsav_Click();
     void mnufsavlst_Click();
@@ -158,13 +97,69 @@ public slots:
 
     void Timer1_Timer();
 
-signals:
-    // The window has gone through its close request and unloaded.
-    void unloaded();
-    // A second start handed this address over (empty: only bring forward).
-    void handOverReceived(const QString &address);
+private:
+    // --- the viewer and the tour window, and whether the program opened one ---
+    bool openedone = false;
+    BrowserWindowPtr webbrowser1;
+    BrowserWindowPtr webbrowser3;
 
-public:
+    QString Status() const { return m_status; }
+    void setStatus(const QString &text);
+    qint32 Progress() const { return m_progress; }
+    qint32 ProgressMax() const { return m_progressMax; }
+    // The bar at `value` of `max` (at least 1); 0 shows the count's text only.
+    void setProgress(qint32 value, qint32 max = 100);
+
+    // --- controls ---
+    LinkList *List1 = nullptr;
+    StatusBar *sbStatusBar = nullptr;
+    QToolBar *Toolbar1 = nullptr;
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QMenu *mnuf = nullptr, *mnulst = nullptr, *mnuo = nullptr, *mnuh = nullptr, *mnusavepop = nullptr;
+    QAction *mnufileopen = nullptr, *mnufsav = nullptr, *mnufsavlst = nullptr, *mnufEx = nullptr;
+    QAction *mnufURL = nullptr, *mnufClip = nullptr, *mnufFile = nullptr, *mnufSeq = nullptr,
+            *mnulstSingle = nullptr, *mnulstsrch = nullptr, *mnulstclr = nullptr, *mnulstselall = nullptr;
+    QAction *mnuopoptions = nullptr, *mnuopappfilt = nullptr, *mnuopfilt = nullptr;
+    QAction *mnuHelpCont = nullptr, *mnuhelptour = nullptr, *mnuhelpfreesoft = nullptr, *mnuHelpAbt = nullptr;
+    QAction *mnusavpopopen = nullptr, *mnusavepoptrgt = nullptr;
+    QAction *mnufaria2 = nullptr, *mnufexport = nullptr, *mnusavepoparia2 = nullptr;
+    QAction *mnulstWindows = nullptr;
+    QAction *savtgt = nullptr, *savelist = nullptr;
+
+    ToolButton *Buttons(const QString &key) const;
+    QList<QWidget *> toolbarItems() const;
+    BrowserComponent *browser() const { return m_browser; }
+
+    void CancelBuild();
+    // Enables or disables the window's input; Esc still reaches it.
+    void setFormEnabled(bool enabled);
+    bool FormEnabled() const { return m_formEnabled; }
+    // Applies the on-top state without moving or resizing the window.
+    void applyZOrder(bool topmost);
+    // Runs a dialog modally over this window, out of the topmost layer.
+    int showModal(QDialog *dialog);
+
+    // --- the link list ---
+    void ShowCount();
+    void List1_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void List1_DblClick();
+    void List1_KeyPress(int keyAscii);
+    void List1_OLEDragDrop(const QString &text);
+
+    // --- the viewer ---
+    // PrepareViewerWindow, then Navigate; false (the user has been told)
+    // when the link could not be opened.
+    bool openLink(const QString &url);
+
+    // --- layout modes ---
+    bool compactMode() const;
+
+    // The minimum tracking size through the window hook.
+    qint32 ISubclass_MsgResponse() const override;
+    void setISubclass_MsgResponse(qint32) override {}
+    qintptr ISubclass_WindowProc(WId hWnd, qint32 iMsg, qintptr wParam, qintptr lParam) override;
+
     // Activation: a running transfer keeps its dialog in front.
     void Form_Activate();
     // Whether a transfer of link targets runs.
@@ -177,7 +172,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
 
-private:
     // --- the viewer ---
     // Finds, adopts or creates the viewer, shows or hides it, brings it to
     // the front and stops a load in progress. Throws BrowserError.
@@ -185,8 +179,6 @@ private:
     // The same for the list's own open: the main window keeps the focus and
     // a load in progress goes on.
     void ObtainViewer();
-    // PrepareViewerWindow, then Navigate; false (the user has been told)
-    // when the link could not be opened.
     // "back" (-1) and "fwd" (+1): the neighbour of the focus item, alone selected, opened.
     void openNeighbour(int step);
     // "hide_br": the viewer-shown state (icon 8 shown, 9 hidden) and the viewer.
@@ -206,6 +198,7 @@ private:
     void switchLayoutMode();
     void Form_Resize();
     class ViewerHost;
+    class SavingWindowHost;
     PictureBox *picProgress = nullptr;
     QMenu *savMenu = nullptr;
 
