@@ -190,7 +190,7 @@ void CdpBrowser::waitReady(int timeoutMs)
     }
     m_ready = true;
     const QStringList started = pages();
-    if (m_kind == Kind::Desktop && !started.isEmpty() && pageUrl(started.first()) == QLatin1String("about:blank"))
+    if (!started.isEmpty() && pageUrl(started.first()) == QLatin1String("about:blank"))
         m_spare = started.first();
 }
 
@@ -348,6 +348,14 @@ std::shared_ptr<CdpWindow> CdpBrowser::window(const QString &targetId, bool clos
 
 QString CdpBrowser::createPage(bool newWindow, int timeoutMs)
 {
+    if (m_kind == Kind::Harvest) {
+        // The blank page the browser started with is up already: the first
+        // build after a start takes it and waits no longer than the next.
+        const QString spare = std::exchange(m_spare, QString());
+        const auto spareReady = [&] { return !m_alive || (page(spare) && page(spare)->ready); };
+        if (!spare.isEmpty() && pageUrl(spare) == QLatin1String("about:blank") && waitUntil(spareReady, timeoutMs) && m_alive)
+            return spare;
+    }
     QJsonObject params{{QStringLiteral("url"), QStringLiteral("about:blank")}};
     if (newWindow) {
         params.insert(QStringLiteral("newWindow"), true);

@@ -128,7 +128,7 @@ private:
     qint64 m_pid = 0;
     QUrl m_endpoint;
     QString m_profileDir;
-    QString m_spare; // the blank page the browser started with, not yet handed out
+    QString m_spare; // the blank page the browser started with, not yet handed out or closed
     CdpConnection *m_connection;
     QProcess *m_process = nullptr;
     std::unique_ptr<QTemporaryDir> m_tempProfile;
