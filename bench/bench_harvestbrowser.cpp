@@ -147,7 +147,7 @@ void BM_HarvestBrowserMemory(benchmark::State &state)
         form.show();
         if (timedBuild(form, s.pageUrl, -1) < 0)
             state.SkipWithError("the build did not end with the page's links");
-        pause(1000); // settled
+        pause(3000); // settled: helpers the browser starts late are counted too
         const qint64 pid = browser.harvestProcessId();
         state.counters["browser_MiB"] = mib(groupPssKiB(pid));
         state.counters["processes"] = double(tvtest::processGroup(pid).size());
