@@ -45,9 +45,10 @@ struct FakeHost final : UrlBuildHost
     BrowserComponent *browser() const override { return noBrowser ? nullptr : const_cast<tvtest::FakeBrowserComponent *>(&fake); }
     QStringList links() const override { return list; }
     qsizetype room() const override { return LinkList::MaxItems - list.size(); }
-    void addLinks(const QStringList &links, const QString &from) override
+    void addLinks(const QList<HarvestedLink> &links, const QString &from) override
     {
-        list += links;
+        for (const HarvestedLink &l : links)
+            list += l.url;
         page = from;
     }
     void clearLinks() override { list.clear(); }
