@@ -1,6 +1,8 @@
 // Navigate to a 30,000-link page on 127.0.0.1 and take its document snapshot:
 // through Tallyvane's browser component, and through a bare DevTools client
-// written for this measurement (the floor).
+// written for this measurement (the floor); the snapshot alone also with
+// images and media, and by the walk as it was before it read link texts and
+// shadow trees (the reference for their cost).
 #include "platform/cdp/cdpbrowser.h"
 #include "platform/cdp/cdpcomponent.h"
 #include "support/httpserver.h"
@@ -107,6 +109,94 @@ void BM_Tallyvane_SnapshotOnly(benchmark::State &state)
     }
 }
 BENCHMARK(BM_Tallyvane_SnapshotOnly)->Unit(benchmark::kMillisecond)->Iterations(15)->UseRealTime();
+
+// The walk before link texts, shadow trees and media, run the same way.
+const char *const PreviousWalk = R"js(
+// Walks a document and the frames it can reach: link addresses in document
+// order, then the frames in order, depth first, at most maxDepth levels down.
+// A frame it may not read keeps its place as a slot whose frame element is
+// kept for a walk of its own (globalThis.__tallyvaneKept). With maxLinks of 0
+// or more, only that many different addresses (a "%20" read as a blank, as
+// the list does) are collected; the walk then stops and says it was cut.
+((maxDepth, maxLinks) => {
+  const kept = [];
+  const seen = maxLinks >= 0 ? new Set() : null;
+  let cut = false;
+  const walk = (w, d, depth) => {
+    const links = [];
+    const frames = [];
+    const all = d.links;
+    for (let i = 0; i < all.length && !cut; i++) {
+      const h = all[i].href;
+      if (typeof h !== 'string') continue;
+      if (seen) {
+        const key = h.split('%20').join(' ');
+        if (seen.has(key)) continue;
+        if (seen.size >= maxLinks) { cut = true; break; }
+        seen.add(key);
+      }
+      links.push(h);
+    }
+    let n = 0;
+    try { n = w.frames.length; } catch (e) {}
+    for (let i = 0; i < n && !cut; i++) {
+      let fw = null, fd = null;
+      try { fw = w.frames[i]; fd = fw.document; } catch (e) { fd = null; }
+      if (fd && depth < maxDepth) { frames.push(walk(fw, fd, depth + 1)); continue; }
+      let owner = null;
+      for (const o of d.querySelectorAll('iframe,frame')) {
+        if (o.contentWindow === fw) { owner = o; break; }
+      }
+      kept.push(owner);
+      frames.push({slot: kept.length - 1});
+    }
+    return {url: d.URL, type: d.contentType, links, frames};
+  };
+  globalThis.__tallyvaneKept = kept;
+  const root = walk(window, document, 0);
+  root.cut = cut;
+  root.collected = seen ? seen.size : -1;
+  return root;
+})
+)js";
+
+void BM_PreviousWalk_SnapshotOnly(benchmark::State &state)
+{
+    Environment &e = environment();
+    tv::BrowserWindowPtr w = e.browser.createHarvestWindow();
+    loadWithComponent(*w, e.pageUrl);
+    const auto browser = e.browser.harvestBrowser();
+    const QString session = browser->sessionOf(w->hwnd());
+    const int context = browser->connection()
+                            ->call("Page.createIsolatedWorld", {{"frameId", w->hwnd()}, {"worldName", "reference"}}, session)
+                            .result.value("executionContextId")
+                            .toInt();
+    const QString walk = QStringLiteral("(%1)(100, -1)").arg(QString::fromUtf8(PreviousWalk));
+    for (auto _ : state) {
+        const QJsonObject r = browser->connection()
+                                  ->call("Runtime.evaluate", {{"expression", walk}, {"contextId", context}, {"returnByValue", true}},
+                                         session, 30000)
+                                  .result;
+        QStringList links;
+        for (const QJsonValue &l : r.value("result").toObject().value("value").toObject().value("links").toArray())
+            links.append(l.toString());
+        if (links.size() != LinkCount)
+            state.SkipWithError("wrong link count");
+    }
+}
+BENCHMARK(BM_PreviousWalk_SnapshotOnly)->Unit(benchmark::kMillisecond)->Iterations(15)->UseRealTime();
+
+void BM_Tallyvane_SnapshotWithMedia(benchmark::State &state)
+{
+    Environment &e = environment();
+    tv::BrowserWindowPtr w = e.browser.createHarvestWindow();
+    loadWithComponent(*w, e.pageUrl);
+    for (auto _ : state) {
+        if (w->document(tv::BrowserWindow::AllLinks, true)->links.size() != LinkCount)
+            state.SkipWithError("wrong link count");
+    }
+}
+BENCHMARK(BM_Tallyvane_SnapshotWithMedia)->Unit(benchmark::kMillisecond)->Iterations(15)->UseRealTime();
 
 // The least a client must do over the harvest browser's own connection: one
 // page session, navigate, wait for the load event, one evaluate that returns
