@@ -10,6 +10,9 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QDir>
+#include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,6 +21,14 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+
+#include <unistd.h>
+
+// The walk's script is a resource of a static library: registered by name.
+static void registerWalkScript()
+{
+    Q_INIT_RESOURCE(cdpscripts);
+}
 
 namespace {
 
@@ -50,6 +61,35 @@ Environment &environment()
     if (!env)
         env = std::make_unique<Environment>();
     return *env;
+}
+
+// Processor seconds used so far by a process and all its descendants (the
+// browser's renderers): a figure the load of other programs does not stretch.
+double treeCpuSeconds(qint64 root)
+{
+    QHash<qint64, qint64> parent;
+    QHash<qint64, double> used;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!isPid || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        parent.insert(pid, fields.value(1).toLongLong());
+        used.insert(pid, double(fields.value(11).toLongLong() + fields.value(12).toLongLong()) / double(sysconf(_SC_CLK_TCK)));
+    }
+    double total = 0;
+    for (auto it = used.cbegin(); it != used.cend(); ++it) {
+        for (qint64 p = it.key(); p > 1; p = parent.value(p, 0)) {
+            if (p == root) {
+                total += it.value();
+                break;
+            }
+        }
+    }
+    return total;
 }
 
 // Runs events until `done` holds, checking whenever `wake` fires (no polling,
@@ -102,11 +142,14 @@ void BM_Tallyvane_SnapshotOnly(benchmark::State &state)
     Environment &e = environment();
     tv::BrowserWindowPtr w = e.browser.createHarvestWindow();
     loadWithComponent(*w, e.pageUrl);
+    const qint64 browserPid = e.browser.harvestProcessId();
+    const double cpuBefore = treeCpuSeconds(browserPid);
     for (auto _ : state) {
         const tv::HtmlDocumentPtr doc = w->document();
         if (doc->links.size() != LinkCount)
             state.SkipWithError("wrong link count");
     }
+    state.counters["browser_cpu_ms"] = benchmark::Counter((treeCpuSeconds(browserPid) - cpuBefore) * 1000, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_Tallyvane_SnapshotOnly)->Unit(benchmark::kMillisecond)->Iterations(15)->UseRealTime();
 
@@ -160,19 +203,34 @@ const char *const PreviousWalk = R"js(
 })
 )js";
 
-void BM_PreviousWalk_SnapshotOnly(benchmark::State &state)
+// One walk evaluated over the bare connection, its addresses taken out of
+// the answer: the previous walk (first argument 0) against today's (1), the
+// rest alike; the page loaded again before each read (second argument 1) or
+// read as it stands (0). The browser's own processor time is the figure the
+// load of other programs stretches least.
+void BM_Walk(benchmark::State &state)
 {
     Environment &e = environment();
     tv::BrowserWindowPtr w = e.browser.createHarvestWindow();
     loadWithComponent(*w, e.pageUrl);
     const auto browser = e.browser.harvestBrowser();
     const QString session = browser->sessionOf(w->hwnd());
-    const int context = browser->connection()
-                            ->call("Page.createIsolatedWorld", {{"frameId", w->hwnd()}, {"worldName", "reference"}}, session)
-                            .result.value("executionContextId")
-                            .toInt();
-    const QString walk = QStringLiteral("(%1)(100, -1)").arg(QString::fromUtf8(PreviousWalk));
+    registerWalkScript();
+    QFile current(QStringLiteral(":/cdp/snapshot.js"));
+    current.open(QIODevice::ReadOnly);
+    const QString walk = state.range(0) == 0 ? QStringLiteral("(%1)(100, -1)").arg(QString::fromUtf8(PreviousWalk))
+                                             : QStringLiteral("(%1)(100, -1, false, 20000)").arg(QString::fromUtf8(current.readAll()));
+    const qint64 browserPid = e.browser.harvestProcessId();
+    double cpu = 0;
     for (auto _ : state) {
+        const double before = treeCpuSeconds(browserPid);
+        if (state.range(1) == 1)
+            loadWithComponent(*w, e.pageUrl);
+        // A world lives as long as its document.
+        const int context = browser->connection()
+                                ->call("Page.createIsolatedWorld", {{"frameId", w->hwnd()}, {"worldName", "reference"}}, session)
+                                .result.value("executionContextId")
+                                .toInt();
         const QJsonObject r = browser->connection()
                                   ->call("Runtime.evaluate", {{"expression", walk}, {"contextId", context}, {"returnByValue", true}},
                                          session, 30000)
@@ -182,9 +240,16 @@ void BM_PreviousWalk_SnapshotOnly(benchmark::State &state)
             links.append(l.toString());
         if (links.size() != LinkCount)
             state.SkipWithError("wrong link count");
+        cpu += treeCpuSeconds(browserPid) - before;
+        if (state.range(1) == 1) {
+            state.PauseTiming();
+            loadWithComponent(*w, QStringLiteral("about:blank"));
+            state.ResumeTiming();
+        }
     }
+    state.counters["browser_cpu_ms"] = benchmark::Counter(cpu * 1000, benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_PreviousWalk_SnapshotOnly)->Unit(benchmark::kMillisecond)->Iterations(15)->UseRealTime();
+BENCHMARK(BM_Walk)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(15)->UseRealTime();
 
 void BM_Tallyvane_SnapshotWithMedia(benchmark::State &state)
 {
