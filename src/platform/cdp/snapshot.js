@@ -10,7 +10,10 @@
 // list does) are collected; the walk then stops and says it was cut. Past
 // budgetMs, or below MaxShadow nested shadow trees, it stops and says so.
 ((maxDepth, maxLinks, media, budgetMs) => {
-  const MaxText = 8000, MaxSrcset = 65536, MaxShadow = 200;
+  // Texts and srcsets share one budget of characters so that the answer
+  // stays far below the connection's bound whatever the page holds.
+  const MaxText = 2000, MaxSrcset = 65536, MinSrcset = 1024, MaxShadow = 200;
+  let charsLeft = 16 * 1024 * 1024;
   const kept = [];
   const seen = maxLinks >= 0 ? new Set() : null;
   const deadline = performance.now() + budgetMs;
@@ -25,7 +28,10 @@
       const img = el.localName === 'a' ? el.querySelector('img[alt]') : el;
       t = (img && img.getAttribute('alt')) || '';
     }
-    return t.length > MaxText ? t.slice(0, MaxText) : t;
+    if (t.length > MaxText) t = t.trimStart().slice(0, MaxText);
+    if (t.length > charsLeft) t = '';
+    charsLeft -= t.length;
+    return t;
   };
   const walk = (w, d, depth) => {
     const links = [];
@@ -50,7 +56,9 @@
     };
     const addSrcset = (v) => {
       if (!v || !visible.test(v)) return;
-      if (v.length > MaxSrcset) v = v.slice(0, v.lastIndexOf(',', MaxSrcset));
+      const room = Math.max(MinSrcset, Math.min(MaxSrcset, charsLeft));
+      if (v.length > room) v = v.slice(0, Math.max(0, v.lastIndexOf(',', room)));
+      charsLeft = Math.max(0, charsLeft - v.length);
       if (fresh('srcset ' + v)) { links.push({s: v}); texts.push(''); }
     };
     const addMedia = (el, name) => {
