@@ -129,7 +129,7 @@ private slots:
             QVERIFY(f.minimumSize() == f.size() && tvtest::part<QTimer>(f, "Timer1").isActive());
         }
         // The menu item turns the option over and stores it.
-        tvtest::trigger(*m_fx->form, "mnuopmedia");
+        tvtest::part(*m_fx->form, "mnuopmedia").trigger();
         QCOMPARE(tv::CRegSettings::program().GetSetting("Options", "Include Media"), QStringLiteral("1"));
         // The bundled pictures stand in for a theme that has none.
         QVERIFY(!tvtest::button(*m_fx->form, "list_url").icon().pixmap(24, 24).isNull());
