@@ -84,6 +84,7 @@ private slots:
     void mnuopoptions_Click();
     void mnuopappfilt_Click();
     void mnuopfilt_Click();
+    void mnuopmedia_Click();
     void mnuHelpCont_Click();
     void mnuhelptour_Click();
     void mnuhelpfreesoft_Click();
@@ -121,6 +122,7 @@ private:
     QAction *mnufURL = nullptr, *mnufClip = nullptr, *mnufFile = nullptr, *mnufSeq = nullptr,
             *mnulstSingle = nullptr, *mnulstsrch = nullptr, *mnulstclr = nullptr, *mnulstselall = nullptr;
     QAction *mnuopoptions = nullptr, *mnuopappfilt = nullptr, *mnuopfilt = nullptr;
+    QAction *mnuopmedia = nullptr; // "Include images and media"
     QAction *mnuHelpCont = nullptr, *mnuhelptour = nullptr, *mnuhelpfreesoft = nullptr, *mnuHelpAbt = nullptr;
     QAction *mnusavpopopen = nullptr, *mnusavepoptrgt = nullptr;
     QAction *mnufaria2 = nullptr, *mnufexport = nullptr, *mnusavepoparia2 = nullptr;
@@ -254,6 +256,8 @@ protected:
     SettingsWriteFailure m_previousSettingsHandler;
     class BuildHost;
     std::unique_ptr<UrlBuildHost> makeBuildHost();
+    // "Include images and media" from the settings into the build and the menu.
+    void loadMediaOption();
     std::unique_ptr<UrlBuildHost> m_buildHost;
     std::unique_ptr<UrlBuildSession> m_build;
     std::unique_ptr<OpenPagesBuild> m_openPages;

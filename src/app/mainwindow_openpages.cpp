@@ -23,6 +23,8 @@ void Form1::mnulstWindows_Click()
         MsgBox(this, message, MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("Open Browser Windows"));
     if (result.cutAt > 0)
         m_buildHost->reportPageCut(result.cutAt);
+    else if (result.unfinished)
+        m_buildHost->reportPageUnfinished();
     else if (result.leftOut > 0)
         m_buildHost->reportListFull(result.leftOut);
 }

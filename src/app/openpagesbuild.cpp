@@ -43,18 +43,19 @@ OpenPagesBuild::Result OpenPagesBuild::run(const QList<BrowserWindowPtr> &window
                 continue;
             // Every new address fits; the page may repeat each listed one.
             const qsizetype toRead = m_host.room() + m_host.links().size();
-            const HtmlDocumentPtr doc = w->document(toRead);
+            const HtmlDocumentPtr doc = w->document(toRead, m_options.includeMedia());
             if (m_cancelled)
                 break;
             // Each page is walked against the list as the pages before it left it.
             LinkHarvest walk(m_host.links(), m_host.room(), filters);
             walk.walk(*doc);
-            m_host.addLinks(walk.added(), doc->url);
+            m_host.addLinks(walk.harvested(), doc->url);
             m_host.showCount();
             ++result.read;
             result.leftOut += walk.leftOut();
             if (doc->cut && result.cutAt == 0)
                 result.cutAt = toRead;
+            result.unfinished = result.unfinished || doc->unfinished;
         } catch (const BrowserError &) {
             // Closed, crashed or out of time: the other pages still count.
             ++result.skipped;

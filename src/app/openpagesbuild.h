@@ -23,10 +23,11 @@ public:
         qsizetype skipped = 0; // pages that did not answer in time
         qsizetype leftOut = 0; // addresses that did not fit in the list
         qsizetype cutAt = 0;   // a page held more addresses than this many read
+        bool unfinished = false; // a page's read stopped at its bounds
         bool cancelled = false;
     };
 
-    // `options`: the filters a build from a page applies.
+    // `options`: the filters and the media choice of a build from a page.
     OpenPagesBuild(UrlBuildHost &host, const UrlBuildSession &options, QObject *parent = nullptr);
 
     // The open browser windows, in the browser's order; empty when no
