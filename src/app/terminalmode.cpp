@@ -307,7 +307,13 @@ int run(int argc, char **argv, const BrowserMaker &makeBrowser)
         if (!parser.parse(QCoreApplication::arguments()))
             badUsage(parser.errorText());
         if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
-            terminalio::writeAll(STDOUT_FILENO, parser.helpText().toUtf8());
+            // Qt's own first line names the program by the path it was started with.
+            const QString synopsis = QStringLiteral(
+                "Usage: tallyvane [URL]\n"
+                "       tallyvane --list [--filter EXT[,EXT...]] [--use-settings] [--text] URL...\n"
+                "       tallyvane --save-targets FOLDER [--from FILE|-] [--overwrite ask|overwrite|skip|rename] "
+                "[--use-settings]\n\n");
+            terminalio::writeAll(STDOUT_FILENO, (synopsis + parser.helpText().section(u'\n', 1)).toUtf8());
             return 0;
         }
         if (parser.isSet(version)) {
