@@ -14,6 +14,17 @@
 
 namespace {
 
+// A page of `count` links, each to a file of its own, with a short text.
+QByteArray linksPage(int count)
+{
+    QByteArray page = "<html><head><title>links</title></head><body>\n";
+    page.reserve(count * 90);
+    for (int i = 0; i < count; ++i)
+        page += "<a href=\"/files/archive/2026/section-" + QByteArray::number(i % 97) + "/item-" + QByteArray::number(i) +
+                ".zip\">item " + QByteArray::number(i) + "</a><br>\n";
+    return page + "</body></html>\n";
+}
+
 // Runs events until `done` holds, checking whenever `wake` fires (no polling,
 // so the wait itself costs no processor time).
 template<typename Sender, typename Signal>

@@ -62,13 +62,7 @@ void BM_TerminalListAgainstBareClient(benchmark::State &state)
 {
     tvtest::HttpServer site;
     site.listen();
-    QByteArray page = "<html><head><title>links</title></head><body>\n";
-    page.reserve(LinkCount * 90);
-    for (int i = 0; i < LinkCount; ++i)
-        page += "<a href=\"/files/archive/2026/section-" + QByteArray::number(i % 97) + "/item-" + QByteArray::number(i) +
-                ".zip\">item " + QByteArray::number(i) + "</a><br>\n";
-    page += "</body></html>\n";
-    site.route("/links.html", {200, "text/html", page});
+    site.route("/links.html", {200, "text/html", linksPage(LinkCount)});
     const QString url = site.url("/links.html");
 
     double terminal = 0;

@@ -4,6 +4,7 @@
 
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
 
 #include <unistd.h>
@@ -51,7 +52,7 @@ void TerminalListing::nextPage()
 {
     if (m_done)
         return;
-    if (m_next >= m_request.pages.size()) {
+    if (m_next >= m_request.pages.size() || m_writeStatus != 0) {
         finish(m_failed ? 1 : 0);
         return;
     }
@@ -104,9 +105,12 @@ void TerminalListing::addLinks(const QStringList &links, const QString &)
     }
     m_links += links;
     m_pageLinks += links.size();
-    if (!m_done && !terminalio::writeAll(STDOUT_FILENO, out)) {
-        // Nobody reads any more (`| head`): end as a closed pipe would.
-        terminalio::whenAtTop(this, [this] { interrupt(128 + SIGPIPE); });
+    if (!m_done && m_writeStatus == 0 && !terminalio::writeAll(STDOUT_FILENO, out)) {
+        // Nobody reads any more (`| head`): end as a closed pipe would, quietly.
+        m_writeStatus = errno == EPIPE ? 128 + SIGPIPE : 1;
+        if (errno != EPIPE)
+            terminalio::say(QStringLiteral("writing the links failed: %1").arg(qt_error_string(errno)));
+        terminalio::whenAtTop(this, [this] { interrupt(m_writeStatus); });
     }
 }
 
@@ -134,22 +138,22 @@ void TerminalListing::reportPageCut(qsizetype read)
                         .arg(read));
 }
 
-void TerminalListing::interrupt(int status)
+void TerminalListing::interrupt(int status, const QString &why)
 {
     if (m_done)
         return;
     m_done = true;
     if (m_session.running())
         m_session.cancel();
-    if (status != 128 + SIGPIPE)
-        terminalio::say(QStringLiteral("interrupted; the links found so far are written."));
+    if (!why.isEmpty())
+        terminalio::say(why);
     emit finished(status);
 }
 
 void TerminalListing::finish(int status)
 {
     m_done = true;
-    emit finished(status);
+    emit finished(m_writeStatus != 0 ? m_writeStatus : status);
 }
 
 } // namespace tv

@@ -47,8 +47,9 @@ public:
 
     // Lists the pages one after another; finished() follows.
     void start();
-    // Stops the page being loaded and ends with `status`; what was written stays.
-    void interrupt(int status);
+    // Stops the page being loaded and ends with `status`, saying `why`;
+    // what was written stays.
+    void interrupt(int status, const QString &why = QString());
 
 signals:
     // 0 every page listed; 1 a page failed or did not fit whole.
@@ -91,6 +92,7 @@ private:
     bool m_pageFailed = false;
     bool m_failed = false;
     bool m_done = false;
+    int m_writeStatus = 0; // the status to end with once output failed
 };
 
 } // namespace tv

@@ -5,6 +5,7 @@
 #include "app/terminallisting.h"
 #include "app/terminalsaving.h"
 #include "builders/filters.h"
+#include "platform/cdp/harvestprofile.h"
 #include "settings/preferences.h"
 #include "settings/settingsstore.h"
 
@@ -217,11 +218,15 @@ void checkCombination(const QCommandLineParser &parser, const Options &o)
 
 int runListing(const ListRequest &request, const BrowserMaker &makeBrowser)
 {
+    // Profiles of harvest browsers whose program was killed before it could remove them.
+    harvestprofile::removeStale();
     HarvestOnlyBrowser browser(makeBrowser ? makeBrowser() : nullptr);
     TerminalListing listing(browser, request);
     QObject::connect(&listing, &TerminalListing::finished, &listing, [](int status) { QCoreApplication::exit(status); });
     const SignalWatch watch([&listing](int number) {
-        terminalio::whenAtTop(&listing, [&listing, number] { listing.interrupt(128 + number); });
+        terminalio::whenAtTop(&listing, [&listing, number] {
+            listing.interrupt(128 + number, QStringLiteral("interrupted; the links found so far are written."));
+        });
     });
     QTimer::singleShot(0, &listing, &TerminalListing::start);
     const int status = QCoreApplication::exec();
