@@ -87,12 +87,12 @@ void Form1::mnufFile_Click()
 {
     QString filter = listFileFilter();
     const QString path = ShowOpenFileDialog(this, filter, QStringLiteral("Select file to import..."),
-                                            lastUsedSaveFolder(settings()));
+                                            lastUsedSaveFolder(m_settings));
     if (path.isEmpty())
         return;
 
     BusyPointer wait;
-    storeLastUsedSaveFolder(settings(), path);
+    storeLastUsedSaveFolder(m_settings, path);
 
     QFile file(path);
     QString why;
@@ -162,10 +162,10 @@ void Form1::mnufsavlst_Click()
 {
     QString filter = listFileFilter();
     const QString path = ShowSaveFileDialog(this, filter, QStringLiteral("Save file as..."),
-                                            lastUsedSaveFolder(settings()), 0);
+                                            lastUsedSaveFolder(m_settings), 0);
     if (path.isEmpty())
         return;
-    storeLastUsedSaveFolder(settings(), path);
+    storeLastUsedSaveFolder(m_settings, path);
 
     BusyPointer wait;
     const ListExportResult result = SaveListToFile(path, List1->Items());
@@ -180,9 +180,9 @@ void Form1::mnufsavlst_Click()
 
 void Form1::mnufexport_Click()
 {
-    QString path = lastUsedSaveFolder(settings());
+    QString path = lastUsedSaveFolder(m_settings);
     if (ExportListAs(this, listEntries(List1->Items(), List1->Pages()), &path))
-        storeLastUsedSaveFolder(settings(), path);
+        storeLastUsedSaveFolder(m_settings, path);
 }
 
 void Form1::mnulstsrch_Click()

@@ -243,11 +243,12 @@ private slots:
     void windowCommands()
     {
         tvtest::MainWindowFixture fx(false);
-        Filters::save(fx.form->settings(), {"A - gif"});
+        CRegSettings settings = CRegSettings::program();
+        Filters::save(settings, {"A - gif"});
         fx.form->Form_Load();
         auto *applyFilters = fx.form->findChild<QAction *>("mnuopappfilt");
         applyFilters->trigger();
-        QCOMPARE(fx.form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("1"));
+        QCOMPARE(settings.GetSetting("Filters", "Apply Filters"), QStringLiteral("1"));
         // A dialog cancelled builds nothing and leaves the window usable.
         tvtest::whenModal([&](QWidget *modal) {
             auto *dialog = qobject_cast<Form5 *>(modal);
@@ -262,7 +263,7 @@ private slots:
         auto *list = fx.form->findChild<LinkList *>("List1");
         QVERIFY(fx.browser.harvests.size() == 1 && !list->isEnabled() && QApplication::overrideCursor());
         QTest::keyClick(list, Qt::Key_Escape);
-        QVERIFY(list->isEnabled() && !QApplication::overrideCursor() && fx.form->Status() == idleBanner());
+        QVERIFY(list->isEnabled() && !QApplication::overrideCursor() && tvtest::panel(*fx.form, "pnlStatus") == idleBanner());
         // Deleting the last filter takes the menu item and the setting off.
         tvtest::whenModal([](QWidget *modal) {
             auto *dialog = qobject_cast<Form3 *>(modal);
@@ -272,7 +273,7 @@ private slots:
         });
         fx.form->findChild<QAction *>("mnuopfilt")->trigger();
         QVERIFY(!applyFilters->isEnabled() && !applyFilters->isChecked());
-        QCOMPARE(fx.form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("0"));
+        QCOMPARE(settings.GetSetting("Filters", "Apply Filters"), QStringLiteral("0"));
     }
 };
 
