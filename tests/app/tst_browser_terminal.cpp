@@ -90,16 +90,15 @@ class TestBrowserTerminal : public QObject
     {
         tvtest::MessageBoxScript boxes;
         Form1 form(m_browser.get());
-        form.settings() = CRegSettings::program();
         form.Form_Load();
         for (const QString &path : paths) {
             bool answered = false;
             tvtest::answerUrlDialog(site(path), true, &answered, {}, LoadBound);
-            form.mnufURL_Click();
-            if (!answered || !QTest::qWaitFor([&] { return form.FormEnabled(); }, LoadBound))
+            tvtest::trigger(form, "mnufURL");
+            if (!answered || !QTest::qWaitFor([&] { return tvtest::formEnabled(form); }, LoadBound))
                 return {QStringLiteral("<the window's build did not end>")};
         }
-        return form.List1->Items();
+        return tvtest::list1(form).Items();
     }
 
 private slots:
