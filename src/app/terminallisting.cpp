@@ -93,17 +93,20 @@ void TerminalListing::pageDone()
     nextPage();
 }
 
-void TerminalListing::addLinks(const QStringList &links, const QString &)
+void TerminalListing::addLinks(const QList<HarvestedLink> &links, const QString &)
 {
     QByteArray out;
-    for (const QString &link : links) {
-        out += link.toUtf8();
-        // The text column stays empty until the harvest keeps link texts.
-        if (m_request.withText)
-            out += '\t';
+    for (const HarvestedLink &link : links) {
+        out += link.url.toUtf8();
+        if (m_request.withText) {
+            // One line per link, whatever the text holds.
+            QString text = link.text;
+            text.replace(u'\t', u' ').replace(u'\r', u' ').replace(u'\n', u' ');
+            out += '\t' + text.toUtf8();
+        }
         out += '\n';
+        m_links.append(link.url);
     }
-    m_links += links;
     m_pageLinks += links.size();
     if (!m_done && m_writeStatus == 0 && !terminalio::writeAll(STDOUT_FILENO, out)) {
         // Nobody reads any more (`| head`): end as a closed pipe would, quietly.

@@ -4,6 +4,7 @@
 // given, each page's new links written to standard output as it is read.
 
 #include "app/urlbuildsession.h"
+#include "builders/linkharvest.h"
 
 #include <memory>
 
@@ -59,7 +60,7 @@ private:
     BrowserComponent *browser() const override { return m_browser; }
     QStringList links() const override { return m_links; }
     qsizetype room() const override { return MaxLinks - m_links.size(); }
-    void addLinks(const QStringList &links, const QString &page) override;
+    void addLinks(const QList<HarvestedLink> &links, const QString &page) override;
     // Lines already written cannot be taken back: a terminal build always appends.
     void clearLinks() override {}
     void showCount() override {}

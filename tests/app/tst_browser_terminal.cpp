@@ -169,9 +169,10 @@ private slots:
 
     void failedPageSaysWhy()
     {
-        const Run run = runProgram({"--list", site("/frames.html"), site("/missing.html")});
+        const Run run = runProgram({"--list", "--text", site("/frames.html"), site("/missing.html")});
         QCOMPARE(run.status, 1);
         QCOMPARE(run.out.size(), FramesLinks);
+        QCOMPARE(run.out.first(), site("/top.html") + QStringLiteral("\tt"));
         QVERIFY2(run.err.contains(site("/missing.html") + QStringLiteral(": ")) && run.err.contains("Object not found"),
                  qPrintable(run.err));
     }
