@@ -5,6 +5,7 @@ set(TV_PACKAGING ${CMAKE_SOURCE_DIR}/packaging)
 set(TV_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/tallyvane)
 # Relocations resolved at start and then read-only, as Debian builds programs.
 target_link_options(tallyvane PRIVATE LINKER:-z,relro LINKER:-z,now)
+target_link_options(tallyvane-companion PRIVATE LINKER:-z,relro LINKER:-z,now)
 
 install(FILES ${TV_PACKAGING}/${TV_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${TV_PACKAGING}/${TV_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -25,6 +25,7 @@ while read -r mode path; do
   grep -qxF -e "$mode ./usr/$path" "$work/contents" || fail "not in the package with mode $mode: /usr/$path"
 done <<LIST
 -rwxr-xr-x bin/tallyvane
+-rwxr-xr-x bin/tallyvane-companion
 -rw-r--r-- share/applications/com.example.Tallyvane.desktop
 -rw-r--r-- share/metainfo/com.example.Tallyvane.metainfo.xml
 -rw-r--r-- share/icons/hicolor/scalable/apps/tallyvane.svg
