@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -120,6 +121,14 @@ bool BrowserCompanion::start(QString *error)
 
 void BrowserCompanion::accept()
 {
+    // A client that has just hung up may not have been noticed yet.
+    if (m_client) {
+        pollfd p{int(m_client->socketDescriptor()), POLLRDHUP, 0};
+        if (::poll(&p, 1, 0) == 1 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR))) {
+            fromClient();
+            clientGone();
+        }
+    }
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         companion::Hello hello;
         if (m_ended)
