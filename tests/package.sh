@@ -33,6 +33,7 @@ done <<LIST
 -rw-r--r-- share/icons/hicolor/48x48/apps/tallyvane.png
 -rw-r--r-- share/icons/hicolor/256x256/apps/tallyvane.png
 -rw-r--r-- share/man/man1/tallyvane.1.gz
+-rw-r--r-- share/man/man1/tallyvane-companion.1.gz
 -rw-r--r-- share/doc/tallyvane/copyright
 -rw-r--r-- share/doc/tallyvane/changelog.gz
 -rw-r--r-- share/tallyvane/help/index.html
