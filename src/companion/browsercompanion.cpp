@@ -24,7 +24,7 @@ namespace tv {
 
 namespace {
 
-// Requests from the browser's point of view: ids above this one are ours.
+// The largest request id the browser takes.
 constexpr qint64 MaxId = 0x7fffffff;
 
 bool peerIsMe(qintptr fd)
@@ -164,8 +164,10 @@ void BrowserCompanion::fromClient()
         qint64 id = companion::leadingId(message).value_or(-1);
         if (id < 0)
             id = QJsonDocument::fromJson(message).object().value(QLatin1String("id")).toInteger(-1);
-        if (id < m_clientFirstId || id >= MaxId - 1000000)
-            continue; // its reply could not be told from an earlier client's
+        // A reply to an id below the client's first could not be told from an
+        // earlier client's; one near the top would leave no ids for later clients.
+        if (id < m_clientFirstId || id >= MaxId / 2)
+            continue;
         m_nextId = std::max(m_nextId, id + 1);
         m_pipe->sendMessage(message);
     }

@@ -9,6 +9,7 @@
 #include "support/httpserver.h"
 #include "support/testenv.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QProcess>
@@ -128,6 +129,30 @@ private slots:
         QCOMPARE(m_browser->desktopProcessId(), qint64(0)); // looking never starts a browser
         tv::CdpBrowserComponent broken(tv::BrowserChoice::find(QStringLiteral("false"), {}, true));
         QVERIFY_THROWS_EXCEPTION(tv::BrowserError, broken.createWindow());
+    }
+
+    void browserOfAnEarlierVersionIsAdopted()
+    {
+        const QString profile = tv::CdpBrowserComponent::desktopProfileDir();
+        QDir().mkpath(profile);
+        QProcess old;
+        old.setProgram(choice().program);
+        old.setArguments(choice().launchArguments(true) << QStringLiteral("--remote-debugging-port=0")
+                                                        << QStringLiteral("--user-data-dir=") + profile
+                                                        << m_site.url("/page.html"));
+        old.start();
+        QVERIFY(old.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(profile + QStringLiteral("/DevToolsActivePort")), 20000);
+        {
+            tv::CdpBrowserComponent adopter(choice());
+            QTRY_COMPARE_WITH_TIMEOUT(adopter.shellWindows().size(), 1, 10000);
+            QCOMPARE(adopter.shellWindows().first()->locationUrl(), m_site.url("/page.html"));
+            QCOMPARE(adopter.desktopCompanionProcessId(), qint64(0));
+        }
+        old.terminate();
+        if (!old.waitForFinished(10000))
+            old.kill();
+        old.waitForFinished(5000);
     }
 
     void createdWindowsFoundAgainInStableOrder()
