@@ -89,6 +89,11 @@ std::shared_ptr<CdpBrowser> CdpBrowser::attach(const QString &profileDir, Kind k
     browser->m_profileDir = profileDir;
     if (!browser->connectTo(endpoint->webSocketUrl(), timeoutMs))
         return nullptr;
+    return setUpAttached(browser, timeoutMs);
+}
+
+std::shared_ptr<CdpBrowser> CdpBrowser::setUpAttached(const std::shared_ptr<CdpBrowser> &browser, int timeoutMs)
+{
     try {
         browser->setUp(true);
     } catch (const BrowserError &) {
@@ -111,13 +116,7 @@ std::shared_ptr<CdpBrowser> CdpBrowser::attachCompanion(const QString &socketPat
         QFile::remove(socketPath); // its companion has gone
     if (result != CdpSocketTransport::Result::Connected)
         return nullptr;
-    try {
-        browser->setUp(true);
-    } catch (const BrowserError &) {
-        return nullptr;
-    }
-    waitUntil([&] { return !browser->m_alive || browser->m_pages.allReady(); }, timeoutMs);
-    return browser->m_alive ? browser : nullptr;
+    return setUpAttached(browser, timeoutMs);
 }
 
 CdpSocketTransport::Result CdpBrowser::connectToCompanion(const QString &socketPath, int timeoutMs)
@@ -199,14 +198,7 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
         args << (pipes ? CdpPipeTransport::browserSwitch() : QStringLiteral("--remote-debugging-port=0"));
     args << QStringLiteral("--user-data-dir=%1").arg(profile) << QStringLiteral("about:blank");
     if (!options.companion.isEmpty()) {
-        try {
-            browser->launchCompanion(options, args, timeoutMs);
-            browser->setUp(false);
-        } catch (const BrowserError &) {
-            browser->killProcess(); // started, but of no use
-            throw;
-        }
-        browser->keepStartPage();
+        browser->finishLaunch([&] { browser->launchCompanion(options, args, timeoutMs); });
         return browser;
     }
 
@@ -249,7 +241,7 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
         });
     }
 
-    try {
+    browser->finishLaunch([&] {
         if (pipes) {
             pipes->start();
             browser->m_connection->open(std::move(pipes));
@@ -264,13 +256,20 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
         } else {
             browser->connectToPort(profile, timeoutMs);
         }
-        browser->setUp(false);
+    });
+    return browser;
+}
+
+void CdpBrowser::finishLaunch(const std::function<void()> &connect)
+{
+    try {
+        connect();
+        setUp(false);
     } catch (const BrowserError &) {
-        browser->killProcess(); // started, but of no use
+        killProcess(); // started, but of no use
         throw;
     }
-    browser->keepStartPage();
-    return browser;
+    keepStartPage();
 }
 
 void CdpBrowser::keepStartPage()

@@ -108,11 +108,15 @@ public:
 private:
     explicit CdpBrowser(Kind kind);
     static void release(CdpBrowser *browser);
+    // A browser found running, once connected: null when it cannot be set up.
+    static std::shared_ptr<CdpBrowser> setUpAttached(const std::shared_ptr<CdpBrowser> &browser, int timeoutMs);
     // The port the browser opened, once it has written it into its profile.
     void connectToPort(const QString &profile, int timeoutMs);
     CdpSocketTransport::Result connectToCompanion(const QString &socketPath, int timeoutMs);
     void launchCompanion(const BrowserLaunchOptions &options, const QStringList &arguments, int timeoutMs);
     void killProcess();
+    // Connects to a browser just started and sets it up; ends it on failure.
+    void finishLaunch(const std::function<void()> &connect);
     // The blank page a launched desktop browser opened, closed once a window of ours is open.
     void keepStartPage();
     void endHelpers();
