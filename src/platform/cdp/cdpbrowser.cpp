@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QSet>
+#include <QStandardPaths>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -135,6 +136,9 @@ CdpSocketTransport::Result CdpBrowser::connectToCompanion(const QString &socketP
 
 void CdpBrowser::launchCompanion(const BrowserLaunchOptions &options, const QStringList &arguments, int timeoutMs)
 {
+    // The companion starts the browser; a program that is not there is told here.
+    if (QStandardPaths::findExecutable(options.program).isEmpty())
+        throw BrowserError(QStringLiteral("The web browser \"%1\" could not be started.").arg(options.program));
     QProcess process;
     process.setProgram(options.companion);
     process.setArguments(QStringList{options.socketPath, options.program} + arguments);

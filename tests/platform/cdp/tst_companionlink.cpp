@@ -1,5 +1,5 @@
-// Where the viewer's browser's companion puts its socket, and the few bytes
-// of its messages that it reads itself.
+// Where the viewer's browser's companion puts its socket, and the request id
+// it reads from the messages it passes on.
 #include "platform/cdp/companionlink.h"
 #include "support/testenv.h"
 
@@ -69,17 +69,6 @@ private slots:
         QFETCH(QByteArray, message);
         QFETCH(qint64, id);
         QCOMPARE(companion::leadingId(message).value_or(-1), id);
-    }
-
-    void hello()
-    {
-        const auto h = companion::decodeHello(companion::encodeHello({12, 34, 56, {}}));
-        QVERIFY(h && h->pid == 12 && h->browserPid == 34 && h->firstId == 56 && h->refused.isEmpty());
-        companion::Hello no;
-        no.refused = QStringLiteral("in use");
-        QCOMPARE(companion::decodeHello(companion::encodeHello(no))->refused, no.refused);
-        QVERIFY(!companion::decodeHello(R"({"id":1,"result":{}})"));
-        QVERIFY(!companion::decodeHello(R"({"tallyvaneCompanion":1,"pid":0,"browserPid":3,"firstId":1})"));
     }
 };
 
