@@ -12,6 +12,7 @@
 #include <QProcess>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include <poll.h>
@@ -104,7 +105,12 @@ bool BrowserCompanion::start(QString *error)
     m_browser->setStandardInputFile(QProcess::nullDevice());
     m_browser->setProcessChannelMode(QProcess::ForwardedChannels);
     const CdpPipeTransport *ends = m_pipe;
-    m_browser->setChildProcessModifier([ends] { ends->placeBrowserEnds(); });
+    m_browser->setChildProcessModifier([ends] {
+        ends->placeBrowserEnds();
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr); // the companion's blocked signals are not the browser's
+    });
     m_browser->start();
     if (!m_browser->waitForStarted(20000)) {
         *error = QStringLiteral("The web browser \"%1\" could not be started.").arg(m_program);

@@ -27,6 +27,8 @@ public:
 
     // Listens and starts the browser; false, with the reason, on failure.
     bool start(QString *error);
+    // Ends the browser, and then itself.
+    void stop() { end(); }
 
 signals:
     void finished();
