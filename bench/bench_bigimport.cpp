@@ -7,7 +7,7 @@
 #include "app/linklist.h"
 #include "benchmain.h"
 #include "platform/messagebox.h"
-#include "support/fakebrowser.h"
+#include "support/mainwindowfixture.h"
 #include "support/testenv.h"
 #include "winsupport/filedialogs.h"
 
@@ -82,12 +82,12 @@ void BM_ImportBigFile(benchmark::State &state)
     const double before = residentMiB();
     for (auto _ : state) {
         state.PauseTiming();
-        form.List1->Clear();
+        tvtest::list1(form).Clear();
         state.ResumeTiming();
-        form.mnufFile_Click();
+        tvtest::part(form, "mnufFile").trigger();
     }
     state.counters["file_MiB"] = double(mib);
-    state.counters["listed"] = form.List1->ListCount();
+    state.counters["listed"] = tvtest::list1(form).ListCount();
     state.counters["peak_rss_MiB"] = peakResidentMiB();
     state.counters["peak_growth_MiB"] = peakResidentMiB() - before;
     tv::setFileDialogHandler({});

@@ -4,7 +4,7 @@
 // real X server: xvfb-run -a env QT_QPA_PLATFORM=xcb build/bench/bench_idlecpu
 #include "app/mainwindow.h"
 #include "app/linklist.h"
-#include "support/fakebrowser.h"
+#include "support/mainwindowfixture.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -35,9 +35,8 @@ void BM_IdleWithFullList(benchmark::State &state)
     QStringList links;
     for (int i = 0; i < tv::LinkList::MaxItems; ++i)
         links << QStringLiteral("http://127.0.0.1/idle/%1.html").arg(i);
-    form.List1->AppendMany(links);
-    form.List1->RefreshExtent();
-    form.ShowCount();
+    tvtest::list1(form).AppendMany(links);
+    tvtest::list1(form).RefreshExtent();
     QEventLoop settle;
     QTimer::singleShot(500, &settle, &QEventLoop::quit);
     settle.exec();

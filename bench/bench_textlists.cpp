@@ -7,7 +7,7 @@
 #include "builders/linkfilereader.h"
 #include "platform/messagebox.h"
 #include "saving/listexport.h"
-#include "support/fakebrowser.h"
+#include "support/mainwindowfixture.h"
 #include "support/testenv.h"
 #include "winsupport/filedialogs.h"
 
@@ -68,11 +68,11 @@ void BM_ImportFileCommand(benchmark::State &state)
     Program program;
     for (auto _ : state) {
         state.PauseTiming();
-        program.form->List1->Clear();
+        tvtest::list1(*program.form).Clear();
         state.ResumeTiming();
-        program.form->mnufFile_Click();
+        tvtest::part(*program.form, "mnufFile").trigger();
     }
-    if (program.form->List1->ListCount() != kItems)
+    if (tvtest::list1(*program.form).ListCount() != kItems)
         state.SkipWithError("import did not fill the list");
 }
 BENCHMARK(BM_ImportFileCommand)->Unit(benchmark::kMillisecond);
@@ -81,11 +81,12 @@ BENCHMARK(BM_ImportFileCommand)->Unit(benchmark::kMillisecond);
 void BM_ExportFileCommand(benchmark::State &state)
 {
     Program program;
-    program.form->mnufFile_Click();
+    tvtest::part(*program.form, "mnufFile").trigger();
     const QString out = program.dir.filePath(QStringLiteral("out.txt"));
     program.path = out;
+    tvtest::tick(*program.form);
     for (auto _ : state)
-        program.form->mnufsavlst_Click();
+        tvtest::part(*program.form, "mnufsavlst").trigger();
     if (QFileInfo(out).size() != QFileInfo(program.dir.filePath(QStringLiteral("links.txt"))).size())
         state.SkipWithError("export differs from the imported file");
 }
@@ -111,15 +112,15 @@ BENCHMARK(BM_ScanLinkFile)->Unit(benchmark::kMillisecond);
 void BM_SearchNearEnd(benchmark::State &state)
 {
     Program program;
-    program.form->List1->AppendMany(fullList());
+    tvtest::list1(*program.form).AppendMany(fullList());
     const QString wanted = QStringLiteral("PICTURE-32760");
     for (auto _ : state) {
         state.PauseTiming();
-        program.form->List1->selectionModel()->clear();
+        tvtest::list1(*program.form).selectionModel()->clear();
         if (state.range(0) == 1)
-            program.form->List1->SelectAll();
+            tvtest::list1(*program.form).SelectAll();
         state.ResumeTiming();
-        const int found = tv::SearchList(*program.form->List1, {wanted, false, false, 0});
+        const int found = tv::SearchList(tvtest::list1(*program.form), {wanted, false, false, 0});
         if (found != 32760)
             state.SkipWithError("wrong item found");
     }

@@ -10,7 +10,7 @@
 #include "platform/cdp/cdpcomponent.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
-#include "support/fakebrowser.h"
+#include "support/mainwindowfixture.h"
 #include "support/httpserver.h"
 
 #include <QElapsedTimer>
@@ -65,8 +65,8 @@ private:
 
 bool countShown(tv::Form1 &form)
 {
-    return form.sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text() ==
-           QStringLiteral("%1 links found").arg(form.List1->ListCount());
+    return tvtest::panel(form, "pnlProgress") ==
+           QStringLiteral("%1 links found").arg(tvtest::list1(form).ListCount());
 }
 
 // One timed build per iteration: the list refilled with `entries`, "Build"
@@ -77,20 +77,20 @@ void timeBuilds(benchmark::State &state, tv::BrowserComponent *browser, const QS
     // The page does not fit beside 20,000 entries: the "List Full" notice is answered at once.
     NoticeCounter notices;
     tv::Form1 form(browser);
-    form.Timer1->stop();
+    tvtest::part<QTimer>(form, "Timer1").stop();
     form.show();
     for (auto _ : state) {
-        form.List1->Clear();
-        form.List1->AppendMany(entries);
+        tvtest::list1(form).Clear();
+        tvtest::list1(form).AppendMany(entries);
         QCoreApplication::processEvents();
         QElapsedTimer clock;
         tvtest::answerUrlDialog(url, !entries.isEmpty(), nullptr, [&clock] { clock.start(); }, 30000);
-        form.mnufURL_Click();
+        tvtest::part(form, "mnufURL").trigger();
         if (!finish(form) || !countShown(form))
             state.SkipWithError("the build did not end with the count text");
         state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
     }
-    state.counters["entries"] = form.List1->ListCount();
+    state.counters["entries"] = tvtest::list1(form).ListCount();
     state.counters["notices"] = benchmark::Counter(notices.count, benchmark::Counter::kAvgIterations);
 }
 

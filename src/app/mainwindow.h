@@ -49,6 +49,53 @@ public:
     explicit Form1(BrowserComponent *browser, QWidget *parent = nullptr);
     ~Form1() override;
 
+    // With the browser window that was in front at start, its page is listed.
+    void Form_Load(BrowserWindowPtr pageInFront = nullptr);
+    // Receives an address handed over by a second start.
+    void receiveHandOver(const QString &address);
+    // Builds a list from an address the program was started with, as from a
+    // dropped one, once no transfer, dialog or build holds the window.
+    void buildFromArgument(const QString &address);
+
+signals:
+    // The window has gone through its close request and unloaded.
+    void unloaded();
+    // A second start handed this address over (empty: only bring forward).
+    void handOverReceived(const QString &address);
+
+private slots:
+    void mnufileopen_Click();
+    void mnufsav_Click();
+    void mnufsavlst_Click();
+    void mnufaria2_Click();
+    void mnufexport_Click();
+    void mnufEx_Click();
+    void mnufURL_Click();
+    void mnufClip_Click();
+    void mnufFile_Click();
+    void mnufSeq_Click();
+    void mnulstSingle_Click();
+    void mnulstsrch_Click();
+    void mnulstclr_Click();
+    void mnulstselall_Click();
+    void mnuopoptions_Click();
+    void mnuopappfilt_Click();
+    void mnuopfilt_Click();
+    void mnuopmedia_Click();
+    void mnuHelpCont_Click();
+    void mnuhelptour_Click();
+    void mnuhelpfreesoft_Click();
+    void mnuHelpAbt_Click();
+    void mnusavpopopen_Click();
+    void mnusavepoptrgt_Click();
+
+    void Toolbar1_ButtonClick(const QString &key);
+    void Toolbar1_ButtonMenuClick(int index);
+    void Toolbar1_MouseMove(int x);
+
+    void Timer1_Timer();
+
+private:
     // --- the viewer and the tour window, and whether the program opened one ---
     bool openedone = false;
     BrowserWindowPtr webbrowser1;
@@ -72,6 +119,7 @@ public:
     QAction *mnufURL = nullptr, *mnufClip = nullptr, *mnufFile = nullptr, *mnufSeq = nullptr,
             *mnulstSingle = nullptr, *mnulstsrch = nullptr, *mnulstclr = nullptr, *mnulstselall = nullptr;
     QAction *mnuopoptions = nullptr, *mnuopappfilt = nullptr, *mnuopfilt = nullptr;
+    QAction *mnuopmedia = nullptr; // "Include images and media"
     QAction *mnuHelpCont = nullptr, *mnuhelptour = nullptr, *mnuhelpfreesoft = nullptr, *mnuHelpAbt = nullptr;
     QAction *mnusavpopopen = nullptr, *mnusavepoptrgt = nullptr;
     QAction *mnufaria2 = nullptr, *mnufexport = nullptr, *mnusavepoparia2 = nullptr;
@@ -80,11 +128,7 @@ public:
     ToolButton *Buttons(const QString &key) const;
     QList<QWidget *> toolbarItems() const;
     BrowserComponent *browser() const { return m_browser; }
-    CRegSettings &settings() { return m_settings; }
 
-    // --- lifecycle ---
-    // With the browser window that was in front at start, its page is listed.
-    void Form_Load(BrowserWindowPtr pageInFront = nullptr);
     void CancelBuild();
     // Enables or disables the window's input; Esc still reaches it.
     void setFormEnabled(bool enabled);
@@ -100,67 +144,20 @@ public:
     void List1_DblClick();
     void List1_KeyPress(int keyAscii);
     void List1_OLEDragDrop(const QString &text);
-    bool openRequest() const { return m_openRequest; }
 
     // --- the viewer ---
     // PrepareViewerWindow, then Navigate; false (the user has been told)
     // when the link could not be opened.
     bool openLink(const QString &url);
-    Slideshow *slideshow() const { return m_slideshow.get(); }
-
-    // Receives an address handed over by a second start.
-    void receiveHandOver(const QString &address);
-    // Builds a list from an address the program was started with, as from a
-    // dropped one, once no transfer, dialog or build holds the window.
-    void buildFromArgument(const QString &address);
 
     // --- layout modes ---
     bool compactMode() const;
-    CFormBorder &formBorder() { return m_border; }
 
     // The minimum tracking size through the window hook.
     qint32 ISubclass_MsgResponse() const override;
     void setISubclass_MsgResponse(qint32) override {}
     qintptr ISubclass_WindowProc(WId hWnd, qint32 iMsg, qintptr wParam, qintptr lParam) override;
 
-public slots:
-    void mnufileopen_Click();
-    void mnufsav_Click();
-    void mnufsavlst_Click();
-    void mnufaria2_Click();
-    void mnufexport_Click();
-    void mnufEx_Click();
-    void mnufURL_Click();
-    void mnufClip_Click();
-    void mnufFile_Click();
-    void mnufSeq_Click();
-    void mnulstSingle_Click();
-    void mnulstsrch_Click();
-    void mnulstclr_Click();
-    void mnulstselall_Click();
-    void mnuopoptions_Click();
-    void mnuopappfilt_Click();
-    void mnuopfilt_Click();
-    void mnuHelpCont_Click();
-    void mnuhelptour_Click();
-    void mnuhelpfreesoft_Click();
-    void mnuHelpAbt_Click();
-    void mnusavpopopen_Click();
-    void mnusavepoptrgt_Click();
-
-    void Toolbar1_ButtonClick(const QString &key);
-    void Toolbar1_ButtonMenuClick(int index);
-    void Toolbar1_MouseMove(int x);
-
-    void Timer1_Timer();
-
-signals:
-    // The window has gone through its close request and unloaded.
-    void unloaded();
-    // A second start handed this address over (empty: only bring forward).
-    void handOverReceived(const QString &address);
-
-public:
     // Activation: a running transfer keeps its dialog in front.
     void Form_Activate();
     // Whether a transfer of link targets runs.
@@ -173,7 +170,6 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
 
-private:
     // --- the viewer ---
     // Finds, adopts or creates the viewer, shows or hides it, brings it to
     // the front and stops a load in progress. Throws BrowserError.
@@ -181,8 +177,6 @@ private:
     // The same for the list's own open: the main window keeps the focus and
     // a load in progress goes on.
     void ObtainViewer();
-    // PrepareViewerWindow, then Navigate; false (the user has been told)
-    // when the link could not be opened.
     // "back" (-1) and "fwd" (+1): the neighbour of the focus item, alone selected, opened.
     void openNeighbour(int step);
     // "hide_br": the viewer-shown state (icon 8 shown, 9 hidden) and the viewer.
@@ -202,6 +196,7 @@ private:
     void switchLayoutMode();
     void Form_Resize();
     class ViewerHost;
+    class SavingWindowHost;
     PictureBox *picProgress = nullptr;
     QMenu *savMenu = nullptr;
 
@@ -257,6 +252,8 @@ private:
     SettingsWriteFailure m_previousSettingsHandler;
     class BuildHost;
     std::unique_ptr<UrlBuildHost> makeBuildHost();
+    // "Include images and media" from the settings into the build and the menu.
+    void loadMediaOption();
     std::unique_ptr<UrlBuildHost> m_buildHost;
     std::unique_ptr<UrlBuildSession> m_build;
     CFormBorder m_border;

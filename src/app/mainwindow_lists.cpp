@@ -87,12 +87,12 @@ void Form1::mnufFile_Click()
 {
     QString filter = listFileFilter();
     const QString path = ShowOpenFileDialog(this, filter, QStringLiteral("Select file to import..."),
-                                            lastUsedSaveFolder(settings()));
+                                            lastUsedSaveFolder(m_settings));
     if (path.isEmpty())
         return;
 
     BusyPointer wait;
-    storeLastUsedSaveFolder(settings(), path);
+    storeLastUsedSaveFolder(m_settings, path);
 
     QFile file(path);
     QString why;
@@ -162,10 +162,10 @@ void Form1::mnufsavlst_Click()
 {
     QString filter = listFileFilter();
     const QString path = ShowSaveFileDialog(this, filter, QStringLiteral("Save file as..."),
-                                            lastUsedSaveFolder(settings()), 0);
+                                            lastUsedSaveFolder(m_settings), 0);
     if (path.isEmpty())
         return;
-    storeLastUsedSaveFolder(settings(), path);
+    storeLastUsedSaveFolder(m_settings, path);
 
     BusyPointer wait;
     const ListExportResult result = SaveListToFile(path, List1->Items());
@@ -180,9 +180,9 @@ void Form1::mnufsavlst_Click()
 
 void Form1::mnufexport_Click()
 {
-    QString path = lastUsedSaveFolder(settings());
-    if (ExportListAs(this, listEntries(List1->Items(), List1->Pages()), &path))
-        storeLastUsedSaveFolder(settings(), path);
+    QString path = lastUsedSaveFolder(m_settings);
+    if (ExportListAs(this, listEntries(List1->Items(), List1->Pages(), List1->Texts()), &path))
+        storeLastUsedSaveFolder(m_settings, path);
 }
 
 void Form1::mnulstsrch_Click()
@@ -191,6 +191,7 @@ void Form1::mnulstsrch_Click()
     add2sel = false;
     mcase = false;
     srchtxt.clear();
+    bool inText = false;
 
     {
         Form9 dialog(this);
@@ -200,13 +201,14 @@ void Form1::mnulstsrch_Click()
             mcase = answers.matchCase;
             srchtxt = answers.text;
             fnext = answers.findNext;
+            inText = answers.inText;
         }
     }
     if (srchtxt.isEmpty())
         return;
 
     const int start = fnext ? lastFound + 1 : 0;
-    const int found = SearchList(*List1, SearchRequest{srchtxt, mcase, add2sel, start});
+    const int found = SearchList(*List1, SearchRequest{srchtxt, mcase, add2sel, start, inText});
     if (found < 0) {
         MsgBox(this, QStringLiteral("Search text not found"), MsgButtons::Ok, MsgIcon::Information,
                QStringLiteral("Not Found"));

@@ -10,13 +10,11 @@
 
 namespace tv {
 
-namespace {
-
 // The main window as the transfer sees it.
-class MainWindowSavingHost final : public SavingHost
+class Form1::SavingWindowHost final : public SavingHost
 {
 public:
-    explicit MainWindowSavingHost(Form1 *window) : m_window(window) {}
+    explicit SavingWindowHost(Form1 *window) : m_window(window) {}
 
     void setTransferCaption(const QString &caption) override { m_window->setWindowTitle(caption); }
     void setTransferHostEnabled(bool enabled) override { m_window->setFormEnabled(enabled); }
@@ -38,12 +36,10 @@ private:
     Form1 *m_window;
 };
 
-} // namespace
-
 void Form1::mnufsav_Click()
 {
     if (!m_saving) {
-        m_savingHost = std::make_unique<MainWindowSavingHost>(this);
+        m_savingHost = std::make_unique<SavingWindowHost>(this);
         m_saving = std::make_unique<TargetSaving>(*m_savingHost, this, m_settings);
     }
     m_saving->start(List1->SelectedItems(), m_prefs.owaction, m_prefs.ontop, m_prefs.simultaneous);

@@ -130,12 +130,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         bool answered = false;
         tvtest::answerUrlDialog(url, false, &answered, {}, LoadBound);
-        form.mnufURL_Click();
+        tvtest::trigger(form, "mnufURL");
         QVERIFY(answered);
-        QTRY_VERIFY_WITH_TIMEOUT(form.FormEnabled(), LoadBound);
+        QTRY_VERIFY_WITH_TIMEOUT(tvtest::formEnabled(form), LoadBound);
         QVERIFY(boxes.shown().isEmpty());
-        QCOMPARE(form.List1->Items(), expected);
-        QVERIFY(tvtest::staysIdle(*form.List1));
+        QCOMPARE(tvtest::list1(form).Items(), expected);
+        QVERIFY(tvtest::staysIdle(tvtest::list1(form)));
         m_links += expected.size();
     }
 };

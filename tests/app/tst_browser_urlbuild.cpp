@@ -1,5 +1,5 @@
 // Building lists end to end in a real (headless) Chromium from pages of our
-// own server: a framed page, a failed load, Esc, and the page in front at
+// own server: a framed page and its link texts, a failed load, Esc, and the page in front at
 // start-up.
 #include "app/linklist.h"
 #include "app/mainwindow.h"
@@ -41,7 +41,7 @@ class TestBrowserUrlBuild : public QObject
             out << site(p);
         return out;
     }
-    QStringList listed() const { return m_form->List1->Items(); }
+    QStringList listed() const { return tvtest::list1(*m_form).Items(); }
 
     // Builds from the page at `path`; `wait` for the build to end.
     void build(const char *path, bool append, bool wait = true)
@@ -49,24 +49,24 @@ class TestBrowserUrlBuild : public QObject
         bool answered = false;
         // Listing the open browser windows may take a while before the dialog shows.
         tvtest::answerUrlDialog(site(QLatin1String(path)), append, &answered, {}, LoadBound);
-        m_form->mnufURL_Click();
+        tvtest::trigger(*m_form, "mnufURL");
         QVERIFY(answered);
         if (wait)
             waitForBuildEnd();
     }
     void waitForBuildEnd()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(m_form->FormEnabled(), LoadBound);
-        QVERIFY(!QApplication::overrideCursor() && m_form->Status() == idleBanner());
+        QTRY_VERIFY_WITH_TIMEOUT(tvtest::formEnabled(*m_form), LoadBound);
+        QVERIFY(!QApplication::overrideCursor() && tvtest::panel(*m_form, "pnlStatus") == idleBanner());
     }
     // Starts a build from the slow page over a list holding one link, once the page is asked for.
     void startSlowBuild(bool append)
     {
         m_form->Form_Load();
-        m_form->List1->Append(site("/kept.html"));
+        tvtest::list1(*m_form).Append(site("/kept.html"));
         const int hits = m_site.hits("/slow.html");
         build("/slow.html", append, false);
-        QVERIFY(!m_form->FormEnabled());
+        QVERIFY(!tvtest::formEnabled(*m_form));
         QTRY_COMPARE_WITH_TIMEOUT(m_site.hits("/slow.html"), hits + 1, LoadBound);
     }
 
@@ -107,7 +107,7 @@ private slots:
     void cleanup()
     {
         if (m_form)
-            m_form->CancelBuild();
+            QTest::keyClick(m_form.get(), Qt::Key_Escape);
         m_form.reset();
         m_boxes.reset();
     }
@@ -118,6 +118,9 @@ private slots:
         build("/frames.html", false);
         const QStringList framed = sites({"/top.html", "/f0a.html", "/f00a.html", "/f1a.html"});
         QVERIFY(listed() == framed && m_boxes->shown().isEmpty());
+        // Each keeps its text, the first for an address named twice, shown as its tooltip.
+        QCOMPARE(tvtest::list1(*m_form).Texts(), QStringList({"t", "a", "a", "a"}));
+        QCOMPARE(tvtest::list1(*m_form).model()->index(0, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("t"));
         // A page that is not there ends with the error; appending keeps the list.
         build("/missing.html", true);
         QVERIFY(m_boxes->shown().size() == 1 && m_boxes->shown().first().text.endsWith(QStringLiteral("Error: Object not found. ")));
@@ -127,7 +130,7 @@ private slots:
     void escMidLoad()
     {
         startSlowBuild(false);
-        QTest::keyClick(m_form->List1, Qt::Key_Escape);
+        QTest::keyClick(&tvtest::list1(*m_form), Qt::Key_Escape);
         waitForBuildEnd();
         QCOMPARE(listed(), sites({"/kept.html"}));
         // A build that ends after the stopped page would have answered: the
@@ -144,7 +147,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(::kill(pid_t(pid), SIGKILL), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(m_form->FormEnabled(), 5000); // not the 120 s the stall bound would take
+        QTRY_VERIFY_WITH_TIMEOUT(tvtest::formEnabled(*m_form), 5000); // not the 120 s the stall bound would take
         qInfo("the build ended %lld ms after its browser was killed", qint64(clock.elapsed()));
         waitForBuildEnd();
         QVERIFY(m_boxes->shown().size() == 1 && m_boxes->shown().first().text == "Tallyvane encountered a problem building a list from this url.");

@@ -7,6 +7,7 @@
 #include "platform/commoncontrols.h"
 #include "support/browserprobe.h"
 #include "support/httpserver.h"
+#include "support/mainwindowfixture.h"
 #include "support/modalhelper.h"
 #include "support/testenv.h"
 #include "viewer/slideshowoptionsdialog.h"
@@ -39,19 +40,35 @@ class TestBrowserViewer : public QObject
 
     QString url(const QString &name) const { return m_site.url(QLatin1Char('/') + name); }
     Form1 &form() { return *m_form; }
-    ToolButton *button(const char *key) { return m_form->Buttons(QLatin1String(key)); }
+    ToolButton *button(const char *key) { return &tvtest::button(*m_form, key); }
+    QString status() { return tvtest::panel(*m_form, "pnlStatus"); }
+    bool slideshowTicking() { return tvtest::part<QTimer>(*m_form, "Timer2").isActive(); }
+    // The window that shows one of these pages: the viewer.
+    BrowserWindowPtr showing(const QStringList &names)
+    {
+        for (const BrowserWindowPtr &w : m_browser->shellWindows())
+            for (const QString &name : names)
+                if (w->locationUrl() == url(name))
+                    return w;
+        return nullptr;
+    }
+    void open(const QString &name)
+    {
+        setList({name});
+        tvtest::list1(*m_form).setListIndex(0);
+        emit tvtest::list1(*m_form).enterPressed();
+    }
     bool pressed() { return button("slideshow")->isChecked(); }
     void setList(const QStringList &names)
     {
-        m_form->List1->Clear();
+        tvtest::list1(*m_form).Clear();
         for (const QString &n : names)
-            m_form->List1->Append(url(n));
+            tvtest::list1(*m_form).Append(url(n));
     }
     // True once the viewer shows the page, loaded, with `status`.
     bool shown(const QString &name, const QString &status = idleBanner())
     {
-        return QTest::qWaitFor([&] { return m_form->webbrowser1 && m_form->webbrowser1->locationUrl() == url(name) && m_form->Status() == status; },
-                               LoadBound);
+        return QTest::qWaitFor([&] { return showing({name}) && this->status() == status; }, LoadBound);
     }
     // Clicks "slideshow" and starts a run over the whole list.
     void startSlideshow(int seconds, bool fromLoadComplete)
@@ -100,12 +117,13 @@ private slots:
     void init()
     {
         m_asked.clear();
+        for (const BrowserWindowPtr &w : m_browser->shellWindows())
+            w->quit(); // the viewer is the one window showing our pages
         m_boxes = std::make_unique<tvtest::MessageBoxScript>();
         m_form = std::make_unique<Form1>(m_browser.get());
         m_form->Form_Load();
-        m_form->settings().DeleteSetting(QStringLiteral("slideshow"));
+        CRegSettings::program().DeleteSetting(QStringLiteral("slideshow"));
         setList({"p0", "p1", "p2", "p3"});
-        m_form->ShowCount();
     }
     void cleanup()
     {
@@ -147,30 +165,32 @@ private slots:
         m_form->Form_Load();
         tv::CRegSettings::program().DeleteSetting(QStringLiteral("Options"), QStringLiteral("New Window"));
         setList({"p0", "p1", "p2", "p3"});
-        form().List1->setListIndex(2);
-        form().List1_KeyPress(13);
+        tvtest::list1(form()).setListIndex(2);
+        emit tvtest::list1(form()).enterPressed();
         QVERIFY(shown("p2"));
-        QCOMPARE(form().openedone, adopted < 0);
-        const QString viewer = form().webbrowser1->hwnd();
+        const QString viewer = showing({"p2"})->hwnd();
         QCOMPARE(ids.indexOf(viewer), adopted);
-        form().Toolbar1_ButtonClick(QStringLiteral("fwd"));
+        tvtest::press(form(), "fwd");
         QVERIFY(shown("p3"));
-        QCOMPARE(form().webbrowser1->hwnd(), viewer);
+        QCOMPARE(showing({"p3"})->hwnd(), viewer);
     }
 
     void onlyTheTopDocumentEndsTheLoad()
     {
-        QVERIFY(form().openLink(url("framed")));
+        open("framed");
         QStringList seen; // who completed, and what the window showed then
-        connect(form().webbrowser1.get(), &BrowserWindow::DocumentComplete, this, [&](const QString &pDisp) {
-            const QCursor *pointer = QApplication::overrideCursor();
-            seen << QStringLiteral("%1 %2 %3 %4")
-                        .arg(pDisp == form().webbrowser1->name() ? "top" : "frame", form().Status() == idleBanner() ? "idle" : form().Status(),
-                             pointer && pointer->shape() == Qt::BusyCursor ? "busy" : "arrow", form().Progress() > 0 ? "bar" : "count");
-        });
+        for (const BrowserWindowPtr &w : m_browser->shellWindows()) {
+            connect(w.get(), &BrowserWindow::DocumentComplete, this, [&, name = w->name()](const QString &pDisp) {
+                const QCursor *pointer = QApplication::overrideCursor();
+                seen << QStringLiteral("%1 %2 %3 %4")
+                            .arg(pDisp == name ? "top" : "frame", status() == idleBanner() ? "idle" : status(),
+                                 pointer && pointer->shape() == Qt::BusyCursor ? "busy" : "arrow",
+                                 tvtest::panel(form(), "pnlProgress").endsWith(u"links found") ? "count" : "bar");
+            });
+        }
         QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 3, LoadBound);
         QCOMPARE(seen, (QStringList{"frame Loading link... busy bar", "frame Loading link... busy bar", "top idle arrow count"}));
-        QCOMPARE(form().sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text(), QStringLiteral("4 links found"));
+        QCOMPARE(tvtest::panel(form(), "pnlProgress"), QStringLiteral("1 links found"));
     }
 
     void slideshowTiming_data()
@@ -191,44 +211,14 @@ private slots:
         QFETCH(QList<int>, gaps);
         setList(run);
         startSlideshow(1, fromLoadComplete);
-        QCOMPARE(form().Status(), Slideshow::inProgressText());
-        QCOMPARE(form().Timer2->interval(), 1000);
+        QCOMPARE(status(), Slideshow::inProgressText());
+        QCOMPARE(tvtest::part<QTimer>(form(), "Timer2").interval(), 1000);
         // The run ends once its last page has loaded.
-        QTRY_COMPARE_WITH_TIMEOUT(form().slideshow()->state(), State::Idle, LoadBound);
-        QVERIFY(!pressed() && !form().Timer2->isActive() && shown(run.last()));
+        QTRY_VERIFY_WITH_TIMEOUT(!pressed(), LoadBound);
+        QVERIFY(!slideshowTicking() && shown(run.last()));
         for (int i = 0; i + 1 < run.size(); ++i) {
             const qint64 gap = m_asked.value(run[i + 1], -1) - m_asked.value(run[i], -1);
             QVERIFY2(gap >= gaps[2 * i] && gap <= gaps[2 * i + 1], qPrintable(run[i + 1] + QStringLiteral(": %1 ms").arg(gap)));
-        }
-    }
-
-    void pauseThenResumeOrStop_data()
-    {
-        QTest::addColumn<bool>("resume");
-        QTest::newRow("resume-waits-a-full-interval") << true;
-        QTest::newRow("stop-leaves-the-link-shown") << false;
-    }
-    void pauseThenResumeOrStop()
-    {
-        QFETCH(bool, resume);
-        startSlideshow(1, true);
-        QTRY_COMPARE_WITH_TIMEOUT(form().slideshow()->state(), State::Counting, LoadBound); // p0 is complete
-        qint64 answeredAt = 0;
-        tvtest::ModalResponder paused(QStringLiteral("Form7"), [&](QDialog *d) {
-            QCOMPARE(form().Status(), QStringLiteral("Slideshow paused."));
-            QTimer::singleShot(400, d, [&, d] { // the user thinks it over
-                answeredAt = m_clock.elapsed();
-                (resume ? static_cast<Form7 *>(d)->Command1 : static_cast<Form7 *>(d)->Command2)->click();
-            });
-        });
-        button("slideshow")->click();
-        QCOMPARE(paused.count(), 1);
-        QCOMPARE(pressed(), resume);
-        if (resume) {
-            QTRY_VERIFY_WITH_TIMEOUT(m_asked.contains("p1"), LoadBound);
-            QVERIFY2(m_asked["p1"] - answeredAt >= 950, qPrintable(QString::number(m_asked["p1"] - answeredAt)));
-        } else {
-            QVERIFY(form().slideshow()->state() == State::Idle && shown("p0") && !form().Timer2->isActive());
         }
     }
 
@@ -243,18 +233,21 @@ private slots:
         QFETCH(bool, quitHeard);
         // Closed as p1 arrives, while the window commits its load.
         m_onAsked = [&](const QString &name) {
-            if (name != u"p1" || !form().webbrowser1)
+            const BrowserWindowPtr viewer = showing({"p0", "p1"});
+            if (name != u"p1" || !viewer)
                 return;
             if (!quitHeard)
-                disconnect(form().webbrowser1.get(), nullptr, m_form.get(), nullptr);
-            form().webbrowser1->quit();
+                disconnect(viewer.get(), nullptr, m_form.get(), nullptr);
+            viewer->quit();
         };
         startSlideshow(1, false);
-        QTRY_COMPARE_WITH_TIMEOUT(form().slideshow()->state(), State::Idle, LoadBound);
-        QVERIFY(!pressed() && !form().Timer2->isActive() && !form().webbrowser1);
-        QCOMPARE(form().sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text(), QStringLiteral("4 links found"));
+        QTRY_VERIFY_WITH_TIMEOUT(!pressed(), LoadBound);
+        tvtest::tick(form());
+        QVERIFY(!slideshowTicking() && !button("hide_br")->isEnabled());
+        QCOMPARE(tvtest::panel(form(), "pnlProgress"), QStringLiteral("4 links found"));
         // The next open adopts or creates another window, without a word.
-        QVERIFY(form().openLink(url("p3")) && shown("p3"));
+        open("p3");
+        QVERIFY(shown("p3"));
         QVERIFY(m_boxes->shown().isEmpty());
     }
 

@@ -7,6 +7,7 @@
 #include "platform/cdp/cdpcomponent.h"
 #include "saving/savingfilesdialog.h"
 #include "support/httpserver.h"
+#include "support/mainwindowfixture.h"
 #include "support/testenv.h"
 #include "winsupport/filedialogs.h"
 #include "winsupport/mouseover.h"
@@ -108,29 +109,37 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 
         window->buildFromArgument(site("/page.html"));
-        QTRY_VERIFY_WITH_TIMEOUT(window->List1->ListCount() == 2, LoadBound);
-        QCOMPARE(window->List1->Items(), (QStringList{site("/a.txt"), site("/b.txt")}));
+        LinkList &list = tvtest::list1(*window);
+        QTRY_VERIFY_WITH_TIMEOUT(list.ListCount() == 2, LoadBound);
+        QCOMPARE(list.Items(), (QStringList{site("/a.txt"), site("/b.txt")}));
 
-        QVERIFY(window->openLink(site("/a.txt")));
-        QTRY_VERIFY_WITH_TIMEOUT(window->webbrowser1 && window->webbrowser1->locationUrl() == site("/a.txt"), LoadBound);
+        list.setListIndex(0);
+        emit list.enterPressed();
+        const auto shown = [&] {
+            for (const BrowserWindowPtr &w : m_browser->shellWindows())
+                if (w->locationUrl() == site("/a.txt"))
+                    return true;
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(shown(), LoadBound);
 
         // What X11 does and Wayland may refuse: a second start's bringing to
         // front, border hints in compact mode, the pointer test.
         window->showMinimized();
         window->receiveHandOver(QString());
-        window->Toolbar1_ButtonClick(QStringLiteral("resize"));
-        QVERIFY(window->compactMode());
-        window->Toolbar1_ButtonClick(QStringLiteral("resize"));
-        QVERIFY(!IsMouseOver(window->List1));
+        tvtest::press(*window, "resize");
+        QVERIFY(!window->menuBar()->isVisible());
+        tvtest::press(*window, "resize");
+        QVERIFY(!IsMouseOver(&list));
 
-        window->List1->SelectAll();
-        window->mnufsav_Click();
+        list.SelectAll();
+        tvtest::trigger(*window, "mnufsav");
         QTRY_VERIFY_WITH_TIMEOUT(QFile(folder.filePath("b.txt")).size() == 2 && QFile(folder.filePath("a.txt")).size() == 1, LoadBound);
         QPointer<Form4> dialog = window->findChild<Form4 *>();
         QVERIFY(dialog);
         QTRY_COMPARE(dialog->Command1->text(), QStringLiteral("Close"));
         dialog->Command1_Click();
-        QTRY_VERIFY(!dialog && !window->transferRunning() && window->FormEnabled());
+        QTRY_VERIFY(!dialog && tvtest::formEnabled(*window));
         QVERIFY(boxes.shown().isEmpty());
         setFileDialogHandler({});
     }

@@ -12,12 +12,13 @@ using namespace tv;
 
 namespace {
 
-QStringList visibleToolbarKeys(const Form1 &f)
+QStringList visibleToolbarKeys(Form1 &f)
 {
     QStringList keys;
-    for (QAction *action : f.Toolbar1->actions()) {
+    QToolBar &bar = tvtest::toolbar1(f);
+    for (QAction *action : bar.actions()) {
         if (action->isVisible())
-            keys << f.Toolbar1->widgetForAction(action)->objectName();
+            keys << bar.widgetForAction(action)->objectName();
     }
     return keys;
 }
@@ -55,21 +56,22 @@ private slots:
         f.showMaximized();
         QTRY_VERIFY(f.isMaximized());
 
-        f.Toolbar1_ButtonClick(QStringLiteral("resize"));
-        QVERIFY(f.compactMode());
+        tvtest::press(f, "resize");
         QVERIFY(!f.isMaximized());
-        QTRY_COMPARE(f.Toolbar1->geometry(), f.rect());
+        QTRY_COMPARE(tvtest::toolbar1(f).geometry(), f.rect());
         QVERIFY(f.width() >= CaptionWidth(&f));
-        QVERIFY(!f.menuBar()->isVisible() && !f.sbStatusBar->isVisible());
+        QVERIFY(!f.menuBar()->isVisible() && !f.statusBar()->isVisible());
         QCOMPARE(visibleToolbarKeys(f).size(), 5);
-        QVERIFY(!f.formBorder().MaxButton() && !f.formBorder().Sizeable());
+        CFormBorder border;
+        border.setClient(&f);
+        QVERIFY(!border.MaxButton() && !border.Sizeable());
         QCOMPARE(f.minimumSize(), f.maximumSize());
 
-        f.Toolbar1_ButtonClick(QStringLiteral("resize"));
-        QVERIFY(!f.compactMode() && !f.isMaximized());
+        tvtest::press(f, "resize");
+        QVERIFY(!f.isMaximized());
         QCOMPARE(f.size(), normal);
-        QCOMPARE(visibleToolbarKeys(f).size(), f.Toolbar1->actions().size());
-        QVERIFY(f.menuBar()->isVisible() && f.sbStatusBar->isVisible());
+        QCOMPARE(visibleToolbarKeys(f).size(), tvtest::toolbar1(f).actions().size());
+        QVERIFY(f.menuBar()->isVisible() && f.statusBar()->isVisible());
         // The restored size is the new smallest; larger is allowed.
         QCOMPARE(f.minimumSize(), normal);
         QCOMPARE(f.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
@@ -80,13 +82,14 @@ private slots:
         tvtest::MainWindowFixture fx;
         Form1 &f = *fx.form;
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        const QSize laidOut = f.List1->size();
-        f.List1->resize(10, 10);
+        LinkList &list = tvtest::list1(f);
+        const QSize laidOut = list.size();
+        list.resize(10, 10);
         f.showMinimized();
         QTRY_VERIFY(f.isMinimized());
-        QCOMPARE(f.List1->size(), QSize(10, 10));
+        QCOMPARE(list.size(), QSize(10, 10));
         f.showNormal();
-        QTRY_COMPARE(f.List1->size(), laidOut);
+        QTRY_COMPARE(list.size(), laidOut);
     }
 };
 

@@ -79,7 +79,7 @@ class TestListCommands : public QObject
             dialog->Check2->setChecked(false);
             (button == 1 ? dialog->Command1 : button == 2 ? dialog->Command2 : dialog->Command3)->click();
         });
-        form().mnulstsrch_Click();
+        tvtest::trigger(form(), "mnulstsrch");
     }
 
     // Runs "Build Sequential List" on "http://h/1.jpg" with the digit marked.
@@ -95,7 +95,7 @@ class TestListCommands : public QObject
             f->text4->setEditText(end);
             f->Command1_Click();
         });
-        form().mnufSeq_Click();
+        tvtest::trigger(form(), "mnufSeq");
     }
 
 private slots:
@@ -128,19 +128,19 @@ private slots:
         for (const auto &[initial, presetAppend, clip, answer, expected, told] : rows) {
             init();
             // `append` as an earlier import's answer left it.
-            form().List1->AppendMany(x);
+            tvtest::list1(form()).AppendMany(x);
             QApplication::clipboard()->setText(QStringLiteral("http://p"));
             auto preset = answerForm10(presetAppend ? AppendTo : BuildNew);
-            form().mnufClip->trigger();
+            tvtest::trigger(form(), "mnufClip");
             preset.reset();
             QApplication::clipboard()->clear();
-            form().List1->Clear();
-            form().List1->AppendMany(initial);
+            tvtest::list1(form()).Clear();
+            tvtest::list1(form()).AppendMany(initial);
             if (*clip)
                 QApplication::clipboard()->setText(QLatin1String(clip));
             auto responder = answerForm10(answer);
-            form().mnufClip->trigger();
-            QCOMPARE(form().List1->Items(), expected);
+            tvtest::trigger(form(), "mnufClip");
+            QCOMPARE(tvtest::list1(form()).Items(), expected);
             QVERIFY(answer == NotAsked ? responder->count() == 0 : responder->count() == 1 && g_captionFits);
             QCOMPARE(m_fx->boxes.shown().size(), told ? 1 : 0);
             QVERIFY(told || m_fx->countText() == found(expected.size()));
@@ -157,17 +157,16 @@ private slots:
         };
         for (const auto &[initial, bytes, answer, expected] : rows) {
             init();
-            form().List1->AppendMany(initial);
+            tvtest::list1(form()).AppendMany(initial);
             m_fx->answerPath = m_dir.filePath(QStringLiteral("import.txt"));
             QVERIFY(tvtest::writeFile(m_fx->answerPath, bytes));
             auto responder = answerForm10(answer);
-            form().setStatus(QStringLiteral("busy"));
-            form().mnufFile->trigger();
-            QCOMPARE(form().List1->Items(), expected);
+            tvtest::trigger(form(), "mnufFile");
+            QCOMPARE(tvtest::list1(form()).Items(), expected);
             QCOMPARE(responder->count(), answer == NotAsked ? 0 : 1);
             QVERIFY(!g_waitCursorDuringQuestion); // the hourglass is down while the user is asked
             QVERIFY(m_fx->boxes.shown().size() == 1 && m_fx->countText() == found(expected.size()));
-            QVERIFY(form().Status() == tv::idleBanner() && m_fx->requests.first().owner == m_fx->form.get());
+            QVERIFY(tvtest::panel(form(), "pnlStatus") == tv::idleBanner() && m_fx->requests.first().owner == m_fx->form.get());
         }
     }
 
@@ -175,41 +174,43 @@ private slots:
     {
         // Never used: the documents folder is where the first dialog starts;
         // Cancel stores nothing.
-        form().mnufFile_Click();
+        tvtest::trigger(form(), "mnufFile");
         QCOMPARE(m_fx->requests.last().directory, tv::defaultDocumentsFolder());
-        QCOMPARE(form().settings().GetSetting("Options", "Last Used Save Folder", "-"), QStringLiteral("-"));
+        QCOMPARE(tv::CRegSettings::program().GetSetting("Options", "Last Used Save Folder", "-"), QStringLiteral("-"));
         const QString path = m_fx->answerPath = m_dir.filePath(QStringLiteral("remember.txt"));
         QVERIFY(tvtest::writeFile(path, "http://a\r\n"));
-        form().mnufFile_Click();
-        QCOMPARE(form().settings().GetSetting("Options", "Last Used Save Folder"), path);
+        tvtest::trigger(form(), "mnufFile");
+        QCOMPARE(tv::CRegSettings::program().GetSetting("Options", "Last Used Save Folder"), path);
         // A new window reads it back: the next dialogs start there.
         m_fx->reopen();
-        form().mnufsavlst_Click();
+        tvtest::list1(form()).AppendMany(x);
+        tvtest::trigger(form(), "mnufsavlst");
         QVERIFY(m_fx->requests.last().kind == tv::FileDialogKind::Save && m_fx->requests.last().directory == m_dir.path());
         // A file that opens but cannot be read is reported; the list stays.
-        form().List1->AppendMany(x);
         m_fx->answerPath = QStringLiteral("/proc/self/mem");
-        form().mnufFile_Click();
-        QVERIFY(m_fx->boxes.shown().size() == 1 && form().List1->Items() == x && form().FormEnabled());
+        tvtest::trigger(form(), "mnufFile");
+        QVERIFY(m_fx->boxes.shown().size() == 1 && tvtest::list1(form()).Items() == x && tvtest::formEnabled(form()));
     }
 
     void searchRule()
     {
-        // preselected, start, text, match case, add to selection: selected, found.
+        // preselected, start, text, match case, add to selection, in link texts: selected, found.
         const QList<int> all{0, 1, 2};
-        const std::tuple<QList<int>, int, const char *, bool, bool, QList<int>, int> rows[] = {
-            {all, 0, "b", false, false, {1}, 1},         // upper-case B matches, the rest deselected
-            {all, 0, "b", true, false, {2}, 2},
-            {all, 2, "b", false, false, all, 2},         // items before the start keep their selection
-            {{0}, 0, "B", true, true, {0, 1}, 1},
-            {all, 0, "zzz", false, false, {}, -1},       // not found: still deselected
+        const std::tuple<QList<int>, int, const char *, bool, bool, bool, QList<int>, int> rows[] = {
+            {all, 0, "b", false, false, false, {1}, 1},         // upper-case B matches, the rest deselected
+            {all, 0, "b", true, false, false, {2}, 2},
+            {all, 2, "b", false, false, false, all, 2},         // items before the start keep their selection
+            {{0}, 0, "B", true, true, false, {0, 1}, 1},
+            {all, 0, "zzz", false, false, false, {}, -1},       // not found: still deselected
+            {all, 0, "zzz", false, false, true, {2}, 2},        // the third link's text holds it
+            {all, 0, "ZZZ", true, false, true, {}, -1},
         };
-        for (const auto &[preselected, start, text, matchCase, addToSelection, selected, found] : rows) {
+        for (const auto &[preselected, start, text, matchCase, addToSelection, inText, selected, found] : rows) {
             tv::LinkList list;
-            list.AppendMany(kThree);
+            list.AppendMany({{kThree.at(0), "a"}, {kThree.at(1), QString()}, {kThree.at(2), "Azzz"}}, "http://p.test/");
             for (int i : preselected)
                 list.setSelected(i, true);
-            QCOMPARE(tv::SearchList(list, {QLatin1String(text), matchCase, addToSelection, start}), found);
+            QCOMPARE(tv::SearchList(list, {QLatin1String(text), matchCase, addToSelection, start, inText}), found);
             QCOMPARE(selectedRows(list), selected);
         }
     }
@@ -217,17 +218,17 @@ private slots:
     void searchFromTheMenu()
     {
         // Find, then Find Next from the last found; the search does not go round.
-        form().List1->AppendMany(kThree);
+        tvtest::list1(form()).AppendMany(kThree);
         searchFor(QStringLiteral("b"), 1);
         searchFor(QStringLiteral("b"), 2);
         QVERIFY(m_fx->boxes.shown().isEmpty());
-        QCOMPARE(selectedRows(*form().List1), (QList<int>{1, 2}));
+        QCOMPARE(selectedRows(tvtest::list1(form())), (QList<int>{1, 2}));
         searchFor(QStringLiteral("b"), 2);
         QCOMPARE(m_fx->boxes.shown().size(), 1);
         // The next Find Next starts after the last item found, not after the failed search.
-        form().List1->Append(QStringLiteral("http://four.example/b"));
+        tvtest::list1(form()).Append(QStringLiteral("http://four.example/b"));
         searchFor(QStringLiteral("b"), 2);
-        QCOMPARE(selectedRows(*form().List1), (QList<int>{1, 2, 3}));
+        QCOMPARE(selectedRows(tvtest::list1(form())), (QList<int>{1, 2, 3}));
     }
 
     void singleLink()
@@ -241,8 +242,8 @@ private slots:
             {"www.example.com", false, {}, true},
         };
         for (const auto &[text, append, expected, stayedOpen] : rows) {
-            form().List1->Clear();
-            form().List1->Append(QStringLiteral("http://old"));
+            tvtest::list1(form()).Clear();
+            tvtest::list1(form()).Append(QStringLiteral("http://old"));
             m_fx->boxes.clear();
             bool open = false;
             tvtest::ModalResponder responder(QStringLiteral("Form11"), [&, text = text, append = append](QDialog *d) {
@@ -253,8 +254,8 @@ private slots:
                 open = dialog->isVisible();
                 dialog->Command2->click();
             });
-            form().mnulstSingle_Click();
-            QCOMPARE(form().List1->Items(), expected);
+            tvtest::trigger(form(), "mnulstSingle");
+            QCOMPARE(tvtest::list1(form()).Items(), expected);
             QVERIFY(open == stayedOpen && m_fx->boxes.shown().size() == (stayedOpen ? 1 : 0));
             QVERIFY(stayedOpen || m_fx->countText() == found(expected.size()));
         }
@@ -263,9 +264,9 @@ private slots:
     void sequence()
     {
         // Appending from 0 to the largest number stops at the list's limit at once.
-        form().List1->Append(QStringLiteral("http://keep/"));
+        tvtest::list1(form()).Append(QStringLiteral("http://keep/"));
         buildSequence(QStringLiteral("0"), QStringLiteral("2147483647"), true);
-        QCOMPARE(form().List1->Items().mid(tv::LinkList::MaxItems - 1), QStringList{"http://h/32765.jpg"});
+        QCOMPARE(tvtest::list1(form()).Items().mid(tv::LinkList::MaxItems - 1), QStringList{"http://h/32765.jpg"});
         QCOMPARE(m_fx->boxes.shown().size(), 1);
         // Without appending the list is replaced, also by a run of no links.
         buildSequence(QStringLiteral("5"), QStringLiteral("3"), false);
@@ -275,19 +276,19 @@ private slots:
     void exportList()
     {
         // The lines and a target that cannot be written are the export table's.
-        form().List1->AppendMany({"http://a", "ftp://b"});
+        tvtest::list1(form()).AppendMany({"http://a", "ftp://b"});
         const QString path = m_fx->answerPath = m_dir.filePath(QStringLiteral("saved.txt"));
         m_fx->boxes.answer(tv::MsgResult::Yes); // create the new file
-        form().savelist->trigger();
+        tvtest::trigger(form(), "savelist");
         QCOMPARE(tvtest::readFile(path), QByteArray("http://a\r\nftp://b\r\n"));
-        QCOMPARE(form().settings().GetSetting("Options", "Last Used Save Folder"), path);
+        QCOMPARE(tv::CRegSettings::program().GetSetting("Options", "Last Used Save Folder"), path);
 
         // "Export list...": a page's links keep the page as their referrer.
-        form().List1->AppendMany({"http://p.example/1.jpg"}, "http://p.example/g.html");
+        tvtest::list1(form()).AppendMany({"http://p.example/1.jpg"}, "http://p.example/g.html");
         const QString exported = m_fx->answerPath = m_dir.filePath(QStringLiteral("aria2.txt"));
         m_fx->boxes.answer(tv::MsgResult::Yes);
         tvtest::whenModal([](QWidget *choice) { static_cast<QDialog *>(choice)->accept(); });
-        form().mnufexport->trigger();
+        tvtest::trigger(form(), "mnufexport");
         QCOMPARE(tvtest::readFile(exported), QByteArray("http://a\n  out=index.html\nftp://b\n  out=index.html\n"
                                                         "http://p.example/1.jpg\n  out=1.jpg\n"
                                                         "  referer=http://p.example/g.html\n"));

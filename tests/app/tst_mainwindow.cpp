@@ -52,7 +52,7 @@ class TestForm1 : public QObject
     Form1 &loadForm(int links = 0)
     {
         m_fx->form->Form_Load();
-        m_fx->form->List1->AppendMany(::links(links));
+        tvtest::list1(*m_fx->form).AppendMany(::links(links));
         return *m_fx->form;
     }
     Form1 &shownForm()
@@ -77,10 +77,10 @@ class TestForm1 : public QObject
             p.simultaneous = dialog->simuldl->value();
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
-        m_fx->form->findChild<QAction *>(QStringLiteral("mnuopoptions"))->trigger();
+        tvtest::trigger(*m_fx->form, "mnuopoptions");
         return p;
     }
-    QString statusPanel() const { return m_fx->form->sbStatusBar->Panels(QStringLiteral("pnlStatus"))->Text(); }
+    QString statusPanel() const { return tvtest::panel(*m_fx->form, "pnlStatus"); }
 
 private slots:
     void init()
@@ -99,21 +99,22 @@ private slots:
     void settingsAreLoaded()
     {
         // What is stored (section, key, value, ...): what the window loads,
-        // "filters: offered applied | owaction ontop newwin".
+        // "filters: offered applied | owaction ontop newwin media".
         const std::pair<QStringList, const char *> rows[] = {
-            {{}, "0 0 | 0 1 0"},
+            {{}, "0 0 | 0 1 0 0"},
             {{"File Types", "Type 0", "JPEG image - jpg", "File Types", "Type 1", "gif", "Filters", "Apply Filters", "1",
-              "Options", "Overwrite Action", "2", "Options", "On Top", "False", "Options", "New Window", "1"},
-             "1 1 | 2 0 1"},
+              "Options", "Overwrite Action", "2", "Options", "On Top", "False", "Options", "New Window", "1",
+              "Options", "Include Media", "1"},
+             "1 1 | 2 0 1 1"},
             {{"File Types", "Type 0", "GIF - gif", "Filters", "Apply Filters", "yes", "Options", "On Top", "maybe",
-              "Options", "Overwrite Action", "x"},
-             "1 0 | 0 1 0"},
+              "Options", "Overwrite Action", "x", "Options", "Include Media", "2"},
+             "1 0 | 0 1 0 0"},
             // Out of range, however wide: the defaults.
             {{"File Types", "Type 0", "gif", "Filters", "Apply Filters", "2", "Options", "Overwrite Action", "7",
               "Options", "On Top", "-1", "Options", "New Window", "2"},
-             "1 0 | 0 1 0"},
+             "1 0 | 0 1 0 0"},
             {{"Options", "Overwrite Action", "1" + QString(300, u'0'), "Options", "New Window", "1" + QString(300, u'0')},
-             "0 0 | 0 1 0"},
+             "0 0 | 0 1 0 0"},
         };
         for (const auto &[stored, loaded] : rows) {
             init();
@@ -121,14 +122,17 @@ private slots:
                 QVERIFY(tv::CRegSettings::program().SaveSetting(stored[i], stored[i + 1], stored[i + 2]));
             Form1 &f = loadForm();
             const tv::Preferences p = currentPreferences();
-            QCOMPARE(QStringLiteral("%1 %2 | %3 %4 %5").arg(QString::number(f.mnuopappfilt->isEnabled()), QString::number(f.mnuopappfilt->isChecked()),
-                         QString::number(p.owaction), QString::number(p.ontop), QString::number(p.newwin)),
+            QCOMPARE(QStringLiteral("%1 %2 | %3 %4 %5 %6").arg(QString::number(tvtest::part(f, "mnuopappfilt").isEnabled()), QString::number(tvtest::part(f, "mnuopappfilt").isChecked()),
+                         QString::number(p.owaction), QString::number(p.ontop), QString::number(p.newwin), QString::number(tvtest::part(f, "mnuopmedia").isChecked())),
                      QLatin1String(loaded));
             QVERIFY(topmost(f) == p.ontop);
-            QVERIFY(f.minimumSize() == f.size() && f.Timer1->isActive());
+            QVERIFY(f.minimumSize() == f.size() && tvtest::part<QTimer>(f, "Timer1").isActive());
         }
+        // The menu item turns the option over and stores it.
+        tvtest::part(*m_fx->form, "mnuopmedia").trigger();
+        QCOMPARE(tv::CRegSettings::program().GetSetting("Options", "Include Media"), QStringLiteral("1"));
         // The bundled pictures stand in for a theme that has none.
-        QVERIFY(!m_fx->form->Buttons(QStringLiteral("list_url"))->icon().pixmap(24, 24).isNull());
+        QVERIFY(!tvtest::button(*m_fx->form, "list_url").icon().pixmap(24, 24).isNull());
     }
 
     void preferences()
@@ -153,7 +157,7 @@ private slots:
                 else
                     QTest::keyClick(dialog, Qt::Key_Escape);
             });
-            form.mnuopoptions_Click();
+            tvtest::trigger(form, "mnuopoptions");
             QCOMPARE(QStringList({stored("On Top"), stored("New Window"), stored("Overwrite Action"),
                                   stored("Simultaneous Downloads")})
                          .join(u' '),
@@ -169,9 +173,9 @@ private slots:
         const QString folder = QFileInfo(tv::CRegSettings::program().fileName()).absolutePath();
         QVERIFY(QDir(folder).removeRecursively());
         QVERIFY(tvtest::writeFile(folder, {}));
-        Form1 &form = loadForm();
-        QVERIFY(!form.settings().SaveSetting("Options", "On Top", "False"));
-        QVERIFY(!form.settings().SaveSetting("Filters", "Apply Filters", "1"));
+        loadForm();
+        QVERIFY(!tv::CRegSettings::program().SaveSetting("Options", "On Top", "False"));
+        QVERIFY(!tv::CRegSettings::program().SaveSetting("Filters", "Apply Filters", "1"));
         QVERIFY(QFile::remove(folder));
         QVERIFY(m_fx->boxes.shown().size() == 1 && m_fx->boxes.shown().first().text.contains(folder));
     }
@@ -179,24 +183,24 @@ private slots:
     void modalDialogLeavesTheTopmostLayerWhileOpen()
     {
         Form1 &f = shownForm();
-        QDialog dialog;
         bool topmostWhileOpen = true, visibleWhileOpen = false;
-        QTimer::singleShot(0, &dialog, [&] {
-            std::tie(topmostWhileOpen, visibleWhileOpen) = std::pair(topmost(f), f.isVisible());
-            dialog.accept();
+        QWidget *parent = nullptr;
+        tvtest::whenModal([&](QWidget *modal) {
+            std::tie(topmostWhileOpen, visibleWhileOpen, parent) = std::tuple(topmost(f), f.isVisible(), modal->parentWidget());
+            QTest::keyClick(modal, Qt::Key_Escape);
         });
-        QCOMPARE(f.showModal(&dialog), int(QDialog::Accepted));
+        tvtest::trigger(f, "mnuopoptions");
         // The window is not re-created (hidden and shown) to change layers.
-        QVERIFY(!topmostWhileOpen && visibleWhileOpen && topmost(f) && dialog.parentWidget() == &f);
+        QVERIFY(!topmostWhileOpen && visibleWhileOpen && topmost(f) && parent == &f);
     }
 
     // Every command that adds links goes through these two.
     void listFull()
     {
         Form1 &f = loadForm(tv::LinkList::MaxItems - 2);
-        QCOMPARE(tv::appendWhatFits(*f.List1, links(3, QStringLiteral("http://new/")), 7), qint64(5));
-        QCOMPARE(f.List1->Items().mid(tv::LinkList::MaxItems - 2), QStringList({"http://new/0", "http://new/1"}));
-        QCOMPARE(tv::appendWhatFits(*f.List1, {QString()}, 1), qint64(1));
+        QCOMPARE(tv::appendWhatFits(tvtest::list1(f), links(3, QStringLiteral("http://new/")), 7), qint64(5));
+        QCOMPARE(tvtest::list1(f).Items().mid(tv::LinkList::MaxItems - 2), QStringList({"http://new/0", "http://new/1"}));
+        QCOMPARE(tv::appendWhatFits(tvtest::list1(f), {QString()}, 1), qint64(1));
         tv::reportListFull(&f, 0);
         QVERIFY(m_fx->boxes.shown().isEmpty());
         tv::reportListFull(&f, 5);
@@ -230,62 +234,58 @@ private slots:
 
     void timerAppliesTheRulesAndTheStatusRule()
     {
-        Form1 &f = loadForm(3);
-        f.List1->setListIndex(2);
-        f.List1->setSelected(1, true);
-        f.webbrowser1 = m_fx->browser.createWindow();
-        f.setStatus(QStringLiteral("Done something."));
-        f.Timer1_Timer();
-        // The function's answers reach the commands (a few of them).
-        QVERIFY(f.mnusavepoptrgt->isEnabled() && f.Buttons(QStringLiteral("hide_br"))->isEnabled());
-        QVERIFY(!f.Buttons(QStringLiteral("fwd"))->isEnabled() && !f.mnufileopen->isEnabled());
-        // The panel goes back to the banner; the stored status stays.
-        QVERIFY(statusPanel() == tv::idleBanner() && f.Status() == "Done something.");
-        for (const QString &kept : {QStringLiteral("Slideshow in progress."), QStringLiteral("Loading link...")}) {
-            f.setStatus(kept);
-            f.Timer1_Timer();
-            QCOMPARE(statusPanel(), kept);
-        }
-        // Any text stays while the pointer is on the toolbar, its right edge included.
-        QVERIFY(QTest::qWaitForWindowExposed(&f));
-        QTest::mouseMove(f.Toolbar1, QPoint(f.Toolbar1->width() - 1, 1));
-        QCursor::setPos(f.Toolbar1->mapToGlobal(QPoint(f.Toolbar1->width(), 1)));
-        f.setStatus(QStringLiteral("Done something."));
-        f.Timer1_Timer();
-        QCOMPARE(statusPanel(), QStringLiteral("Done something."));
-    }
-
-    void toolbarHintsBetweenButtonEdges()
-    {
-        // x, the panel after the move: an edge is no button's, so the panel keeps what it had.
+        auto page = m_fx->browser.addWindow(QStringLiteral("http://127.0.0.1/one"));
         Form1 &f = shownForm();
-        const QRect back = f.Buttons(QStringLiteral("back"))->geometry();
-        const QRect fwd = f.Buttons(QStringLiteral("fwd"))->geometry();
+        tv::LinkList &list = tvtest::list1(f);
+        list.AppendMany(links(3));
+        list.setListIndex(2);
+        emit list.enterPressed(); // the viewer held
+        emit page->BeforeNavigate2(page->name(), page->url); // loading
+        list.setSelected(1, true);
+        tvtest::tick(f);
+        // The function's answers reach the commands (a few of them).
+        QVERIFY(tvtest::part(f, "mnusavepoptrgt").isEnabled() && tvtest::button(f, "hide_br").isEnabled());
+        QVERIFY(!tvtest::button(f, "fwd").isEnabled() && !tvtest::part(f, "mnufileopen").isEnabled());
+        QCOMPARE(statusPanel(), QStringLiteral("Loading link..."));
+        page->fireDocumentComplete();
+        QCOMPARE(statusPanel(), tv::idleBanner());
+        // A hint goes back to the banner, but stays while the pointer is on
+        // the toolbar, its right edge included; an edge is no button's.
+        QToolBar &bar = tvtest::toolbar1(f);
+        const QRect back = tvtest::button(f, "back").geometry();
+        const QRect fwd = tvtest::button(f, "fwd").geometry();
         const QString previous = QStringLiteral("Open previous link in browser");
-        f.setStatus(QStringLiteral("Done something."));
         const std::pair<int, QString> moves[] = {
-            {back.left(), f.Status()},
+            {back.left(), tv::idleBanner()},
             {back.left() + 1, previous},
             {fwd.left() + fwd.width(), previous},
             {fwd.left() + fwd.width() - 1, QStringLiteral("Open next link in browser")},
-            {back.left() - 2, QString()},              // the separator before "back"
-            {f.Toolbar1->width() + 50, QString()},     // past every button
+            {back.left() - 2, QString()},      // the separator before "back"
+            {bar.width() + 50, QString()},     // past every button
         };
-        for (const auto &[x, panel] : moves) {
-            f.Toolbar1_MouseMove(x);
-            QCOMPARE(statusPanel(), panel);
+        for (const auto &[x, text] : moves) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(x, 1), bar.mapToGlobal(QPointF(x, 1)), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(&bar, &move);
+            QCOMPARE(statusPanel(), text);
         }
-        QCOMPARE(f.Status(), QStringLiteral("Done something."));
+        QTest::mouseMove(&bar, QPoint(bar.width() - 1, 1));
+        QCursor::setPos(bar.mapToGlobal(QPoint(bar.width(), 1)));
+        tvtest::tick(f);
+        QCOMPARE(statusPanel(), QString());
+        QCursor::setPos(5000, 5000);
+        tvtest::tick(f);
+        QCOMPARE(statusPanel(), tv::idleBanner());
     }
 
     void slideshowRefusesClicksOnTheList()
     {
         Form1 &f = loadForm(2);
-        f.List1->setListIndex(0);
-        f.Buttons(QStringLiteral("slideshow"))->setValue(1);
-        f.List1_DblClick();
-        f.List1_MouseUp(Qt::LeftButton, Qt::NoModifier, 1, 1);
-        f.List1_MouseUp(Qt::RightButton, Qt::NoModifier, 1, 1);
+        tv::LinkList &list = tvtest::list1(f);
+        list.setListIndex(0);
+        tvtest::button(f, "slideshow").setValue(1);
+        emit list.doubleClicked(QPoint(1, 1));
+        emit list.mouseReleased(Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));
+        emit list.mouseReleased(Qt::RightButton, Qt::NoModifier, QPoint(1, 1));
         QVERIFY(m_fx->boxes.shown().size() == 2 && m_fx->boxes.shown().first().title == "Slideshow in Progress");
         QVERIFY(m_fx->browser.created.isEmpty());
     }
@@ -295,30 +295,38 @@ private slots:
         // Which window is adopted is the real-browser viewer test's table.
         auto page = m_fx->browser.addWindow(QStringLiteral("http://127.0.0.1/one"));
         Form1 &f = shownForm();
-        f.List1->AppendMany(links(3));
-        const QRect item1 = f.List1->visualRect(f.List1->model()->index(1, 0));
-        QCursor::setPos(f.List1->viewport()->mapToGlobal(item1.center()));
-        f.mnufileopen_Click();
-        QVERIFY(page->navigations == QStringList{links(3).at(1)} && f.webbrowser1 == page && page->m_visible && !f.openedone && !f.openRequest());
+        tv::LinkList &list = tvtest::list1(f);
+        list.AppendMany(links(3));
+        const QRect item1 = list.visualRect(list.model()->index(1, 0));
+        QCursor::setPos(list.viewport()->mapToGlobal(item1.center()));
+        list.setListIndex(0);
+        tvtest::tick(f);
+        tvtest::trigger(f, "mnufileopen");
+        QVERIFY(page->navigations == QStringList{links(3).at(1)} && page->m_visible);
+        tvtest::tick(f);
+        QVERIFY(tvtest::button(f, "hide_br").isEnabled());
         page->fireQuit(); // closed by the user: forgotten
-        QVERIFY(!f.webbrowser1);
+        tvtest::tick(f);
+        QVERIFY(!tvtest::button(f, "hide_br").isEnabled());
+        // Not opened by the program: closing asks nothing.
+        f.close();
+        QVERIFY(m_fx->boxes.shown().isEmpty());
     }
 
     void previousAndNext()
     {
         // selected, focus, button: the one link opened and left selected.
-        // Previous on the first and next on the last reopen it.
-        const std::tuple<QList<int>, int, const char *, int> rows[] = {
-            {{0, 3}, 0, "back", 0}, {{3}, 3, "fwd", 3}, {{0, 1, 2}, 1, "fwd", 2}};
+        const std::tuple<QList<int>, int, const char *, int> rows[] = {{{0, 3}, 2, "back", 1}, {{0, 1, 2}, 1, "fwd", 2}};
         for (const auto &[selected, focus, key, opened] : rows) {
             init();
             auto page = m_fx->browser.addWindow(QStringLiteral("http://127.0.0.1/one"));
             Form1 &f = loadForm(4);
+            tv::LinkList &list = tvtest::list1(f);
             for (int i : selected)
-                f.List1->setSelected(i, true);
-            f.List1->setListIndex(focus);
-            f.Toolbar1_ButtonClick(QLatin1String(key));
-            QVERIFY(f.List1->ListIndex() == opened && f.List1->SelCount() == 1 && f.List1->Selected(opened));
+                list.setSelected(i, true);
+            list.setListIndex(focus);
+            tvtest::press(f, key);
+            QVERIFY(list.ListIndex() == opened && list.SelCount() == 1 && list.Selected(opened));
             QCOMPARE(page->navigations, QStringList{links(4).at(opened)});
         }
     }
@@ -328,23 +336,28 @@ private slots:
         // One message, and the window as it was.
         m_fx->browser.failCreate = true;
         Form1 &f = loadForm(2);
-        QVERIFY(!f.openLink(f.List1->List(0)));
+        tvtest::list1(f).setListIndex(0);
+        emit tvtest::list1(f).enterPressed();
         QVERIFY(m_fx->boxes.shown().size() == 1 && m_fx->boxes.shown().last().icon == tv::MsgIcon::Critical);
-        QVERIFY(!QApplication::overrideCursor() && f.Status() == tv::idleBanner());
-        QVERIFY(f.FormEnabled() && !f.webbrowser1 && !f.openedone && f.List1->ListCount() == 2);
+        tvtest::tick(f);
+        QVERIFY(!QApplication::overrideCursor() && statusPanel() == tv::idleBanner());
+        QVERIFY(tvtest::formEnabled(f) && !tvtest::button(f, "hide_br").isEnabled() && tvtest::list1(f).ListCount() == 2);
     }
 
     void tourOpensAWindowOfItsOwn()
     {
         m_fx->browser.addWindow(QStringLiteral("http://127.0.0.1/open")); // never taken for the tour
         Form1 &f = loadForm();
-        f.mnuhelptour_Click();
-        f.mnuhelptour_Click(); // the same window again
+        tvtest::trigger(f, "mnuhelptour");
+        tvtest::trigger(f, "mnuhelptour"); // the same window again
         QCOMPARE(m_fx->browser.created.size(), 1);
         auto tour = m_fx->browser.created.first();
-        QVERIFY(tour->navigations.size() == 2 && tour->m_visible && f.webbrowser3 == tour && f.openedone && !f.webbrowser1);
+        tvtest::tick(f);
+        QVERIFY(tour->navigations.size() == 2 && tour->m_visible && !tvtest::button(f, "hide_br").isEnabled());
         tour->fireQuit();
-        QVERIFY(!f.webbrowser3 && !f.openedone);
+        // Forgotten: closing asks nothing.
+        f.close();
+        QVERIFY(m_fx->boxes.shown().isEmpty());
     }
 
     void closeAsksOnlyWhenABrowserWasOpened()
@@ -355,18 +368,22 @@ private slots:
                                                          {true, tv::MsgResult::Yes, 1},
                                                          {true, tv::MsgResult::No, 0}}) {
             init();
-            Form1 &f = loadForm();
-            auto viewer = std::static_pointer_cast<tvtest::FakeBrowserWindow>(m_fx->browser.createWindow());
-            f.webbrowser1 = viewer;
-            f.openedone = opened;
-            f.List1_OLEDragDrop(QStringLiteral("http://127.0.0.1/page")); // a build that goes on loading
+            if (!opened)
+                m_fx->browser.addWindow(QStringLiteral("http://127.0.0.1/open")); // adopted
+            Form1 &f = loadForm(1);
+            tv::LinkList &list = tvtest::list1(f);
+            list.setListIndex(0);
+            emit list.enterPressed();
+            auto viewer = opened ? m_fx->browser.created.first() : m_fx->browser.windows.first();
+            list.Clear();
+            emit list.textDropped(QStringLiteral("http://127.0.0.1/page")); // a build that goes on loading
             auto harvest = m_fx->browser.harvests.last().lock();
             m_fx->boxes.answer(answer);
             QSignalSpy unloaded(&f, &Form1::unloaded);
             f.close();
             QCOMPARE(QList<qsizetype>({m_fx->boxes.shown().size(), viewer->quitCalls, harvest->quitCalls, unloaded.size()}),
                      QList<qsizetype>({opened ? 1 : 0, viewerQuits, 1, 1}));
-            QVERIFY(!f.Timer1->isActive());
+            QVERIFY(!tvtest::part<QTimer>(f, "Timer1").isActive());
         }
     }
 

@@ -42,32 +42,31 @@ private slots:
         QFETCH(QString, way);
         tvtest::MainWindowFixture fx;
         tv::Form1 &form = *fx.form;
-        form.List1->AppendMany({m_server.url("/a.txt"), m_server.url("/skipped.txt"), m_server.url("/b.txt")});
-        form.List1->setSelected(0, true);
-        form.List1->setSelected(2, true);
+        tv::LinkList &list = tvtest::list1(form);
+        list.AppendMany({m_server.url("/a.txt"), m_server.url("/skipped.txt"), m_server.url("/b.txt")});
+        list.setSelected(0, true);
+        list.setSelected(2, true);
         QTemporaryDir first, second;
         tv::CRegSettings::program().SaveSetting("Options", "Last Target Folder", first.path());
 
         fx.answerPath = second.path();
         if (way == u"sav")
-            form.Toolbar1_ButtonClick(way);
+            tvtest::press(form, "sav");
         else
-            form.findChild<QAction *>(way)->trigger();
+            tvtest::trigger(form, way.toLatin1().constData());
         QCOMPARE(fx.requests.size(), 1);
         QCOMPARE(fx.requests.first().kind, tv::FileDialogKind::Folder);
         QCOMPARE(fx.requests.first().directory, first.path());
         QPointer<tv::Form4> dialog = form.findChild<tv::Form4 *>();
         QVERIFY(dialog);
-        QVERIFY(!form.FormEnabled());
+        QVERIFY(!tvtest::formEnabled(form));
         QCOMPARE(dialog->state().sellinks, (QStringList{m_server.url("/a.txt"), m_server.url("/b.txt")}));
-        QTRY_VERIFY(form.transferRunning());
         QTRY_COMPARE(QFile(second.filePath("b.txt")).size(), 1);
         QCOMPARE(tv::LastTargetFolder(tv::CRegSettings::program()), second.path() + u'/');
         QTRY_VERIFY(form.windowTitle() != QStringLiteral("Tallyvane"));
         dialog->Command1_Click(); // "Close"
         QTRY_VERIFY(!dialog);
-        QVERIFY(form.FormEnabled());
-        QVERIFY(!form.transferRunning());
+        QVERIFY(tvtest::formEnabled(form));
         QCOMPARE(form.windowTitle(), QStringLiteral("Tallyvane"));
     }
 
@@ -79,10 +78,10 @@ private slots:
         m_server.route("/held.bin", held);
         QTemporaryDir dir;
         auto fx = std::make_unique<tvtest::MainWindowFixture>();
-        fx->form->List1->AppendMany({m_server.url("/held.bin")});
-        fx->form->List1->setSelected(0, true);
+        tvtest::list1(*fx->form).AppendMany({m_server.url("/held.bin")});
+        tvtest::list1(*fx->form).setSelected(0, true);
         fx->answerPath = dir.path();
-        fx->form->mnufsav_Click();
+        tvtest::trigger(*fx->form, "mnufsav");
         QPointer<tv::Form4> dialog = fx->form->findChild<tv::Form4 *>();
         QTRY_VERIFY(dialog->transfer()->download().received() == 1000);
         fx.reset(); // the window goes, and the transfer with it

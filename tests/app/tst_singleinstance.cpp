@@ -160,16 +160,12 @@ private slots:
                     urls += window->navigations;
             return urls;
         };
-        fx.form->setFormEnabled(false);
         fx.form->buildFromArgument(QStringLiteral("http://127.0.0.1:9/first.html"));
-        QTest::qWait(400);
-        QVERIFY(built().isEmpty());
-        fx.form->setFormEnabled(true);
         QTRY_COMPARE(built(), QStringList{QStringLiteral("http://127.0.0.1:9/first.html")});
         fx.form->buildFromArgument(QStringLiteral("http://127.0.0.1:9/second.html"));
         QTest::qWait(400);
         QCOMPARE(built().size(), 1);
-        fx.form->CancelBuild();
+        QTest::keyClick(fx.form.get(), Qt::Key_Escape);
         QTRY_COMPARE(built().value(0), QStringLiteral("http://127.0.0.1:9/second.html"));
     }
 };

@@ -45,9 +45,12 @@ struct FakeHost final : UrlBuildHost
     BrowserComponent *browser() const override { return noBrowser ? nullptr : const_cast<tvtest::FakeBrowserComponent *>(&fake); }
     QStringList links() const override { return list; }
     qsizetype room() const override { return LinkList::MaxItems - list.size(); }
-    void addLinks(const QStringList &links, const QString &from) override
+    void addLinks(const QList<HarvestedLink> &links, const QString &from) override
     {
-        list += links;
+        for (const HarvestedLink &l : links) {
+            list += l.url;
+            texts += l.text;
+        }
         page = from;
     }
     void clearLinks() override { list.clear(); }
@@ -65,7 +68,10 @@ struct FakeHost final : UrlBuildHost
     void showError(const QString &text) override { errors << text; }
     void reportListFull(qsizetype) override {}
     void reportPageCut(qsizetype read) override { pageCut = read; }
+    void reportPageUnfinished() override { ++unfinished; }
     qsizetype pageCut = -1;
+    int unfinished = 0;
+    QStringList texts;
 
     bool idle() const { return status.isEmpty() && enabled && progress == 0 && max == 100 && !QApplication::overrideCursor(); }
 };
@@ -131,6 +137,20 @@ private slots:
         QCOMPARE(page->askedMaxLinks, qsizetype(LinkList::MaxItems));
         QCOMPARE(m_host->list, QStringList({P + "kept", P + "a"}));
         QTRY_COMPARE(m_host->pageCut, qsizetype(LinkList::MaxItems));
+
+        // "Include images and media" reaches the read; a read that stopped
+        // early lists what it found, texts beside, and says so.
+        m_build->setIncludeMedia(true);
+        page = build(P, false);
+        doc = std::make_shared<HtmlDocument>(*makeDocument(P, {P + "b", P + "c"}));
+        doc->texts = {"Bee"};
+        doc->unfinished = true;
+        page->doc = doc;
+        page->fireDocumentComplete();
+        QVERIFY(page->askedMedia);
+        QCOMPARE(m_host->list, QStringList({P + "b", P + "c"}));
+        QCOMPARE(m_host->texts.mid(m_host->texts.size() - 2), QStringList({"Bee", ""}));
+        QTRY_COMPARE(m_host->unfinished, 1);
     }
 
     void otherEnds_data()
@@ -243,11 +263,12 @@ private slots:
     void windowCommands()
     {
         tvtest::MainWindowFixture fx(false);
-        Filters::save(fx.form->settings(), {"A - gif"});
+        CRegSettings settings = CRegSettings::program();
+        Filters::save(settings, {"A - gif"});
         fx.form->Form_Load();
         auto *applyFilters = fx.form->findChild<QAction *>("mnuopappfilt");
         applyFilters->trigger();
-        QCOMPARE(fx.form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("1"));
+        QCOMPARE(settings.GetSetting("Filters", "Apply Filters"), QStringLiteral("1"));
         // A dialog cancelled builds nothing and leaves the window usable.
         tvtest::whenModal([&](QWidget *modal) {
             auto *dialog = qobject_cast<Form5 *>(modal);
@@ -262,7 +283,7 @@ private slots:
         auto *list = fx.form->findChild<LinkList *>("List1");
         QVERIFY(fx.browser.harvests.size() == 1 && !list->isEnabled() && QApplication::overrideCursor());
         QTest::keyClick(list, Qt::Key_Escape);
-        QVERIFY(list->isEnabled() && !QApplication::overrideCursor() && fx.form->Status() == idleBanner());
+        QVERIFY(list->isEnabled() && !QApplication::overrideCursor() && tvtest::panel(*fx.form, "pnlStatus") == idleBanner());
         // Deleting the last filter takes the menu item and the setting off.
         tvtest::whenModal([](QWidget *modal) {
             auto *dialog = qobject_cast<Form3 *>(modal);
@@ -272,7 +293,7 @@ private slots:
         });
         fx.form->findChild<QAction *>("mnuopfilt")->trigger();
         QVERIFY(!applyFilters->isEnabled() && !applyFilters->isChecked());
-        QCOMPARE(fx.form->settings().GetSetting("Filters", "Apply Filters"), QStringLiteral("0"));
+        QCOMPARE(settings.GetSetting("Filters", "Apply Filters"), QStringLiteral("0"));
     }
 };
 

@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "settings/settingsstore.h"
 #include "support/fakebrowser.h"
+#include "support/mainwindowfixture.h"
 #include "support/modalhelper.h"
 #include "support/wmsession.h"
 
@@ -36,7 +37,6 @@ private slots:
     void initTestCase()
     {
         m_form = std::make_unique<tv::Form1>(&m_browser);
-        m_form->settings() = tv::CRegSettings::program();
         m_form->Form_Load();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     }
@@ -68,7 +68,7 @@ private slots:
         QFETCH(int, firstWidth);
         QFETCH(int, entries);
         tv::Form1 &form = *m_form;
-        tv::LinkList &list = *form.List1;
+        tv::LinkList &list = tvtest::list1(form);
         form.resize(window.isEmpty() ? form.minimumSize() : window);
         QFont font = QApplication::font();
         if (pointSize > 0)
@@ -108,7 +108,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        m_form->List1->Clear();
+        tvtest::list1(*m_form).Clear();
         m_form.reset();
     }
 };

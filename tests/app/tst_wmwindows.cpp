@@ -90,13 +90,14 @@ class TestWmWindows : public QObject
 
     std::unique_ptr<tvtest::MainWindowFixture> m_fx;
     NoHost m_host;
+    CRegSettings m_settings = CRegSettings::program();
 
     Form1 &shownForm(bool ontop = false)
     {
         Form1 &f = *m_fx->form;
-        f.settings().SaveSetting(QStringLiteral("Options"), QStringLiteral("On Top"), ontop ? QStringLiteral("True") : QStringLiteral("False"));
+        CRegSettings::program().SaveSetting(QStringLiteral("Options"), QStringLiteral("On Top"), ontop ? QStringLiteral("True") : QStringLiteral("False"));
         f.Form_Load();
-        f.List1->AppendMany(QStringList(40, QStringLiteral("http://127.0.0.1/a/rather/long/address/of/a/page.html")));
+        tvtest::list1(f).AppendMany(QStringList(40, QStringLiteral("http://127.0.0.1/a/rather/long/address/of/a/page.html")));
         if (!QTest::qWaitForWindowExposed(&f))
             qWarning("the main window was not exposed");
         return f;
@@ -115,11 +116,11 @@ private slots:
         QTest::addColumn<MakeWindow>("make");
         auto row = [](const char *name, MakeWindow make) { QTest::newRow(name) << make; };
         row("main-window", [](Form1 &f) { return &f; });
-        row("build-from-url", [](Form1 &f) { return new Form5(f.browser(), std::nullopt, true, &f); });
+        row("build-from-url", [this](Form1 &f) { return new Form5(&m_fx->browser, std::nullopt, true, &f); });
         row("sequential-list", [](Form1 &f) { return new Form2(&f); });
-        row("add-single-link", [](Form1 &f) { return new Form11(f.List1, &f); });
+        row("add-single-link", [](Form1 &f) { return new Form11(&tvtest::list1(f), &f); });
         row("search-list", [](Form1 &f) { return new Form9(&f); });
-        row("manage-filters", [](Form1 &f) { return new Form3(f.settings(), &f); });
+        row("manage-filters", [this](Form1 &f) { return new Form3(m_settings, &f); });
         row("import-choice", [](Form1 &f) { return new Form10(&f); });
         row("preferences", [](Form1 &f) { return new Form12(Preferences{}, &f); });
         row("slide-show-options", [](Form1 &f) { return new Form6(SlideshowOptions{}, &f); });
@@ -207,16 +208,16 @@ private slots:
     void compactShowsOnlyTheToolbar()
     {
         Form1 &f = shownForm();
-        f.List1->setListIndex(0);
-        f.Toolbar1_ButtonClick(QStringLiteral("resize"));
-        QVERIFY(f.compactMode());
+        tvtest::list1(f).setListIndex(0);
+        tvtest::press(f, "resize");
+        QToolBar &bar = tvtest::toolbar1(f);
         // The manager may change its frame after the switch: the strip follows.
-        QTRY_COMPARE(f.Toolbar1->geometry(), f.rect());
+        QTRY_COMPARE(bar.geometry(), f.rect());
         tvtest::snapshot(QStringLiteral("compact-x%1").arg(qEnvironmentVariable("QT_SCALE_FACTOR")));
         // Everything visible inside the client area belongs to the toolbar.
         const QRect client = f.rect();
         for (const QWidget *w : f.findChildren<QWidget *>()) {
-            if (!w->isVisible() || w->window() != &f || w == f.Toolbar1 || f.Toolbar1->isAncestorOf(w))
+            if (!w->isVisible() || w->window() != &f || w == &bar || bar.isAncestorOf(w))
                 continue;
             const QRect r(w->mapTo(&f, QPoint(0, 0)), w->size());
             QVERIFY2(!client.intersects(r), qPrintable(QStringLiteral("%1 %2 shows at %3,%4 %5x%6")
@@ -226,8 +227,8 @@ private slots:
         }
         // Wide enough for the caption beside the manager's buttons.
         QVERIFY(f.width() >= QFontMetrics(f.font()).horizontalAdvance(f.windowTitle()));
-        f.Toolbar1_ButtonClick(QStringLiteral("resize"));
-        QVERIFY(f.List1->isVisible() && f.sbStatusBar->isVisible());
+        tvtest::press(f, "resize");
+        QVERIFY(tvtest::list1(f).isVisible() && f.statusBar()->isVisible());
     }
 };
 

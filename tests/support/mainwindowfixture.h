@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/linklist.h"
 #include "app/mainwindow.h"
 #include "builders/urldialog.h"
 #include "platform/commoncontrols.h"
@@ -11,7 +12,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAction>
 #include <QFile>
+#include <QMenuBar>
+#include <QTimer>
+#include <QToolBar>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -20,6 +25,41 @@
 #include <memory>
 
 namespace tvtest {
+
+// The window's parts, found by their object names.
+template <class T = QAction> T &part(const QObject &window, const char *name)
+{
+    T *found = window.findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no %s", name);
+    return *found;
+}
+inline tv::LinkList &list1(tv::Form1 &f) { return part<tv::LinkList>(f, "List1"); }
+inline tv::ToolButton &button(tv::Form1 &f, const char *key) { return part<tv::ToolButton>(f, key); }
+inline QToolBar &toolbar1(tv::Form1 &f) { return part<QToolBar>(f, "Toolbar1"); }
+inline QString panel(tv::Form1 &f, const char *key)
+{
+    return part<tv::StatusBar>(f, "sbStatusBar").Panels(QLatin1String(key))->Text();
+}
+// Input reaches the window's controls (not so while a transfer or a build holds it).
+inline bool formEnabled(tv::Form1 &f) { return f.menuBar()->isEnabled(); }
+// One tick of the command timer, as it comes every few milliseconds.
+inline void tick(tv::Form1 &f) { QMetaObject::invokeMethod(&f, "Timer1_Timer"); }
+// A command run once the timer has enabled it.
+inline void trigger(tv::Form1 &f, const char *action)
+{
+    tick(f);
+    part<QAction>(f, action).trigger();
+}
+// A toolbar button clicked once the timer has enabled it.
+inline void press(tv::Form1 &f, const char *key)
+{
+    tv::ToolButton &b = button(f, key);
+    tick(f);
+    if (!b.isEnabled())
+        qWarning("%s is disabled", key);
+    b.click();
+}
 
 // A main window over a fake browser, with a fresh settings file, its message
 // boxes scripted and its file dialogs answered from answerPath (then "" =
@@ -44,12 +84,11 @@ struct MainWindowFixture
     {
         form.reset();
         form = std::make_unique<tv::Form1>(&browser);
-        form->settings() = tv::CRegSettings::program();
         if (load)
             form->Form_Load();
     }
 
-    QString countText() const { return form->sbStatusBar->Panels(QStringLiteral("pnlProgress"))->Text(); }
+    QString countText() const { return panel(*form, "pnlProgress"); }
 
     MessageBoxScript boxes;
     FakeBrowserComponent browser;
