@@ -29,7 +29,7 @@ Form9::Form9(QWidget *parent) : QDialog(parent)
     Check2 = new QCheckBox(QStringLiteral("Add to Selection"), this);
     named(Check2, "Check2");
     Check2->setChecked(true);
-    Check3 = new QCheckBox(QStringLiteral("Search link &text too"), this);
+    Check3 = new QCheckBox(QStringLiteral("Search link text too"), this);
     named(Check3, "Check3");
     Command1 = new QPushButton(QStringLiteral("Find"), this);
     named(Command1, "Command1");

@@ -112,18 +112,21 @@ HtmlDocumentPtr CdpSnapshot::buildDocument(const QJsonObject &node, const QStrin
     auto doc = std::make_shared<HtmlDocument>();
     doc->url = jsonString(node, "url");
     const QJsonArray links = node.value(QLatin1String("links")).toArray();
-    const QJsonArray texts = node.value(QLatin1String("texts")).toArray();
+    const QStringList texts = jsonString(node, "texts").split(QChar(0));
     const QString base = jsonString(node, "base");
+    const QString origin = jsonString(node, "origin");
     doc->links.reserve(links.size());
     doc->texts.reserve(links.size());
     for (qsizetype i = 0; i < links.size(); ++i) {
         const QJsonValue l = links.at(i);
         // A srcset is chosen here; one that names nothing usable is dropped.
-        const QString address = l.isObject() ? srcsetAddress(jsonString(l.toObject(), "s"), base) : l.toString();
+        QString address = l.isObject() ? srcsetAddress(jsonString(l.toObject(), "s"), base) : l.toString();
+        if (address.startsWith(u'/'))
+            address.prepend(origin);
         if (address.isEmpty())
             continue;
         doc->links.append(address);
-        doc->texts.append(linkText(texts.at(i).toString()));
+        doc->texts.append(linkText(texts.value(i)));
     }
     const QJsonArray frames = node.value(QLatin1String("frames")).toArray();
     for (const QJsonValue &f : frames) {

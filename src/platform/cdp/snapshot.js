@@ -3,6 +3,9 @@
 // its children. Each link's address comes with its text; with `media`, the
 // addresses of images, sources, videos, audio and their lazy-loading
 // attributes come too (a srcset travels as {s} and is chosen by the caller).
+// To keep the answer small, an address of the document's own origin travels
+// as its path (it starts with "/", which no absolute address does) and the
+// texts as one string, each ended by a NUL (a NUL in a text becomes a blank).
 // Then the frames in order, depth first, at most maxDepth levels down. A
 // frame it may not read keeps its place as a slot whose frame element is kept
 // for a walk of its own (globalThis.__tallyvaneKept). With maxLinks of 0 or
@@ -31,7 +34,7 @@
     if (t.length > MaxText) t = t.trimStart().slice(0, MaxText);
     if (t.length > charsLeft) t = '';
     charsLeft -= t.length;
-    return t;
+    return t.indexOf('\0') < 0 ? t : t.replace(/\0/g, ' ');
   };
   const walk = (w, d, depth) => {
     const links = [];
@@ -79,6 +82,7 @@
       if (el.hasAttribute('data-original')) addAttr(el, 'data-original');
       if (el.hasAttribute('data-lazy-src')) addAttr(el, 'data-lazy-src');
     };
+    const own = /^https?:/.test(d.URL) ? d.location.origin + '/' : '\0';
     const tree = (root, level) => {
       const it = d.createTreeWalker(root, NodeFilter.SHOW_ELEMENT);
       for (let el = it.nextNode(); el && !cut && !unfinished; el = it.nextNode()) {
@@ -87,7 +91,7 @@
         if ((name === 'a' || name === 'area') && el.hasAttribute('href')) {
           const h = el.href;
           if (typeof h === 'string' && fresh(seen ? h.split('%20').join(' ') : h)) {
-            links.push(h);
+            links.push(h.startsWith(own) ? h.slice(own.length - 1) : h);
             texts.push(textOf(el));
           }
         } else if (media) {
@@ -114,7 +118,8 @@
       kept.push(owner);
       frames.push({slot: kept.length - 1});
     }
-    return {url: d.URL, type: d.contentType, base: d.baseURI, links, texts, frames};
+    texts.push('');
+    return {url: d.URL, type: d.contentType, base: d.baseURI, origin: own.slice(0, -1), links, texts: texts.join('\0'), frames};
   };
   globalThis.__tallyvaneKept = kept;
   const root = walk(window, document, 0);
