@@ -112,18 +112,6 @@ private slots:
         m_boxes.reset();
     }
 
-    void framedPageThenAFailedLoad()
-    {
-        m_form->Form_Load();
-        build("/frames.html", false);
-        const QStringList framed = sites({"/top.html", "/f0a.html", "/f00a.html", "/f1a.html"});
-        QVERIFY(listed() == framed && m_boxes->shown().isEmpty());
-        // A page that is not there ends with the error; appending keeps the list.
-        build("/missing.html", true);
-        QVERIFY(m_boxes->shown().size() == 1 && m_boxes->shown().first().text.endsWith(QStringLiteral("Error: Object not found. ")));
-        QCOMPARE(listed(), framed);
-    }
-
     void escMidLoad()
     {
         startSlowBuild(false);

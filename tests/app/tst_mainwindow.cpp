@@ -105,15 +105,10 @@ private slots:
             {{"File Types", "Type 0", "JPEG image - jpg", "File Types", "Type 1", "gif", "Filters", "Apply Filters", "1",
               "Options", "Overwrite Action", "2", "Options", "On Top", "False", "Options", "New Window", "1"},
              "1 1 | 2 0 1"},
-            {{"File Types", "Type 0", "GIF - gif", "Filters", "Apply Filters", "yes", "Options", "On Top", "maybe",
-              "Options", "Overwrite Action", "x"},
-             "1 0 | 0 1 0"},
             // Out of range, however wide: the defaults.
             {{"File Types", "Type 0", "gif", "Filters", "Apply Filters", "2", "Options", "Overwrite Action", "7",
               "Options", "On Top", "-1", "Options", "New Window", "2"},
              "1 0 | 0 1 0"},
-            {{"Options", "Overwrite Action", "1" + QString(300, u'0'), "Options", "New Window", "1" + QString(300, u'0')},
-             "0 0 | 0 1 0"},
         };
         for (const auto &[stored, loaded] : rows) {
             init();
