@@ -15,7 +15,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -73,7 +72,8 @@ double runTool(const QString &tool, QStringList arguments, double *idleGapMs)
     QElapsedTimer timer;
     timer.start();
     process.start(program, arguments);
-    const bool ended = QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 600000);
+    const bool ended = waitForSignal(&process, 600000, &QProcess::finished, &QProcess::errorOccurred) &&
+                       process.state() == QProcess::NotRunning;
     *idleGapMs = std::max(*idleGapMs, watch.longestMs());
     return ended && process.exitCode() == 0 ? double(timer.nsecsElapsed()) / 1e9 : -1;
 }

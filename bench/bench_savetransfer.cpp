@@ -15,7 +15,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -139,7 +138,8 @@ double runCurl(const QString &url, const QString &target, double *maxGapMs)
     timer.start();
     TickWatch watch;
     process.start(curl, {QStringLiteral("-s"), QStringLiteral("-o"), target, url});
-    const bool ended = QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 600000);
+    const bool ended = waitForSignal(&process, 600000, &QProcess::finished, &QProcess::errorOccurred) &&
+                       process.state() == QProcess::NotRunning;
     const double seconds = secondsOf(timer);
     *maxGapMs = watch.longestMs();
     return ended && process.exitCode() == 0 ? seconds : -1;

@@ -5,6 +5,7 @@ set(TV_PACKAGING ${CMAKE_SOURCE_DIR}/packaging)
 set(TV_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/tallyvane)
 # Relocations resolved at start and then read-only, as Debian builds programs.
 target_link_options(tallyvane PRIVATE LINKER:-z,relro LINKER:-z,now)
+target_link_options(tallyvane-companion PRIVATE LINKER:-z,relro LINKER:-z,now)
 
 install(FILES ${TV_PACKAGING}/${TV_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${TV_PACKAGING}/${TV_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -18,7 +19,6 @@ install(FILES ${TV_PACKAGING}/copyright DESTINATION ${TV_DOCDIR})
 # The manual page and the changelog, compressed as Debian wants them.
 find_program(TV_SCDOC scdoc)
 find_program(TV_GZIP gzip REQUIRED)
-set(TV_MANPAGE ${CMAKE_BINARY_DIR}/packaging/tallyvane.1.gz)
 set(TV_CHANGELOG ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 add_custom_command(OUTPUT ${TV_CHANGELOG}
     COMMAND ${TV_GZIP} -9nc ${TV_PACKAGING}/changelog > ${TV_CHANGELOG}
@@ -26,14 +26,17 @@ add_custom_command(OUTPUT ${TV_CHANGELOG}
 set(TV_PACKAGED_DOCS ${TV_CHANGELOG})
 install(FILES ${TV_CHANGELOG} DESTINATION ${TV_DOCDIR})
 if(TV_SCDOC)
-  add_custom_command(OUTPUT ${TV_MANPAGE}
-      COMMAND ${TV_SCDOC} < ${TV_PACKAGING}/tallyvane.1.scd > ${CMAKE_BINARY_DIR}/packaging/tallyvane.1
-      COMMAND ${TV_GZIP} -9nf ${CMAKE_BINARY_DIR}/packaging/tallyvane.1
-      DEPENDS ${TV_PACKAGING}/tallyvane.1.scd VERBATIM)
-  list(APPEND TV_PACKAGED_DOCS ${TV_MANPAGE})
-  install(FILES ${TV_MANPAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  foreach(page tallyvane tallyvane-companion)
+    set(manpage ${CMAKE_BINARY_DIR}/packaging/${page}.1.gz)
+    add_custom_command(OUTPUT ${manpage}
+        COMMAND ${TV_SCDOC} < ${TV_PACKAGING}/${page}.1.scd > ${CMAKE_BINARY_DIR}/packaging/${page}.1
+        COMMAND ${TV_GZIP} -9nf ${CMAKE_BINARY_DIR}/packaging/${page}.1
+        DEPENDS ${TV_PACKAGING}/${page}.1.scd VERBATIM)
+    list(APPEND TV_PACKAGED_DOCS ${manpage})
+    install(FILES ${manpage} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endforeach()
 else()
-  message(WARNING "scdoc not found: the manual page is not built (apt-get install scdoc)")
+  message(WARNING "scdoc not found: the manual pages are not built (apt-get install scdoc)")
 endif()
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
 add_custom_target(tv_packaged_docs ALL DEPENDS ${TV_PACKAGED_DOCS})

@@ -3,8 +3,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh"
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No desktop session found (DISPLAY and WAYLAND_DISPLAY are empty); starting under Xvfb." >&2
-  exec xvfb-run -a "$root/build/src/tallyvane" "$@"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ $# -eq 0 ]; then
+  # No window to show: how to use it from the terminal instead.
+  echo "No desktop session found (DISPLAY and WAYLAND_DISPLAY are empty); Tallyvane works from the terminal:" >&2
+  exec "$root/build/src/tallyvane" --help
 fi
 exec "$root/build/src/tallyvane" "$@"

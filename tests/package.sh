@@ -25,6 +25,7 @@ while read -r mode path; do
   grep -qxF -e "$mode ./usr/$path" "$work/contents" || fail "not in the package with mode $mode: /usr/$path"
 done <<LIST
 -rwxr-xr-x bin/tallyvane
+-rwxr-xr-x bin/tallyvane-companion
 -rw-r--r-- share/applications/com.example.Tallyvane.desktop
 -rw-r--r-- share/metainfo/com.example.Tallyvane.metainfo.xml
 -rw-r--r-- share/icons/hicolor/scalable/apps/tallyvane.svg
@@ -32,6 +33,7 @@ done <<LIST
 -rw-r--r-- share/icons/hicolor/48x48/apps/tallyvane.png
 -rw-r--r-- share/icons/hicolor/256x256/apps/tallyvane.png
 -rw-r--r-- share/man/man1/tallyvane.1.gz
+-rw-r--r-- share/man/man1/tallyvane-companion.1.gz
 -rw-r--r-- share/doc/tallyvane/copyright
 -rw-r--r-- share/doc/tallyvane/changelog.gz
 -rw-r--r-- share/tallyvane/help/index.html

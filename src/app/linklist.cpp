@@ -23,6 +23,8 @@ QVariant LinkListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_items.size())
         return {};
+    if (role == Qt::ToolTipRole && !m_texts.at(index.row()).isEmpty())
+        return m_texts.at(index.row());
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return m_items.at(index.row());
     return {};
@@ -38,6 +40,7 @@ void LinkListModel::clear()
     beginResetModel();
     m_items.clear();
     m_pages.clear();
+    m_texts.clear();
     endResetModel();
 }
 
@@ -47,17 +50,39 @@ void LinkListModel::append(const QString &address)
     beginInsertRows({}, row, row);
     m_items.append(address);
     m_pages.append(QString());
+    m_texts.append(QString());
     endInsertRows();
+}
+
+void LinkListModel::beginAppend(qsizetype count)
+{
+    const int row = int(m_items.size());
+    beginInsertRows({}, row, row + int(count) - 1);
 }
 
 void LinkListModel::append(const QStringList &addresses, const QString &page)
 {
     if (addresses.isEmpty())
         return;
-    const int row = int(m_items.size());
-    beginInsertRows({}, row, row + int(addresses.size()) - 1);
+    beginAppend(addresses.size());
     m_items.append(addresses);
     m_pages.insert(m_pages.size(), addresses.size(), page);
+    m_texts.insert(m_texts.size(), addresses.size(), QString());
+    endInsertRows();
+}
+
+void LinkListModel::append(const QList<HarvestedLink> &links, const QString &page)
+{
+    if (links.isEmpty())
+        return;
+    beginAppend(links.size());
+    m_items.reserve(m_items.size() + links.size());
+    m_texts.reserve(m_texts.size() + links.size());
+    for (const HarvestedLink &l : links) {
+        m_items.append(l.url);
+        m_texts.append(l.text);
+    }
+    m_pages.insert(m_pages.size(), links.size(), page);
     endInsertRows();
 }
 
@@ -114,6 +139,15 @@ int LinkList::AppendMany(const QStringList &addresses, const QString &page)
     if (n <= 0)
         return 0;
     m_model->append(n == addresses.size() ? addresses : addresses.mid(0, n), page);
+    return n;
+}
+
+int LinkList::AppendMany(const QList<HarvestedLink> &links, const QString &page)
+{
+    const int n = std::min<int>(Room(), int(links.size()));
+    if (n <= 0)
+        return 0;
+    m_model->append(n == links.size() ? links : links.mid(0, n), page);
     return n;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "builders/linkharvest.h"
+
 #include <QAbstractListModel>
 #include <QFont>
 #include <QListView>
@@ -22,13 +24,19 @@ public:
     const QStringList &items() const { return m_items; }
     // Beside each item, the page it was found on (empty for other sources).
     const QStringList &pages() const { return m_pages; }
+    // Beside each item, its text on that page (empty for other sources).
+    const QStringList &texts() const { return m_texts; }
     void clear();
     void append(const QString &address);
     void append(const QStringList &addresses, const QString &page = QString());
+    void append(const QList<HarvestedLink> &links, const QString &page);
 
 private:
+    void beginAppend(qsizetype count);
+
     QStringList m_items;
     QStringList m_pages;
+    QStringList m_texts;
 };
 
 // Every row as wide as the list's extent: the view then derives its
@@ -58,11 +66,13 @@ public:
     // Adds as many as fit; returns how many were added.
     // `page`: the page they were found on, when they come from one.
     int AppendMany(const QStringList &addresses, const QString &page = QString());
+    int AppendMany(const QList<HarvestedLink> &links, const QString &page);
     int ListCount() const { return m_model->rowCount(); }
     int Room() const { return MaxItems - ListCount(); }
     QString List(int i) const { return m_model->items().value(i); }
     const QStringList &Items() const { return m_model->items(); }
     const QStringList &Pages() const { return m_model->pages(); }
+    const QStringList &Texts() const { return m_model->texts(); }
     bool Selected(int i) const;
     void setSelected(int i, bool selected);
     void setSelectedRange(int first, int last, bool selected);

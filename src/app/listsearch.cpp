@@ -8,6 +8,8 @@ int SearchList(LinkList &list, const SearchRequest &request)
 {
     const QString needle = request.matchCase ? request.text : request.text.toLower();
     const QStringList &items = list.Items();
+    const QStringList &texts = list.Texts();
+    const auto holds = [&](const QString &s) { return request.matchCase ? s.contains(needle) : s.toLower().contains(needle); };
     const int count = list.ListCount();
     int found = -1;
     const int start = std::max(0, request.start);
@@ -16,8 +18,7 @@ int SearchList(LinkList &list, const SearchRequest &request)
     if (!request.addToSelection && start < count)
         list.setSelectedRange(start, count - 1, false);
     for (int i = start; i < count; ++i) {
-        const QString &item = items.at(i);
-        if (request.matchCase ? item.contains(needle) : item.toLower().contains(needle)) {
+        if (holds(items.at(i)) || (request.inText && holds(texts.at(i)))) {
             found = i;
             list.setSelected(i, true);
             list.setTopIndex(i);

@@ -138,6 +138,8 @@ void Form1::createMenus()
     item(mnuo, mnuopappfilt, "mnuopappfilt", QStringLiteral("Apply &filters"), &Form1::mnuopappfilt_Click);
     mnuopappfilt->setCheckable(true);
     item(mnuo, mnuopfilt, "mnuopfilt", QStringLiteral("&Manage filters..."), &Form1::mnuopfilt_Click);
+    item(mnuo, mnuopmedia, "mnuopmedia", QStringLiteral("Include &images and media"), &Form1::mnuopmedia_Click);
+    mnuopmedia->setCheckable(true);
 
     mnuh = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuh->setObjectName(QStringLiteral("mnuh"));
@@ -274,6 +276,7 @@ void Form1::Form_Load(BrowserWindowPtr pageInFront)
     m_build->setFiltersApplied(!entries.isEmpty() && Filters::applyFilters(m_settings));
     mnuopappfilt->setEnabled(!entries.isEmpty());
     mnuopappfilt->setChecked(m_build->filtersApplied());
+    loadMediaOption();
     m_prefs = LoadPreferences(m_settings);
 
     m_build->harvestAtLoad(std::move(pageInFront));

@@ -81,6 +81,7 @@ private slots:
     void mnuopoptions_Click();
     void mnuopappfilt_Click();
     void mnuopfilt_Click();
+    void mnuopmedia_Click();
     void mnuHelpCont_Click();
     void mnuhelptour_Click();
     void mnuhelpfreesoft_Click();
@@ -118,6 +119,7 @@ private:
     QAction *mnufURL = nullptr, *mnufClip = nullptr, *mnufFile = nullptr, *mnufSeq = nullptr,
             *mnulstSingle = nullptr, *mnulstsrch = nullptr, *mnulstclr = nullptr, *mnulstselall = nullptr;
     QAction *mnuopoptions = nullptr, *mnuopappfilt = nullptr, *mnuopfilt = nullptr;
+    QAction *mnuopmedia = nullptr; // "Include images and media"
     QAction *mnuHelpCont = nullptr, *mnuhelptour = nullptr, *mnuhelpfreesoft = nullptr, *mnuHelpAbt = nullptr;
     QAction *mnusavpopopen = nullptr, *mnusavepoptrgt = nullptr;
     QAction *mnufaria2 = nullptr, *mnufexport = nullptr, *mnusavepoparia2 = nullptr;
@@ -250,6 +252,8 @@ protected:
     SettingsWriteFailure m_previousSettingsHandler;
     class BuildHost;
     std::unique_ptr<UrlBuildHost> makeBuildHost();
+    // "Include images and media" from the settings into the build and the menu.
+    void loadMediaOption();
     std::unique_ptr<UrlBuildHost> m_buildHost;
     std::unique_ptr<UrlBuildSession> m_build;
     CFormBorder m_border;

@@ -181,7 +181,7 @@ void Form1::mnufsavlst_Click()
 void Form1::mnufexport_Click()
 {
     QString path = lastUsedSaveFolder(m_settings);
-    if (ExportListAs(this, listEntries(List1->Items(), List1->Pages()), &path))
+    if (ExportListAs(this, listEntries(List1->Items(), List1->Pages(), List1->Texts()), &path))
         storeLastUsedSaveFolder(m_settings, path);
 }
 
@@ -191,6 +191,7 @@ void Form1::mnulstsrch_Click()
     add2sel = false;
     mcase = false;
     srchtxt.clear();
+    bool inText = false;
 
     {
         Form9 dialog(this);
@@ -200,13 +201,14 @@ void Form1::mnulstsrch_Click()
             mcase = answers.matchCase;
             srchtxt = answers.text;
             fnext = answers.findNext;
+            inText = answers.inText;
         }
     }
     if (srchtxt.isEmpty())
         return;
 
     const int start = fnext ? lastFound + 1 : 0;
-    const int found = SearchList(*List1, SearchRequest{srchtxt, mcase, add2sel, start});
+    const int found = SearchList(*List1, SearchRequest{srchtxt, mcase, add2sel, start, inText});
     if (found < 0) {
         MsgBox(this, QStringLiteral("Search text not found"), MsgButtons::Ok, MsgIcon::Information,
                QStringLiteral("Not Found"));

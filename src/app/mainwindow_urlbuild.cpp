@@ -10,6 +10,7 @@
 #include "builders/urldialog.h"
 #include "platform/commoncontrols.h"
 #include "platform/messagebox.h"
+#include "settings/settingsstore.h"
 
 #include <QAction>
 
@@ -24,7 +25,7 @@ public:
     BrowserComponent *browser() const override { return m_form.m_browser; }
     QStringList links() const override { return m_form.List1->Items(); }
     qsizetype room() const override { return m_form.List1->Room(); }
-    void addLinks(const QStringList &links, const QString &page) override { m_form.List1->AppendMany(links, page); }
+    void addLinks(const QList<HarvestedLink> &links, const QString &page) override { m_form.List1->AppendMany(links, page); }
     void clearLinks() override { m_form.List1->Clear(); }
     void showCount() override { m_form.ShowCount(); }
     void refreshExtent() override { m_form.List1->RefreshExtent(); }
@@ -41,6 +42,10 @@ public:
         MsgBox(&m_form, text, MsgButtons::Ok, MsgIcon::Critical, QStringLiteral("Error"));
     }
     void reportListFull(qsizetype leftOut) override { tv::reportListFull(&m_form, leftOut); }
+    void reportPageUnfinished() override
+    {
+        MsgBox(&m_form, pageUnfinishedText(), MsgButtons::Ok, MsgIcon::Exclamation, QStringLiteral("Build List"));
+    }
     void reportPageCut(qsizetype read) override
     {
         MsgBox(&m_form,
@@ -108,6 +113,24 @@ void Form1::mnuopfilt_Click()
         Filters::setApplyFilters(m_settings, false);
     mnuopappfilt->setChecked(m_build->filtersApplied());
     mnuopappfilt->setEnabled(any);
+}
+
+namespace {
+const QString MediaSection = QStringLiteral("Options");
+const QString MediaKey = QStringLiteral("Include Media");
+} // namespace
+
+void Form1::loadMediaOption()
+{
+    m_build->setIncludeMedia(booleanText(m_settings.GetSetting(MediaSection, MediaKey, QStringLiteral("0")), false));
+    mnuopmedia->setChecked(m_build->includeMedia());
+}
+
+void Form1::mnuopmedia_Click()
+{
+    m_build->setIncludeMedia(!m_build->includeMedia());
+    mnuopmedia->setChecked(m_build->includeMedia());
+    m_settings.SaveSetting(MediaSection, MediaKey, m_build->includeMedia() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void Form1::CancelBuild()

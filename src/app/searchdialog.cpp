@@ -29,6 +29,8 @@ Form9::Form9(QWidget *parent) : QDialog(parent)
     Check2 = new QCheckBox(QStringLiteral("Add to Selection"), this);
     named(Check2, "Check2");
     Check2->setChecked(true);
+    Check3 = new QCheckBox(QStringLiteral("Search link text too"), this);
+    named(Check3, "Check3");
     Command1 = new QPushButton(QStringLiteral("Find"), this);
     named(Command1, "Command1");
     Command1->setDefault(true);
@@ -44,12 +46,13 @@ Form9::Form9(QWidget *parent) : QDialog(parent)
     grid->addWidget(Text1, 1, 0, 1, 2);
     grid->addWidget(Check1, 2, 0);
     grid->addWidget(Check2, 3, 0);
+    grid->addWidget(Check3, 4, 0);
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(Command1);
     buttons->addWidget(Command2);
     buttons->addWidget(Command3);
     buttons->addStretch();
-    grid->addLayout(buttons, 0, 2, 4, 1);
+    grid->addLayout(buttons, 0, 2, 5, 1);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(Command1, &QPushButton::clicked, this, &Form9::Command1_Click);
@@ -62,6 +65,7 @@ void Form9::storeAnswers()
     m_answers.addToSelection = Check2->isChecked();
     m_answers.matchCase = Check1->isChecked();
     m_answers.text = Text1->text();
+    m_answers.inText = Check3->isChecked();
 }
 
 void Form9::Command1_Click()

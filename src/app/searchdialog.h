@@ -18,6 +18,7 @@ struct SearchAnswers
     bool matchCase = false;
     bool addToSelection = false;
     bool findNext = false;
+    bool inText = false;
 };
 
 // Accepted by "Find" or "Find Next"; the owner then takes answers().
@@ -33,6 +34,7 @@ public:
     QLineEdit *Text1 = nullptr;
     QCheckBox *Check1 = nullptr;   // "Match Case"
     QCheckBox *Check2 = nullptr;   // "Add to Selection"
+    QCheckBox *Check3 = nullptr;   // "Search link text too"
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command3 = nullptr;

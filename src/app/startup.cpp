@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/mainwindow.h"
+#include "app/terminalmode.h"
 #include "platform/cdp/cdpcomponent.h"
 #include "platform/cdp/harvestprofile.h"
 #include "platform/cdp/systembrowser.h"
@@ -37,32 +38,46 @@ BrowserWindowPtr browserInFront(BrowserComponent &browser)
 QString addressArgument(const QStringList &arguments, const QString &workingDirectory)
 {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (arguments[i].startsWith(u'-'))
-            continue;
-        const QUrl url = QUrl::fromUserInput(arguments[i], workingDirectory);
-        // Only pages: a desktop may hand over any scheme, script included.
-        static const QStringList pages = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"),
-                                          QStringLiteral("file")};
-        return url.isValid() && pages.contains(url.scheme()) ? url.toString(QUrl::FullyEncoded) : QString();
+        if (!arguments[i].startsWith(u'-'))
+            return pageAddress(arguments[i], workingDirectory);
     }
     return QString();
 }
 
+QString pageAddress(const QString &argument, const QString &workingDirectory)
+{
+    const QUrl url = QUrl::fromUserInput(argument, workingDirectory);
+    // Only pages: a desktop may hand over any scheme, script included.
+    static const QStringList pages = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"),
+                                      QStringLiteral("file")};
+    return url.isValid() && pages.contains(url.scheme()) ? url.toString(QUrl::FullyEncoded) : QString();
+}
+
+namespace {
+
+// The browser the settings name.
+std::unique_ptr<BrowserComponent> systemBrowser()
+{
+    const StoredBrowser stored = storedBrowser(CRegSettings::program());
+    return createSystemBrowser(BrowserChoice::find(stored.command, stored.flags, stored.headless));
+}
+
+} // namespace
+
 int runTallyvane(int argc, char **argv, const StartupOptions &options)
 {
+    const TerminalMode::BrowserMaker makeBrowser = options.makeBrowser ? options.makeBrowser : systemBrowser;
+    if (TerminalMode::wanted(argc, argv))
+        return TerminalMode::run(argc, argv, makeBrowser);
+    if (const int code = TerminalMode::refuseWithoutDisplay(); code != 0)
+        return code;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tallyvane"));
     QApplication::setOrganizationName(QStringLiteral("Quillmere"));
     QApplication::setApplicationVersion(QStringLiteral(TALLYVANE_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("com.example.Tallyvane"));
 
-    std::unique_ptr<BrowserComponent> browser;
-    if (options.makeBrowser) {
-        browser = options.makeBrowser();
-    } else {
-        const StoredBrowser stored = storedBrowser(CRegSettings::program());
-        browser = createSystemBrowser(BrowserChoice::find(stored.command, stored.flags, stored.headless));
-    }
+    std::unique_ptr<BrowserComponent> browser = makeBrowser();
 
     const QString argument = addressArgument(QApplication::arguments(), QDir::currentPath());
     SingleInstance instance(QStringLiteral("tallyvane"));

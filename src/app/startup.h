@@ -20,6 +20,8 @@ std::shared_ptr<BrowserWindow> browserInFront(BrowserComponent &browser);
 // an existing file's path becomes file://). Empty when there is none or it
 // is not an http, https, ftp or file address.
 QString addressArgument(const QStringList &arguments, const QString &workingDirectory);
+// One such argument as a URL; empty when it is no http, https, ftp or file address.
+QString pageAddress(const QString &argument, const QString &workingDirectory);
 
 // What the start-up can be given instead of the real thing (tests use it to
 // run real processes against a scripted browser).
@@ -30,8 +32,9 @@ struct StartupOptions
     std::function<void(Form1 &)> onMainWindow;
 };
 
-// The program's entry point: hands over to a running copy, or shows the main
-// window and runs until it closes. Returns the process exit code.
+// The program's entry point: runs a terminal command (terminalmode.h), hands
+// over to a running copy, or shows the main window and runs until it closes.
+// Returns the process exit code.
 int runTallyvane(int argc, char **argv, const StartupOptions &options = {});
 
 } // namespace tv

@@ -62,7 +62,7 @@ void UrlBuildSession::start(const QString &address)
         if (!m_append)
             m_host.clearLinks();
         try {
-            harvest(m_window->document(linksToRead()));
+            harvest(readDocument());
         } catch (const BrowserError &) {
         }
     }
@@ -89,13 +89,18 @@ qsizetype UrlBuildSession::linksToRead() const
     return m_host.room() + m_host.links().size();
 }
 
+HtmlDocumentPtr UrlBuildSession::readDocument() const
+{
+    return m_window->document(linksToRead(), m_includeMedia);
+}
+
 void UrlBuildSession::harvest(const HtmlDocumentPtr &doc)
 {
     const qsizetype read = linksToRead();
     LinkHarvest walk(m_host.links(), m_host.room(), m_filtersApplied ? m_filters : QStringList());
     if (doc)
         walk.walk(*doc);
-    m_host.addLinks(walk.added(), doc ? doc->url : QString());
+    m_host.addLinks(walk.harvested(), doc ? doc->url : QString());
     end(End::Harvested);
 
     // Told after the caller has finished its own clean-up.
@@ -103,6 +108,8 @@ void UrlBuildSession::harvest(const HtmlDocumentPtr &doc)
         QTimer::singleShot(0, this, [this, read] {
             m_host.reportPageCut(read);
         });
+    } else if (doc && doc->unfinished) {
+        QTimer::singleShot(0, this, [this] { m_host.reportPageUnfinished(); });
     } else if (const qsizetype leftOut = walk.leftOut(); leftOut > 0)
         QTimer::singleShot(0, this, [this, leftOut] { m_host.reportListFull(leftOut); });
 }
@@ -114,7 +121,7 @@ void UrlBuildSession::harvestAtLoad(BrowserWindowPtr window)
     setWindow(std::move(window));
     m_host.clearLinks();
     try {
-        harvest(m_window->document(linksToRead()));
+        harvest(readDocument());
     } catch (const BrowserError &) {
         // The page in front could not be read: start with an empty list.
         setWindow(nullptr);
@@ -151,7 +158,7 @@ void UrlBuildSession::harvestHandedOver(const QString &address)
     try {
         if (!m_window)
             throw BrowserError(QStringLiteral("No browser window shows the page."));
-        harvest(m_window->document(linksToRead()));
+        harvest(readDocument());
     } catch (const BrowserError &) {
         // Nothing to list: the emptied list and its count are what is left.
         end(End::Finished);
@@ -246,7 +253,7 @@ void UrlBuildSession::wb2_DocumentComplete(const QString &pDisp, const QString &
             fail(m_navErrorText);
             return;
         }
-        harvest(m_window->document(linksToRead()));
+        harvest(readDocument());
         end(End::Finished);
     } catch (const BrowserError &) {
         fail();

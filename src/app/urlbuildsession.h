@@ -5,6 +5,7 @@
 // `append`, the file-type filters, the hand-over queue and Timer3, and the
 // one way a build ends.
 
+#include "builders/linkharvest.h"
 #include "platform/browser.h"
 
 #include <QObject>
@@ -24,7 +25,7 @@ public:
     virtual QStringList links() const = 0;
     virtual qsizetype room() const = 0;
     // `page`: the address of the page the links were found on.
-    virtual void addLinks(const QStringList &links, const QString &page) = 0;
+    virtual void addLinks(const QList<HarvestedLink> &links, const QString &page) = 0;
     virtual void clearLinks() = 0;
     // The count text in the progress panel; the list's scroll extent.
     virtual void showCount() = 0;
@@ -42,6 +43,14 @@ public:
     virtual void reportListFull(qsizetype leftOut) = 0;
     // The page held more different addresses than the `read` asked for.
     virtual void reportPageCut(qsizetype read) = 0;
+    // The read of the page stopped before its end (too big, or shadow trees
+    // nested too deep); what was found is listed.
+    virtual void reportPageUnfinished() { showError(pageUnfinishedText()); }
+    static QString pageUnfinishedText()
+    {
+        return QStringLiteral("This page is too large or too deeply nested to be read in full; "
+                              "the links found before the read stopped are listed.");
+    }
 };
 
 class UrlBuildSession final : public QObject
@@ -76,6 +85,9 @@ public:
     void setFilters(const QStringList &extensions) { m_filters = extensions; }
     bool filtersApplied() const { return m_filtersApplied; }
     void setFiltersApplied(bool applied) { m_filtersApplied = applied; }
+    // "Include images and media": images, video and audio are listed too.
+    bool includeMedia() const { return m_includeMedia; }
+    void setIncludeMedia(bool include) { m_includeMedia = include; }
 
     // Queues an address handed over by a second start for Timer3.
     void handOver(const QString &address);
@@ -108,6 +120,8 @@ private:
     void setWindow(BrowserWindowPtr window);
     // How many different addresses a page read needs at most.
     qsizetype linksToRead() const;
+    // The document of the window being harvested, read as the options say.
+    HtmlDocumentPtr readDocument() const;
     // The page being loaded has gone: its browser ended (crashed or was
     // killed) or the page closed itself. Nothing more will come of the load.
     void windowGone();
@@ -117,6 +131,7 @@ private:
     bool m_append = false;
     QStringList m_filters;
     bool m_filtersApplied = false;
+    bool m_includeMedia = false;
     QTimer *m_stall;
     bool m_navError = false;
     QString m_navErrorText;

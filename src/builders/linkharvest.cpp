@@ -20,7 +20,16 @@ QString LinkHarvest::listedForm(const QString &href)
     return address;
 }
 
-void LinkHarvest::take(const QString &href)
+QList<HarvestedLink> LinkHarvest::harvested() const
+{
+    QList<HarvestedLink> links;
+    links.reserve(m_added.size());
+    for (qsizetype i = 0; i < m_added.size(); ++i)
+        links.append({m_added.at(i), m_texts.at(i)});
+    return links;
+}
+
+void LinkHarvest::take(const QString &href, const QString &text)
 {
     const QString address = listedForm(href);
     if (m_seen.contains(address))
@@ -28,16 +37,17 @@ void LinkHarvest::take(const QString &href)
     if (!m_filters.isEmpty() && !Filters::matches(address, m_filters))
         return;
     m_seen.insert(address);
-    if (m_added.size() < m_room)
+    if (m_added.size() < m_room) {
         m_added.append(address);
-    else
+        m_texts.append(text);
+    } else
         ++m_leftOut;
 }
 
 void LinkHarvest::walk(const HtmlDocument &doc)
 {
-    for (const QString &href : doc.links)
-        take(href);
+    for (qsizetype i = 0; i < doc.links.size(); ++i)
+        take(doc.links.at(i), doc.texts.value(i));
     for (const HtmlDocumentPtr &frame : doc.frames) {
         // A frame that could not be read keeps its place empty.
         if (frame)

@@ -20,16 +20,21 @@ public:
 };
 
 // What the program reads of an HTML document: its link addresses (absolute, in
-// document order) and its frames in order, each with its own document. A frame
+// document order, open shadow trees included) and its frames in order, each with its own document. A frame
 // whose document cannot be read keeps its place as a null pointer.
 struct HtmlDocument
 {
     QString url;
     QStringList links;
+    // Beside each link, its text; may be shorter than links (no text).
+    QStringList texts;
     std::vector<std::shared_ptr<const HtmlDocument>> frames;
     // Set on the top document when the read stopped at its limit of links:
     // the page holds further addresses that were not read.
     bool cut = false;
+    // Set on the top document when the read stopped before the end of the
+    // page: it ran out of time, or shadow trees nested too deep.
+    bool unfinished = false;
 };
 using HtmlDocumentPtr = std::shared_ptr<const HtmlDocument>;
 
@@ -57,8 +62,9 @@ public:
     // document is not an HTML document or cannot be read. With maxLinks of 0
     // or more, the page stops collecting once it holds that many different
     // addresses ("%20" read as a blank) and leaves out its repeats.
+    // withMedia adds the addresses of images, video and audio to the links.
     static constexpr qsizetype AllLinks = -1;
-    virtual HtmlDocumentPtr document(qsizetype maxLinks = AllLinks) = 0;
+    virtual HtmlDocumentPtr document(qsizetype maxLinks = AllLinks, bool withMedia = false) = 0;
     // Sets innerText of the element named `elementName` in the document of the
     // first frame; false when there is no such frame or element.
     virtual bool setFirstFrameInnerText(const QString &elementName, const QString &text) = 0;

@@ -30,12 +30,12 @@ QString csvField(const QString &value)
 
 } // namespace
 
-QList<ListEntry> listEntries(const QStringList &urls, const QStringList &pages)
+QList<ListEntry> listEntries(const QStringList &urls, const QStringList &pages, const QStringList &texts)
 {
     QList<ListEntry> entries;
     entries.reserve(urls.size());
     for (qsizetype i = 0; i < urls.size(); ++i)
-        entries.append({urls.at(i), QString(), pages.value(i)});
+        entries.append({urls.at(i), texts.value(i), pages.value(i)});
     return entries;
 }
 

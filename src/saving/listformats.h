@@ -15,12 +15,13 @@ namespace tv {
 struct ListEntry
 {
     QString url;
-    QString text;   // the link's text on its page; empty until the list keeps it
+    QString text;   // the link's text on its page; empty for other sources
     QString page;   // the page it was found on; empty for other sources
 };
 
-// Entries from the list's addresses and, beside them, the pages they were found on.
-QList<ListEntry> listEntries(const QStringList &urls, const QStringList &pages);
+// Entries from the list's addresses and, beside them, the pages they were
+// found on and their texts there.
+QList<ListEntry> listEntries(const QStringList &urls, const QStringList &pages, const QStringList &texts = {});
 
 enum class ListFormat { Aria2Input, Csv, Html };
 

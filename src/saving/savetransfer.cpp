@@ -8,6 +8,9 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
+#include <tuple>
+
 namespace tv {
 
 struct SaveTransfer::Slot
@@ -109,6 +112,19 @@ bool SaveTransfer::nameInFlight(const QString &name) const
                        [&](const auto &slot) { return slot->busy() && slot->name == name; });
 }
 
+bool SaveTransfer::hostFull(const QString &link) const
+{
+    const auto host = [](const QString &text) {
+        const QUrl url(text);
+        const QString scheme = url.scheme().toLower();
+        return std::tuple(scheme, url.host(), url.port(scheme == u"https" ? 443 : 80));
+    };
+    const auto key = host(link);
+    return std::count_if(m_slots.begin(), m_slots.end(), [&](const auto &slot) {
+               return slot->busy() && host(m_links.at(slot->index - 1)) == key;
+           }) >= MaxPerHost;
+}
+
 QString SaveTransfer::resolveName(const QString &name, bool *replace)
 {
     // A name an earlier file of this transfer is still being saved under is taken too.
@@ -178,7 +194,7 @@ void SaveTransfer::fill()
             break;
         // Two links of one name settle in list order: the later waits.
         const QString candidate = TargetFileName(m_links.at(m_index));
-        if (nameInFlight(candidate))
+        if (nameInFlight(candidate) || hostFull(m_links.at(m_index)))
             break;
         ++m_index;
         bool replace = false;

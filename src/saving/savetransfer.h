@@ -50,6 +50,9 @@ class SaveTransfer final : public QObject
 public:
     static constexpr int MaxSimultaneous = 8;
     static constexpr int MaxRetries = 3;
+    // The network library opens this many connections to a host and queues
+    // the rest, where the stall bound would count their wait.
+    static constexpr int MaxPerHost = 6;
     // A longer Retry-After is reported as an error instead of waited out.
     static constexpr qint64 MaxRetryAfterMs = 5 * 60 * 1000;
 
@@ -110,6 +113,7 @@ private:
     struct Slot;
     void fill();
     bool nameInFlight(const QString &name) const;
+    bool hostFull(const QString &link) const;
     // The name to save under, or "" to skip; `replace` tells whether it
     // names an existing file that may be replaced.
     QString resolveName(const QString &name, bool *replace);

@@ -1,5 +1,5 @@
 // Building lists end to end in a real (headless) Chromium from pages of our
-// own server: a framed page, a failed load, Esc, and the page in front at
+// own server: a framed page and its link texts, a failed load, Esc, and the page in front at
 // start-up.
 #include "app/linklist.h"
 #include "app/mainwindow.h"
@@ -110,6 +110,21 @@ private slots:
             QTest::keyClick(m_form.get(), Qt::Key_Escape);
         m_form.reset();
         m_boxes.reset();
+    }
+
+    void framedPageThenAFailedLoad()
+    {
+        m_form->Form_Load();
+        build("/frames.html", false);
+        const QStringList framed = sites({"/top.html", "/f0a.html", "/f00a.html", "/f1a.html"});
+        QVERIFY(listed() == framed && m_boxes->shown().isEmpty());
+        // Each keeps its text, the first for an address named twice, shown as its tooltip.
+        QCOMPARE(tvtest::list1(*m_form).Texts(), QStringList({"t", "a", "a", "a"}));
+        QCOMPARE(tvtest::list1(*m_form).model()->index(0, 0).data(Qt::ToolTipRole).toString(), QStringLiteral("t"));
+        // A page that is not there ends with the error; appending keeps the list.
+        build("/missing.html", true);
+        QVERIFY(m_boxes->shown().size() == 1 && m_boxes->shown().first().text.endsWith(QStringLiteral("Error: Object not found. ")));
+        QCOMPARE(listed(), framed);
     }
 
     void escMidLoad()

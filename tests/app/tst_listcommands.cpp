@@ -194,21 +194,23 @@ private slots:
 
     void searchRule()
     {
-        // preselected, start, text, match case, add to selection: selected, found.
+        // preselected, start, text, match case, add to selection, in link texts: selected, found.
         const QList<int> all{0, 1, 2};
-        const std::tuple<QList<int>, int, const char *, bool, bool, QList<int>, int> rows[] = {
-            {all, 0, "b", false, false, {1}, 1},         // upper-case B matches, the rest deselected
-            {all, 0, "b", true, false, {2}, 2},
-            {all, 2, "b", false, false, all, 2},         // items before the start keep their selection
-            {{0}, 0, "B", true, true, {0, 1}, 1},
-            {all, 0, "zzz", false, false, {}, -1},       // not found: still deselected
+        const std::tuple<QList<int>, int, const char *, bool, bool, bool, QList<int>, int> rows[] = {
+            {all, 0, "b", false, false, false, {1}, 1},         // upper-case B matches, the rest deselected
+            {all, 0, "b", true, false, false, {2}, 2},
+            {all, 2, "b", false, false, false, all, 2},         // items before the start keep their selection
+            {{0}, 0, "B", true, true, false, {0, 1}, 1},
+            {all, 0, "zzz", false, false, false, {}, -1},       // not found: still deselected
+            {all, 0, "zzz", false, false, true, {2}, 2},        // the third link's text holds it
+            {all, 0, "ZZZ", true, false, true, {}, -1},
         };
-        for (const auto &[preselected, start, text, matchCase, addToSelection, selected, found] : rows) {
+        for (const auto &[preselected, start, text, matchCase, addToSelection, inText, selected, found] : rows) {
             tv::LinkList list;
-            list.AppendMany(kThree);
+            list.AppendMany({{kThree.at(0), "a"}, {kThree.at(1), QString()}, {kThree.at(2), "Azzz"}}, "http://p.test/");
             for (int i : preselected)
                 list.setSelected(i, true);
-            QCOMPARE(tv::SearchList(list, {QLatin1String(text), matchCase, addToSelection, start}), found);
+            QCOMPARE(tv::SearchList(list, {QLatin1String(text), matchCase, addToSelection, start, inText}), found);
             QCOMPARE(selectedRows(list), selected);
         }
     }

@@ -99,16 +99,22 @@ private slots:
     void settingsAreLoaded()
     {
         // What is stored (section, key, value, ...): what the window loads,
-        // "filters: offered applied | owaction ontop newwin".
+        // "filters: offered applied | owaction ontop newwin media".
         const std::pair<QStringList, const char *> rows[] = {
-            {{}, "0 0 | 0 1 0"},
+            {{}, "0 0 | 0 1 0 0"},
             {{"File Types", "Type 0", "JPEG image - jpg", "File Types", "Type 1", "gif", "Filters", "Apply Filters", "1",
-              "Options", "Overwrite Action", "2", "Options", "On Top", "False", "Options", "New Window", "1"},
-             "1 1 | 2 0 1"},
+              "Options", "Overwrite Action", "2", "Options", "On Top", "False", "Options", "New Window", "1",
+              "Options", "Include Media", "1"},
+             "1 1 | 2 0 1 1"},
+            {{"File Types", "Type 0", "GIF - gif", "Filters", "Apply Filters", "yes", "Options", "On Top", "maybe",
+              "Options", "Overwrite Action", "x", "Options", "Include Media", "2"},
+             "1 0 | 0 1 0 0"},
             // Out of range, however wide: the defaults.
             {{"File Types", "Type 0", "gif", "Filters", "Apply Filters", "2", "Options", "Overwrite Action", "7",
               "Options", "On Top", "-1", "Options", "New Window", "2"},
-             "1 0 | 0 1 0"},
+             "1 0 | 0 1 0 0"},
+            {{"Options", "Overwrite Action", "1" + QString(300, u'0'), "Options", "New Window", "1" + QString(300, u'0')},
+             "0 0 | 0 1 0 0"},
         };
         for (const auto &[stored, loaded] : rows) {
             init();
@@ -116,12 +122,15 @@ private slots:
                 QVERIFY(tv::CRegSettings::program().SaveSetting(stored[i], stored[i + 1], stored[i + 2]));
             Form1 &f = loadForm();
             const tv::Preferences p = currentPreferences();
-            QCOMPARE(QStringLiteral("%1 %2 | %3 %4 %5").arg(QString::number(tvtest::part(f, "mnuopappfilt").isEnabled()), QString::number(tvtest::part(f, "mnuopappfilt").isChecked()),
-                         QString::number(p.owaction), QString::number(p.ontop), QString::number(p.newwin)),
+            QCOMPARE(QStringLiteral("%1 %2 | %3 %4 %5 %6").arg(QString::number(tvtest::part(f, "mnuopappfilt").isEnabled()), QString::number(tvtest::part(f, "mnuopappfilt").isChecked()),
+                         QString::number(p.owaction), QString::number(p.ontop), QString::number(p.newwin), QString::number(tvtest::part(f, "mnuopmedia").isChecked())),
                      QLatin1String(loaded));
             QVERIFY(topmost(f) == p.ontop);
             QVERIFY(f.minimumSize() == f.size() && tvtest::part<QTimer>(f, "Timer1").isActive());
         }
+        // The menu item turns the option over and stores it.
+        tvtest::part(*m_fx->form, "mnuopmedia").trigger();
+        QCOMPARE(tv::CRegSettings::program().GetSetting("Options", "Include Media"), QStringLiteral("1"));
         // The bundled pictures stand in for a theme that has none.
         QVERIFY(!tvtest::button(*m_fx->form, "list_url").icon().pixmap(24, 24).isNull());
     }

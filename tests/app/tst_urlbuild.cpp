@@ -45,9 +45,12 @@ struct FakeHost final : UrlBuildHost
     BrowserComponent *browser() const override { return noBrowser ? nullptr : const_cast<tvtest::FakeBrowserComponent *>(&fake); }
     QStringList links() const override { return list; }
     qsizetype room() const override { return LinkList::MaxItems - list.size(); }
-    void addLinks(const QStringList &links, const QString &from) override
+    void addLinks(const QList<HarvestedLink> &links, const QString &from) override
     {
-        list += links;
+        for (const HarvestedLink &l : links) {
+            list += l.url;
+            texts += l.text;
+        }
         page = from;
     }
     void clearLinks() override { list.clear(); }
@@ -65,7 +68,10 @@ struct FakeHost final : UrlBuildHost
     void showError(const QString &text) override { errors << text; }
     void reportListFull(qsizetype) override {}
     void reportPageCut(qsizetype read) override { pageCut = read; }
+    void reportPageUnfinished() override { ++unfinished; }
     qsizetype pageCut = -1;
+    int unfinished = 0;
+    QStringList texts;
 
     bool idle() const { return status.isEmpty() && enabled && progress == 0 && max == 100 && !QApplication::overrideCursor(); }
 };
@@ -131,6 +137,20 @@ private slots:
         QCOMPARE(page->askedMaxLinks, qsizetype(LinkList::MaxItems));
         QCOMPARE(m_host->list, QStringList({P + "kept", P + "a"}));
         QTRY_COMPARE(m_host->pageCut, qsizetype(LinkList::MaxItems));
+
+        // "Include images and media" reaches the read; a read that stopped
+        // early lists what it found, texts beside, and says so.
+        m_build->setIncludeMedia(true);
+        page = build(P, false);
+        doc = std::make_shared<HtmlDocument>(*makeDocument(P, {P + "b", P + "c"}));
+        doc->texts = {"Bee"};
+        doc->unfinished = true;
+        page->doc = doc;
+        page->fireDocumentComplete();
+        QVERIFY(page->askedMedia);
+        QCOMPARE(m_host->list, QStringList({P + "b", P + "c"}));
+        QCOMPARE(m_host->texts.mid(m_host->texts.size() - 2), QStringList({"Bee", ""}));
+        QTRY_COMPARE(m_host->unfinished, 1);
     }
 
     void otherEnds_data()

@@ -1,5 +1,5 @@
 // The rules of list building, each as one table: the filters, the harvest
-// walk, the sequence and the navigation-error texts. (The link rule and the
+// walk, link texts and srcset choice, the sequence and the navigation-error texts. (The link rule and the
 // list file reader have a test of their own.)
 #include "builders/filters.h"
 #include "builders/linkharvest.h"
@@ -7,6 +7,7 @@
 #include "builders/pathpart.h"
 #include "builders/sequencelist.h"
 #include "builders/linkfilereader.h"
+#include "platform/markuprules.h"
 #include "settings/settingsstore.h"
 #include "support/fakebrowser.h"
 #include "support/testenv.h"
@@ -115,6 +116,38 @@ private slots:
             QCOMPARE(harvest.added(), QStringList({"1", "2", "3", "4", "5"}).mid(0, 5 - leftOut));
             QCOMPARE(harvest.leftOut(), leftOut);
         }
+    }
+
+    void linkTextsAndSrcsets()
+    {
+        // The first text of an address is kept; a repeat's is not.
+        auto doc = std::make_shared<HtmlDocument>(*makeDocument("p", {"a", "b", "a"}));
+        doc->texts = {"first", ""};
+        LinkHarvest harvest({}, 10);
+        harvest.walk(*doc);
+        QCOMPARE(harvest.harvested().size(), 2);
+        QCOMPARE(harvest.harvested().at(0).text, QStringLiteral("first"));
+
+        const QString longText = QString(3000, u'x');
+        const QString pair = QString(999, u'y') + QStringLiteral("\U0001F600");
+        for (const auto &[raw, text] : {std::pair{QStringLiteral(" \t a \n\n b\u00a0 "), QStringLiteral("a b")},
+                                        {longText, longText.left(MaxLinkText)},
+                                        {pair, pair.left(MaxLinkText - 1)}})
+            QCOMPARE(linkText(raw), text);
+
+        const QString base = QStringLiteral("http://h.test/dir/page.html");
+        for (const auto &[srcset, address] : std::initializer_list<std::pair<const char *, const char *>>{
+                 {"a.png 1x, b.png 3x, c.png 2x", "http://h.test/dir/b.png"},
+                 {"a.png, b.png 1.5x", "http://h.test/dir/b.png"},
+                 {"s.png 320w, /l.png 1200w, m.png 800w", "http://h.test/l.png"},
+                 {"a.png 100w, b.png 2x", "http://h.test/dir/a.png"},
+                 {"a(1,2).png 10w,b.png,, c.png 9w", "http://h.test/dir/a(1,2).png"},
+                 {"x.png (a, 5w) 1w, y.png 2w", "http://h.test/dir/y.png"},
+                 {"https://o.test/a%20b.png 2x,data:image/png;base64,AA 3x", ""},
+                 {"blob:http://h.test/1", ""},
+                 {" , ,, ", ""},
+             })
+            QCOMPARE(srcsetAddress(QString::fromLatin1(srcset), base), QString::fromLatin1(address));
     }
 
     void sequenceNumbers()

@@ -369,6 +369,25 @@ private slots:
         QCOMPARE(several.saved(), 5);
     }
 
+    // A request queued behind the 6 connections to a host is no silent server.
+    void eightAtOnceToOneHostWaitUnstalled()
+    {
+        HttpServer::Response late{200, "application/octet-stream", "late"};
+        late.delayMs = 1000;
+        QStringList links;
+        for (int i = 1; i <= 8; ++i) {
+            m_server.route(QStringLiteral("/q/%1.bin").arg(i), late);
+            links << m_server.url(QStringLiteral("/q/%1.bin").arg(i));
+        }
+        QTemporaryDir dir;
+        tv::SaveTransfer transfer(&m_network, links, dir.path(), tv::OwOverwrite);
+        transfer.setSimultaneous(8);
+        transfer.setStallTimeout(1700);
+        transfer.start();
+        QTRY_COMPARE_WITH_TIMEOUT(transfer.saved(), 8, 20000);
+        QCOMPARE(m_server.hits("/q/7.bin") + m_server.hits("/q/8.bin"), 2);
+    }
+
     void cancelWithThreeInFlight()
     {
         HttpServer::Response held{200, "application/octet-stream", QByteArray(50000, 'p')};

@@ -10,10 +10,11 @@ void FakeBrowserWindow::check() const
         throw tv::BrowserError(QStringLiteral("window %1 does not answer").arg(m_id));
 }
 
-tv::HtmlDocumentPtr FakeBrowserWindow::document(qsizetype maxLinks)
+tv::HtmlDocumentPtr FakeBrowserWindow::document(qsizetype maxLinks, bool withMedia)
 {
     check();
     askedMaxLinks = maxLinks;
+    askedMedia = withMedia;
     if (!html || !doc)
         throw tv::BrowserError(QStringLiteral("not an HTML document"));
     return doc;

@@ -15,8 +15,9 @@ public:
     QString name() const override { return m_id; }
     QString locationUrl() override { check(); return url; }
     bool isHtmlDocument() override { check(); return html; }
-    tv::HtmlDocumentPtr document(qsizetype maxLinks = AllLinks) override;
+    tv::HtmlDocumentPtr document(qsizetype maxLinks = AllLinks, bool withMedia = false) override;
     qsizetype askedMaxLinks = -2; // what the last read asked for
+    bool askedMedia = false;
     bool setFirstFrameInnerText(const QString &elementName, const QString &text) override;
     bool visible() override { check(); return m_visible; }
     void setVisible(bool visible) override { check(); m_visible = visible; }

@@ -14,6 +14,8 @@
 #include <QPointer>
 #include <QProcess>
 #include <QSet>
+#include <QStandardPaths>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -36,6 +38,24 @@ bool processIsRunning(qint64 pid)
     const QByteArray line = stat.readAll();
     const int close = line.lastIndexOf(')');
     return close < 0 || line.mid(close + 2, 1) != "Z";
+}
+
+qint64 browserHoldingProfile(const QString &profileDir, bool *locked)
+{
+    // The lock is a symbolic link to "<host>-<pid>"; a killed browser leaves it.
+    char link[256] = {};
+    const ssize_t n =
+        ::readlink(QFile::encodeName(profileDir + QStringLiteral("/SingletonLock")).constData(), link, sizeof link - 1);
+    if (locked)
+        *locked = n > 0;
+    if (n <= 0)
+        return 0;
+    const QString target = QString::fromLocal8Bit(link, n);
+    const qsizetype dash = target.lastIndexOf(u'-');
+    if (dash < 0 || target.left(dash) != QSysInfo::machineHostName())
+        return -1; // another machine's, or unreadable: not ours to judge
+    const qint64 pid = target.mid(dash + 1).toLongLong();
+    return processIsRunning(pid) ? pid : 0;
 }
 
 CdpBrowser::CdpBrowser(Kind kind) : m_kind(kind), m_connection(new CdpConnection(this)), m_popups(m_connection, m_pages)
@@ -70,6 +90,11 @@ std::shared_ptr<CdpBrowser> CdpBrowser::attach(const QString &profileDir, Kind k
     browser->m_profileDir = profileDir;
     if (!browser->connectTo(endpoint->webSocketUrl(), timeoutMs))
         return nullptr;
+    return setUpAttached(browser, timeoutMs);
+}
+
+std::shared_ptr<CdpBrowser> CdpBrowser::setUpAttached(const std::shared_ptr<CdpBrowser> &browser, int timeoutMs)
+{
     try {
         browser->setUp(true);
     } catch (const BrowserError &) {
@@ -78,6 +103,74 @@ std::shared_ptr<CdpBrowser> CdpBrowser::attach(const QString &profileDir, Kind k
     // Its pages answer questions once their sessions are set up.
     waitUntil([&] { return !browser->m_alive || browser->m_pages.allReady(); }, timeoutMs);
     return browser->m_alive ? browser : nullptr;
+}
+
+std::shared_ptr<CdpBrowser> CdpBrowser::attachCompanion(const QString &socketPath, const QString &profileDir, Kind kind,
+                                                        int timeoutMs, bool *refused)
+{
+    std::shared_ptr<CdpBrowser> browser(new CdpBrowser(kind), &CdpBrowser::release);
+    browser->m_profileDir = profileDir;
+    const auto result = browser->connectToCompanion(socketPath, timeoutMs);
+    if (refused)
+        *refused = result == CdpSocketTransport::Result::Refused;
+    if (result == CdpSocketTransport::Result::NoCompanion)
+        QFile::remove(socketPath); // its companion has gone
+    if (result != CdpSocketTransport::Result::Connected)
+        return nullptr;
+    return setUpAttached(browser, timeoutMs);
+}
+
+CdpSocketTransport::Result CdpBrowser::connectToCompanion(const QString &socketPath, int timeoutMs)
+{
+    auto socket = std::make_unique<CdpSocketTransport>();
+    const auto result = socket->open(socketPath, timeoutMs);
+    if (result != CdpSocketTransport::Result::Connected)
+        return result;
+    m_pid = socket->hello().browserPid;
+    m_companionPid = socket->hello().pid;
+    const int firstId = socket->hello().firstId;
+    m_connection->open(std::move(socket), firstId);
+    m_alive = m_connection->isOpen();
+    return result;
+}
+
+void CdpBrowser::launchCompanion(const BrowserLaunchOptions &options, const QStringList &arguments, int timeoutMs)
+{
+    // The companion starts the browser; a program that is not there is told here.
+    if (QStandardPaths::findExecutable(options.program).isEmpty())
+        throw BrowserError(QStringLiteral("The web browser \"%1\" could not be started.").arg(options.program));
+    QProcess process;
+    process.setProgram(options.companion);
+    process.setArguments(QStringList{options.socketPath, options.program} + arguments);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    if (!process.startDetached(&m_companionPid))
+        throw BrowserError(QStringLiteral("The program \"%1\" could not be started.").arg(options.companion));
+    auto result = CdpSocketTransport::Result::NoCompanion;
+    const qint64 companion = m_companionPid;
+    waitUntil(
+        [&] {
+            result = connectToCompanion(options.socketPath, timeoutMs);
+            return result != CdpSocketTransport::Result::NoCompanion || !processIsRunning(companion);
+        },
+        timeoutMs);
+    if (result != CdpSocketTransport::Result::Connected) {
+        throw BrowserError(result == CdpSocketTransport::Result::NoCompanion && !processIsRunning(companion)
+                               ? QStringLiteral("The web browser ended as soon as it started. Another copy of it may be "
+                                                "using the profile folder %1, or it cannot open a window here.")
+                                     .arg(m_profileDir)
+                               : QStringLiteral("Tallyvane could not connect to the web browser."));
+    }
+    // The first answer comes once the browser is up.
+    const CdpReply up = m_connection->call(QStringLiteral("Browser.getVersion"), {}, {}, timeoutMs);
+    if (!up.ok) {
+        throw BrowserError(m_connection->isOpen() ? QStringLiteral("The web browser did not answer in time.")
+                                                  : QStringLiteral("The web browser ended as soon as it started. Another "
+                                                                   "copy of it may be using the profile folder %1, or it "
+                                                                   "cannot open a window here.")
+                                                        .arg(m_profileDir));
+    }
 }
 
 std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &options, Kind kind, int timeoutMs)
@@ -105,8 +198,13 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
             throw BrowserError(QStringLiteral("No pipes could be made to control the web browser (%1).").arg(why));
     }
     QStringList args = options.arguments;
-    args << (pipes ? CdpPipeTransport::browserSwitch() : QStringLiteral("--remote-debugging-port=0"))
-         << QStringLiteral("--user-data-dir=%1").arg(profile) << QStringLiteral("about:blank");
+    if (options.companion.isEmpty())
+        args << (pipes ? CdpPipeTransport::browserSwitch() : QStringLiteral("--remote-debugging-port=0"));
+    args << QStringLiteral("--user-data-dir=%1").arg(profile) << QStringLiteral("about:blank");
+    if (!options.companion.isEmpty()) {
+        browser->finishLaunch([&] { browser->launchCompanion(options, args, timeoutMs); });
+        return browser;
+    }
 
     QProcess *process = new QProcess(browser.get());
     process->setProgram(options.program);
@@ -147,7 +245,7 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
         });
     }
 
-    try {
+    browser->finishLaunch([&] {
         if (pipes) {
             pipes->start();
             browser->m_connection->open(std::move(pipes));
@@ -162,15 +260,27 @@ std::shared_ptr<CdpBrowser> CdpBrowser::launch(const BrowserLaunchOptions &optio
         } else {
             browser->connectToPort(profile, timeoutMs);
         }
-        browser->setUp(false);
+    });
+    return browser;
+}
+
+void CdpBrowser::finishLaunch(const std::function<void()> &connect)
+{
+    try {
+        connect();
+        setUp(false);
     } catch (const BrowserError &) {
-        browser->killProcess(); // started, but of no use
+        killProcess(); // started, but of no use
         throw;
     }
-    const QStringList started = browser->pages();
-    if (kind == Kind::Desktop && !started.isEmpty() && browser->pageUrl(started.first()) == QLatin1String("about:blank"))
-        browser->m_spare = started.first();
-    return browser;
+    keepStartPage();
+}
+
+void CdpBrowser::keepStartPage()
+{
+    const QStringList started = pages();
+    if (m_kind == Kind::Desktop && !started.isEmpty() && pageUrl(started.first()) == QLatin1String("about:blank"))
+        m_spare = started.first();
 }
 
 void CdpBrowser::connectToPort(const QString &profile, int timeoutMs)
@@ -209,6 +319,8 @@ void CdpBrowser::killProcess()
         endHelpers();
     } else if (processIsRunning(m_pid)) {
         ::kill(pid_t(m_pid), SIGKILL);
+    } else if (processIsRunning(m_companionPid)) {
+        ::kill(pid_t(m_companionPid), SIGTERM); // its browser ends without its pipe
     }
     m_tempProfile.reset();
 }
@@ -464,6 +576,8 @@ void CdpBrowser::close(int timeoutMs)
         } else {
             if (!waitUntil([&] { return !processIsRunning(m_pid); }, timeoutMs))
                 ::kill(pid_t(m_pid), SIGKILL);
+            // Its companion follows the browser at once.
+            waitUntil([&] { return !processIsRunning(m_companionPid); }, 2000);
         }
     }
     m_connection->close();

@@ -3,6 +3,7 @@
 #include "platform/cdp/cdpconnection.h"
 #include "platform/cdp/cdppages.h"
 #include "platform/cdp/cdppopups.h"
+#include "platform/cdp/cdpsockettransport.h"
 
 #include <QList>
 #include <QObject>
@@ -22,6 +23,10 @@ class CdpWindow;
 
 // True while a process with this id exists and has not ended.
 bool processIsRunning(qint64 pid);
+// The running process of this machine whose browser holds the profile's
+// lock: 0 when none does, -1 when another machine's does. `locked` tells
+// whether there is a lock at all.
+qint64 browserHoldingProfile(const QString &profileDir, bool *locked = nullptr);
 
 // How to start a browser.
 struct BrowserLaunchOptions
@@ -33,6 +38,10 @@ struct BrowserLaunchOptions
     // DevTools over the child's pipes instead of a port on 127.0.0.1; only
     // for a browser that does not outlive the program.
     bool pipe = false;
+    // A browser that outlives the program: started by this companion program,
+    // which holds its pipe and offers it on socketPath.
+    QString companion;
+    QString socketPath;
 };
 
 // One running Chromium-family browser driven over its DevTools endpoint: its
@@ -47,6 +56,11 @@ public:
     // Connects to the browser that owns `profileDir`, if one runs and answers
     // on its port.
     static std::shared_ptr<CdpBrowser> attach(const QString &profileDir, Kind kind, int timeoutMs);
+    // Connects to the browser whose companion listens on socketPath. Null
+    // when there is none (a socket left by a companion that has gone is
+    // removed) and, with `refused` set, when another client holds it.
+    static std::shared_ptr<CdpBrowser> attachCompanion(const QString &socketPath, const QString &profileDir, Kind kind,
+                                                       int timeoutMs, bool *refused = nullptr);
     // Starts a browser and connects to it; throws BrowserError on failure.
     static std::shared_ptr<CdpBrowser> launch(const BrowserLaunchOptions &options, Kind kind, int timeoutMs);
 
@@ -54,6 +68,8 @@ public:
 
     bool isAlive() const { return m_alive; }
     qint64 processId() const { return m_pid; }
+    // The companion that holds the browser's pipe, if any.
+    qint64 companionProcessId() const { return m_companionPid; }
     QUrl endpoint() const { return m_endpoint; }
     QString profileDir() const { return m_profileDir; }
     CdpConnection *connection() const { return m_connection; }
@@ -92,9 +108,17 @@ public:
 private:
     explicit CdpBrowser(Kind kind);
     static void release(CdpBrowser *browser);
+    // A browser found running, once connected: null when it cannot be set up.
+    static std::shared_ptr<CdpBrowser> setUpAttached(const std::shared_ptr<CdpBrowser> &browser, int timeoutMs);
     // The port the browser opened, once it has written it into its profile.
     void connectToPort(const QString &profile, int timeoutMs);
+    CdpSocketTransport::Result connectToCompanion(const QString &socketPath, int timeoutMs);
+    void launchCompanion(const BrowserLaunchOptions &options, const QStringList &arguments, int timeoutMs);
     void killProcess();
+    // Connects to a browser just started and sets it up; ends it on failure.
+    void finishLaunch(const std::function<void()> &connect);
+    // The blank page a launched desktop browser opened, closed once a window of ours is open.
+    void keepStartPage();
     void endHelpers();
     bool connectTo(const QUrl &endpoint, int timeoutMs);
     void setUp(bool seedOrderByWindow);
@@ -109,6 +133,7 @@ private:
     Kind m_kind;
     bool m_alive = false;
     qint64 m_pid = 0;
+    qint64 m_companionPid = 0;
     QUrl m_endpoint;
     QString m_profileDir;
     QString m_spare; // the blank page the browser started with, not yet handed out

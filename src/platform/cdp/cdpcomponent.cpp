@@ -1,6 +1,8 @@
 #include "platform/cdp/cdpcomponent.h"
 
+#include "platform/boundedwait.h"
 #include "platform/cdp/cdpwindow.h"
+#include "platform/cdp/companionlink.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -74,8 +76,14 @@ std::shared_ptr<CdpBrowser> CdpBrowserComponent::runningDesktop()
 {
     if (m_desktop && m_desktop->isAlive())
         return m_desktop;
-    m_desktop = CdpBrowser::attach(desktopProfileDir(), CdpBrowser::Kind::Desktop, AttachTimeout);
+    m_desktop.reset();
     m_desktopHeadless = false; // not ours to end
+    m_desktopInUse = false;
+    const QString profile = desktopProfileDir();
+    if (const QString socket = companion::socketPath(profile); !socket.isEmpty())
+        m_desktop = CdpBrowser::attachCompanion(socket, profile, CdpBrowser::Kind::Desktop, AttachTimeout, &m_desktopInUse);
+    if (!m_desktop && !m_desktopInUse) // a browser left by an earlier version, with a port of its own
+        m_desktop = CdpBrowser::attach(profile, CdpBrowser::Kind::Desktop, AttachTimeout);
     return m_desktop;
 }
 
@@ -91,12 +99,27 @@ std::shared_ptr<CdpBrowser> CdpBrowserComponent::desktop()
 {
     if (auto running = runningDesktop())
         return running;
+    if (m_desktopInUse)
+        throw BrowserError(QStringLiteral("The web browser of Tallyvane's windows is in use by another copy of Tallyvane."));
     const BrowserChoice &choice = usableChoice();
     BrowserLaunchOptions options;
     options.program = choice.program;
     options.arguments = choice.launchArguments(choice.headless);
     options.profileDir = desktopProfileDir();
     options.detached = true; // the user's browser windows stay open after Tallyvane ends
+    // A companion holds the browser's pipe for as long as it runs; nothing listens on a port.
+    options.companion = companion::program();
+    if (options.companion.isEmpty())
+        throw BrowserError(QStringLiteral("The program \"%1\" was not found beside Tallyvane. Install Tallyvane again.")
+                               .arg(QLatin1String(companion::ProgramName)));
+    QString why;
+    options.socketPath = companion::socketPath(options.profileDir, &why);
+    if (options.socketPath.isEmpty())
+        throw BrowserError(why);
+    // A browser whose companion was ended is still closing; started now, the
+    // new one would hand its window to the old one and end.
+    const qint64 ending = browserHoldingProfile(options.profileDir);
+    waitUntil([&] { return ending <= 0 || !processIsRunning(ending); }, EndingTimeout);
     m_desktop = CdpBrowser::launch(options, CdpBrowser::Kind::Desktop, LaunchTimeout);
     m_desktopHeadless = choice.headless;
     return m_desktop;
@@ -202,6 +225,11 @@ qint64 CdpBrowserComponent::desktopProcessId() const
     return m_desktop && m_desktop->isAlive() ? m_desktop->processId() : 0;
 }
 
+qint64 CdpBrowserComponent::desktopCompanionProcessId() const
+{
+    return m_desktop && m_desktop->isAlive() ? m_desktop->companionProcessId() : 0;
+}
+
 qint64 CdpBrowserComponent::harvestProcessId() const
 {
     return m_harvest && m_harvest->isAlive() ? m_harvest->processId() : 0;
@@ -218,6 +246,15 @@ void CdpBrowserComponent::closeDesktopBrowser()
         m_desktop->close();
         m_desktop.reset();
     }
+}
+
+void CdpBrowserComponent::releaseDesktopBrowser()
+{
+    if (m_desktop) {
+        m_desktop->disconnectFromBrowser();
+        m_desktop.reset();
+    }
+    m_desktopHeadless = false;
 }
 
 } // namespace tv

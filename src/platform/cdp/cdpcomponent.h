@@ -51,14 +51,20 @@ public:
 
     // For tests and measurements: the running browsers, if any.
     qint64 desktopProcessId() const;
+    qint64 desktopCompanionProcessId() const;
     qint64 harvestProcessId() const;
     std::shared_ptr<CdpBrowser> harvestBrowser() const;
     // Ends the desktop browser if this component started it (tests only).
     void closeDesktopBrowser();
+    // Lets go of the desktop browser and leaves it running, as the program
+    // does at its end with a visible one, so that another copy can take it
+    // (tests only).
+    void releaseDesktopBrowser();
 
     // Time bounds.
     static constexpr int AttachTimeout = 1500;
     static constexpr int LaunchTimeout = 20000;
+    static constexpr int EndingTimeout = 10000;
 
 private:
     std::shared_ptr<CdpBrowser> runningDesktop();
@@ -71,6 +77,7 @@ private:
     std::shared_ptr<CdpBrowser> m_desktop;
     std::shared_ptr<CdpBrowser> m_harvest;
     bool m_desktopHeadless = false; // the desktop browser was started headless by us
+    bool m_desktopInUse = false;    // its companion serves another copy of the program
     QList<std::weak_ptr<CdpWindow>> m_harvestWindows;
 };
 

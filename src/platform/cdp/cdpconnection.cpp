@@ -7,6 +7,8 @@
 #include <QLoggingCategory>
 #include <QTimer>
 
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcCdp, "tallyvane.cdp", QtWarningMsg)
 
 namespace tv {
@@ -72,9 +74,10 @@ bool CdpConnection::open(const QUrl &endpoint, int timeoutMs)
     return true;
 }
 
-void CdpConnection::open(std::unique_ptr<CdpTransport> transport)
+void CdpConnection::open(std::unique_ptr<CdpTransport> transport, int firstId)
 {
     dropTransport();
+    m_nextId = std::max(m_nextId, firstId);
     m_transport = transport.release();
     m_transport->setParent(this);
     m_closedSignalled = false;

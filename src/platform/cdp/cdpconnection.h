@@ -61,8 +61,9 @@ public:
 
     // Connects over a WebSocket and waits up to timeoutMs; false on failure.
     bool open(const QUrl &endpoint, int timeoutMs);
-    // Takes over a transport that is connected already (a browser's pipes).
-    void open(std::unique_ptr<CdpTransport> transport);
+    // Takes over a transport that is connected already (a browser's pipes);
+    // request ids count on from firstId.
+    void open(std::unique_ptr<CdpTransport> transport, int firstId = 1);
     bool isOpen() const;
     void close();
 

@@ -3,6 +3,7 @@
 #include "platform/cdp/cdpbrowser.h"
 #include "platform/cdp/cdperrors.h"
 #include "platform/cdp/cdpeventmapper.h"
+#include "platform/markuprules.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -39,15 +40,19 @@ bool CdpSnapshot::isHtmlType(const QString &mimeType)
     return mimeType == QLatin1String("text/html") || mimeType == QLatin1String("application/xhtml+xml");
 }
 
-HtmlDocumentPtr CdpSnapshot::document(const QString &sessionId, qsizetype maxLinks)
+HtmlDocumentPtr CdpSnapshot::document(const QString &sessionId, qsizetype maxLinks, bool withMedia)
 {
     m_linksLeft = std::max<qsizetype>(maxLinks, -1);
     m_cut = false;
+    m_unfinished = false;
+    m_withMedia = withMedia;
+    m_clock.start();
     HtmlDocumentPtr doc = snapshotFrame(sessionId, m_targetId, 0, true);
-    if (!m_cut)
+    if (!m_cut && !m_unfinished)
         return doc;
     auto marked = std::make_shared<HtmlDocument>(*doc);
-    marked->cut = true;
+    marked->cut = m_cut;
+    marked->unfinished = m_unfinished;
     return marked;
 }
 
@@ -107,9 +112,22 @@ HtmlDocumentPtr CdpSnapshot::buildDocument(const QJsonObject &node, const QStrin
     auto doc = std::make_shared<HtmlDocument>();
     doc->url = jsonString(node, "url");
     const QJsonArray links = node.value(QLatin1String("links")).toArray();
+    const QStringList texts = jsonString(node, "texts").split(QChar(0));
+    const QString base = jsonString(node, "base");
+    const QString origin = jsonString(node, "origin");
     doc->links.reserve(links.size());
-    for (const QJsonValue &l : links)
-        doc->links.append(l.toString());
+    doc->texts.reserve(links.size());
+    for (qsizetype i = 0; i < links.size(); ++i) {
+        const QJsonValue l = links.at(i);
+        // A srcset is chosen here; one that names nothing usable is dropped.
+        QString address = l.isObject() ? srcsetAddress(jsonString(l.toObject(), "s"), base) : l.toString();
+        if (address.startsWith(u'/'))
+            address.prepend(origin);
+        if (address.isEmpty())
+            continue;
+        doc->links.append(address);
+        doc->texts.append(linkText(texts.value(i)));
+    }
     const QJsonArray frames = node.value(QLatin1String("frames")).toArray();
     for (const QJsonValue &f : frames) {
         const QJsonObject frame = f.toObject();
@@ -122,7 +140,7 @@ HtmlDocumentPtr CdpSnapshot::buildDocument(const QJsonObject &node, const QStrin
         HtmlDocumentPtr child;
         try {
             const QString frameId = slotFrameId(sessionId, contextId, frame.value(QLatin1String("slot")).toInt());
-            if (!frameId.isEmpty() && depth < MaxFrameDepth && !m_cut) {
+            if (!frameId.isEmpty() && depth < MaxFrameDepth && !m_cut && !m_unfinished) {
                 child = snapshotFrame(m_browser.frameSession(frameId, sessionId), frameId, depth + 1, false);
             }
         } catch (const BrowserError &) {
@@ -137,7 +155,13 @@ HtmlDocumentPtr CdpSnapshot::snapshotFrame(const QString &sessionId, const QStri
     static const QString walkScript = script(QStringLiteral("snapshot.js"));
     // The walk goes down only as far as the levels above it leave room for.
     // A frame read on its own shares what is left of the one limit.
-    const QString walk = QStringLiteral("(%1)(%2, %3)").arg(walkScript).arg(MaxFrameDepth - depth).arg(m_linksLeft);
+    const qint64 budget = std::max<qint64>(0, WalkBudget - m_clock.elapsed());
+    const QString walk = QStringLiteral("(%1)(%2, %3, %4, %5)")
+                             .arg(walkScript)
+                             .arg(MaxFrameDepth - depth)
+                             .arg(m_linksLeft)
+                             .arg(m_withMedia ? QStringLiteral("true") : QStringLiteral("false"))
+                             .arg(budget);
     bool reused = false;
     int context = isolatedWorld(sessionId, frameId, false, &reused);
     QJsonObject root;
@@ -157,6 +181,7 @@ HtmlDocumentPtr CdpSnapshot::snapshotFrame(const QString &sessionId, const QStri
     if (m_linksLeft >= 0)
         m_linksLeft = std::max<qsizetype>(0, m_linksLeft - root.value(QLatin1String("collected")).toInteger());
     m_cut = m_cut || root.value(QLatin1String("cut")).toBool();
+    m_unfinished = m_unfinished || root.value(QLatin1String("unfinished")).toBool();
     return buildDocument(root, sessionId, context, depth);
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/browser.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QJsonObject>
 #include <QPair>
@@ -22,7 +23,7 @@ public:
 
     // The page's document and its frames; throws BrowserError when it is no
     // HTML document or cannot be read. maxLinks as for BrowserWindow::document.
-    HtmlDocumentPtr document(const QString &sessionId, qsizetype maxLinks);
+    HtmlDocumentPtr document(const QString &sessionId, qsizetype maxLinks, bool withMedia = false);
     // Sets innerText of the element `elementName` of the first frame's
     // document; false when there is no such frame or element.
     bool setFirstFrameInnerText(const QString &sessionId, const QString &elementName, const QString &text);
@@ -37,6 +38,9 @@ public:
     // level is two levels of the walk's JSON answer, well within the
     // parser's limit of 1024.
     static constexpr int MaxFrameDepth = 100;
+    // What all walks of one snapshot may take together; the rest of the
+    // page is then left unread (HtmlDocument::unfinished).
+    static constexpr int WalkBudget = 20000;
 
 private:
     // Evaluates the walk in an isolated world of `frameId` (reached through
@@ -57,6 +61,9 @@ private:
     // whether a walk stopped at that limit.
     qsizetype m_linksLeft = -1;
     bool m_cut = false;
+    bool m_unfinished = false;
+    bool m_withMedia = false;
+    QElapsedTimer m_clock;
 };
 
 } // namespace tv

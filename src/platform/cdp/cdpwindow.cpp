@@ -118,10 +118,10 @@ bool CdpWindow::isHtmlDocument()
            && (scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("file"));
 }
 
-HtmlDocumentPtr CdpWindow::document(qsizetype maxLinks)
+HtmlDocumentPtr CdpWindow::document(qsizetype maxLinks, bool withMedia)
 {
     const auto keep = keepAlive();
-    return m_snapshot.document(documentSession(), maxLinks);
+    return m_snapshot.document(documentSession(), maxLinks, withMedia);
 }
 
 bool CdpWindow::setFirstFrameInnerText(const QString &elementName, const QString &text)

@@ -26,7 +26,7 @@ public:
     QString name() const override { return m_targetId; }
     QString locationUrl() override;
     bool isHtmlDocument() override;
-    HtmlDocumentPtr document(qsizetype maxLinks = AllLinks) override;
+    HtmlDocumentPtr document(qsizetype maxLinks = AllLinks, bool withMedia = false) override;
     bool setFirstFrameInnerText(const QString &elementName, const QString &text) override;
     bool visible() override;
     void setVisible(bool visible) override;

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSysInfo>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,16 +27,9 @@ bool ownedByMe(const QString &path)
 
 bool isStale(const QString &path)
 {
-    // The lock is a symbolic link to "<host>-<pid>"; a killed browser leaves it.
-    char link[256] = {};
-    const ssize_t n = ::readlink(QFile::encodeName(path + QStringLiteral("/SingletonLock")).constData(), link, sizeof link - 1);
-    if (n > 0) {
-        const QString target = QString::fromLocal8Bit(link, n);
-        const qsizetype dash = target.lastIndexOf(u'-');
-        if (dash < 0 || target.left(dash) != QSysInfo::machineHostName())
-            return false; // another machine's, or unreadable: not ours to judge
-        return !processIsRunning(target.mid(dash + 1).toLongLong());
-    }
+    bool locked = false;
+    if (const qint64 holder = browserHoldingProfile(path, &locked); locked)
+        return holder == 0;
     const QDateTime touched = QFileInfo(path).lastModified();
     return touched.secsTo(QDateTime::currentDateTime()) > UnlockedGraceSeconds;
 }

@@ -1,5 +1,5 @@
 // The headless harvest browser against pages of our own server: links and
-// frames (30 levels deep too), the events of a load, errors, pop-ups, a crash,
+// frames (30 levels deep too), link texts, images and media, shadow trees, the events of a load, errors, pop-ups, a crash,
 // Quit and release; its pipes, no port, nothing written outside its profile.
 #include "platform/cdp/cdpbrowser.h"
 #include "platform/cdp/cdpcomponent.h"
@@ -34,6 +34,15 @@ QStringList outline(const tv::HtmlDocumentPtr &doc)
     if (doc)
         for (const auto &frame : doc->frames)
             out << QStringLiteral("[") << outline(frame) << QStringLiteral("]");
+    return out;
+}
+
+// Each link of the top document with its text, as "address | text".
+QStringList withTexts(const tv::HtmlDocumentPtr &doc, const QString &root)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < doc->links.size(); ++i)
+        out << QString(doc->links.at(i)).remove(root) + QStringLiteral(" | ") + doc->texts.value(i);
     return out;
 }
 
@@ -109,6 +118,32 @@ private slots:
             server->route("/insttxt-frame.html", {200, "text/html", insttxtFrame});
         m_site.route("/insttxt.html", {200, "text/html", "<iframe src='insttxt-frame.html'></iframe>"});
         m_site.route("/insttxt-cross.html", {200, "text/html", "<iframe src='" + otherRoot + "/insttxt-frame.html'></iframe>"});
+        // One page of every kind of address a page names, in document order.
+        m_site.route("/kinds.html", {200, "text/html", R"(<html><head><base href="/b/"></head><body>
+<a href='t1'>  Visible
+  <b>text</b> <span style='display:none'>hidden</span></a><a href='t2' title='Its title'> </a>
+<a href='t3'><img alt='Its alt' src='t3.png'></a><area href='t4' alt='Area alt'>
+<img src='plain.png'><img src='blob:http://127.0.0.1/x'><img data-lazy-src='ll.png'>
+<picture><source srcset='p-1.png 1x, p-2.png 2x'><img src='p-fallback.png'></picture>
+<img src='data:image/gif;base64,R0lGODlhAQABAAAAACw=' data-src='lazy.png' data-srcset='l-1.png 100w, l-3.png 300w'>
+<div data-original='orig.png'></div>
+<video src='v.mp4' poster='poster.png'><source src='v.webm'></video><audio><source src='a.ogg'></audio>
+<div id=host><a href='light-child'>Light</a></div><div id=closed></div><a href='after'>After</a>
+<script>
+const open1 = document.getElementById('host').attachShadow({mode: 'open'});
+open1.innerHTML = "<a href='shadow-1'>S1</a><span id=inner></span><img src='shadow.png'><slot></slot>";
+open1.getElementById('inner').attachShadow({mode: 'open'}).innerHTML = "<a href='shadow-2'>S2</a>";
+document.getElementById('closed').attachShadow({mode: 'closed'}).innerHTML = "<a href='closed'>C</a>";
+</script></body></html>)"});
+        // Shadow trees nested 300 deep, and a picture with a 10 MB srcset.
+        m_site.route("/hostile.html", {200, "text/html", R"(<body><picture><source id=big></picture><div id=d></div><script>
+document.getElementById('big').setAttribute('srcset', 'big.png 10w, '.repeat(1000000) + 'last.png 99w');
+let at = document.getElementById('d');
+for (let i = 0; i < 300; i++) {
+  const r = at.attachShadow({mode: 'open'});
+  r.innerHTML = "<a href='level-" + i + "'>x</a><div></div>";
+  at = r.lastChild;
+}</script></body>)"});
         m_browser = std::make_unique<tv::CdpBrowserComponent>(tv::BrowserChoice::find());
     }
 
@@ -163,6 +198,35 @@ private slots:
             QCOMPARE(outline(doc), links);
             QCOMPARE(doc->cut, cut);
         }
+    }
+
+    void textsMediaAndShadowTreesInDocumentOrder()
+    {
+        const Load l = load("/kinds.html");
+        QVERIFY(l.finished());
+        const QString root = m_site.url("/b/");
+        const QStringList links = {"t1 | Visible text", "t2 | Its title", "t3 | Its alt", "t4 | Area alt"};
+        const QStringList shadow = {"shadow-1 | S1", "shadow-2 | S2"};
+        const QStringList tail = {"light-child | Light", "after | After"};
+        QCOMPARE(withTexts(l.w->document(), root), links + shadow + tail);
+        // With media: the picture's source by its largest candidate, its img by
+        // the one the browser chose; data: and blob: left out; no closed tree.
+        const QStringList media = {"t3.png | ", "plain.png | ", "ll.png | ", "p-2.png | ", "p-1.png | ", "lazy.png | ",
+                                   "l-3.png | ", "orig.png | ", "v.mp4 | ", "poster.png | ", "v.webm | ", "a.ogg | "};
+        const tv::HtmlDocumentPtr all = l.w->document(tv::BrowserWindow::AllLinks, true);
+        const QStringList expected = QStringList{links.at(0), links.at(1), links.at(2), media.at(0), links.at(3)} + media.mid(1)
+                                     + shadow + QStringList{"shadow.png | "} + tail;
+        QCOMPARE(withTexts(all, root), expected);
+        QVERIFY(!all->unfinished);
+
+        // A hostile page ends with what was found and says it stopped.
+        const Load h = load("/hostile.html");
+        QVERIFY(h.finished());
+        const tv::HtmlDocumentPtr doc = h.w->document(tv::BrowserWindow::AllLinks, true);
+        QVERIFY(doc->unfinished);
+        QCOMPARE(doc->links.first(), m_site.url("/big.png"));
+        QCOMPARE(doc->links.size(), 1 + 200);
+        QCOMPARE(doc->links.last(), m_site.url("/level-199"));
     }
 
     void everyLevelOfDeepFrames()
