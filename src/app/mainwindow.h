@@ -268,6 +268,7 @@ protected:
     // The frame's share of the outer size when the list was last laid out.
     QSize m_frame;
     std::unique_ptr<SlideshowHost> m_slideshowHost;
+    std::unique_ptr<SlideshowClock> m_slideshowClock;
     std::unique_ptr<Slideshow> m_slideshow;
     // Last, so a transfer dialog still open goes before the rest of the window.
     std::unique_ptr<SavingHost> m_savingHost;

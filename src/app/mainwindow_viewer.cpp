@@ -65,7 +65,8 @@ private:
 void Form1::createSlideshow()
 {
     m_slideshowHost = std::make_unique<ViewerHost>(*this);
-    m_slideshow = std::make_unique<Slideshow>(*m_slideshowHost, m_settings, Timer2);
+    m_slideshowClock = std::make_unique<TimerClock>(Timer2);
+    m_slideshow = std::make_unique<Slideshow>(*m_slideshowHost, m_settings, *m_slideshowClock);
 }
 
 void Form1::setBusyPointer(bool busy)

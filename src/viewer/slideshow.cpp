@@ -42,13 +42,51 @@ bool SlideshowOptions::store(CRegSettings &settings) const
     return settings.SaveSetting(Section, WaitKey, flag(fromLoadComplete)) && ok;
 }
 
-Slideshow::Slideshow(SlideshowHost &host, CRegSettings &settings, QTimer *timer, QObject *parent)
-    : QObject(parent), m_host(host), m_settings(settings), m_timer(timer)
+TimerClock::TimerClock(QTimer *timer) : m_timer(timer)
 {
-    m_timer->stop();
     // Whole seconds between links, kept to the millisecond.
     m_timer->setTimerType(Qt::PreciseTimer);
-    connect(m_timer, &QTimer::timeout, this, &Slideshow::Timer2_Timer);
+    QObject::connect(m_timer, &QTimer::timeout, m_timer, [this] {
+        if (m_tick)
+            m_tick();
+    });
+}
+
+void TimerClock::setInterval(int ms)
+{
+    m_timer->setInterval(ms);
+}
+
+int TimerClock::interval() const
+{
+    return m_timer->interval();
+}
+
+void TimerClock::start()
+{
+    m_timer->start();
+}
+
+void TimerClock::stop()
+{
+    m_timer->stop();
+}
+
+void TimerClock::setTickHandler(std::function<void()> tick)
+{
+    m_tick = std::move(tick);
+}
+
+void TimerClock::waitUntil(const std::function<bool()> &done, int boundMs)
+{
+    tv::waitUntil(done, boundMs);
+}
+
+Slideshow::Slideshow(SlideshowHost &host, CRegSettings &settings, SlideshowClock &clock, QObject *parent)
+    : QObject(parent), m_host(host), m_settings(settings), m_clock(clock)
+{
+    m_clock.stop();
+    m_clock.setTickHandler([this] { Timer2_Timer(); });
 }
 
 QString Slideshow::inProgressText()
@@ -58,7 +96,7 @@ QString Slideshow::inProgressText()
 
 int Slideshow::busyWaitBound() const
 {
-    return std::min(m_timer->interval(), MaxBusyWaitMs);
+    return std::min(m_clock.interval(), MaxBusyWaitMs);
 }
 
 void Slideshow::setState(State state)
@@ -106,7 +144,7 @@ void Slideshow::start()
     sellinks = links;
     waitForLoad = chosen->fromLoadComplete;
     slideIndex = 1;
-    m_timer->setInterval(chosen->interval * 1000);
+    m_clock.setInterval(chosen->interval * 1000);
     if (sellinks.isEmpty() || sellinks.first().isEmpty()) {
         setState(State::Loading); // nothing is opened and the run does not advance
         return;
@@ -121,13 +159,13 @@ void Slideshow::start()
         setState(State::Loading);
     } else {
         setState(State::Counting);
-        m_timer->start();
+        m_clock.start();
     }
 }
 
 void Slideshow::pause()
 {
-    m_timer->stop();
+    m_clock.stop();
     setState(State::Paused);
     m_host.setStatus(QStringLiteral("Slideshow paused."));
     const bool resume = m_host.askResume();
@@ -140,7 +178,7 @@ void Slideshow::pause()
         setState(State::Idle);
         return;
     }
-    m_timer->start(); // a full interval from now, in both modes
+    m_clock.start(); // a full interval from now, in both modes
     m_host.setButtonPressed(true);
     m_host.setStatus(inProgressText());
     setState(State::Counting);
@@ -150,7 +188,7 @@ void Slideshow::finish()
 {
     m_host.setButtonPressed(false);
     waitForLoad = false;
-    m_timer->stop();
+    m_clock.stop();
     setState(State::Idle);
 }
 
@@ -173,7 +211,7 @@ void Slideshow::documentComplete()
     if (!running() && m_state != State::Paused)
         return;
     if (waitForLoad && running()) {
-        m_timer->start();
+        m_clock.start();
         setState(State::Counting);
     }
     if (slideIndex != 0 && slideIndex == sellinks.size()) {
@@ -181,7 +219,7 @@ void Slideshow::documentComplete()
         if (m_state == State::Paused) {
             // Resuming finishes the run at its next tick.
             waitForLoad = false;
-            m_timer->stop();
+            m_clock.stop();
         } else {
             finish();
         }
@@ -202,7 +240,7 @@ Slideshow::Wait Slideshow::waitWhileBusy(const BrowserWindowPtr &viewer)
     const quint64 at = m_changes;
     // Ready also when the bound passes: a page that never stops loading does not hold the run.
     Wait result = Wait::Ready;
-    waitUntil(
+    m_clock.waitUntil(
         [&] {
             if (m_changes != at)
                 result = Wait::Left;
@@ -253,10 +291,10 @@ void Slideshow::Timer2_Timer()
         return;
     }
     if (waitForLoad) {
-        m_timer->stop();
+        m_clock.stop();
         setState(State::Loading);
     } else {
-        m_timer->start(); // the next interval counts from this load's start
+        m_clock.start(); // the next interval counts from this load's start
     }
 }
 

@@ -32,6 +32,41 @@ struct SlideshowOptions
     bool operator==(const SlideshowOptions &) const = default;
 };
 
+// The slideshow's time: the interval between links and the bounded wait on a
+// viewer still loading. Tests give one whose time they move on themselves.
+class SlideshowClock
+{
+public:
+    virtual ~SlideshowClock() = default;
+
+    virtual void setInterval(int ms) = 0;
+    virtual int interval() const = 0;
+    // Ticks every interval from now on until stopped.
+    virtual void start() = 0;
+    virtual void stop() = 0;
+    virtual void setTickHandler(std::function<void()> tick) = 0;
+    // Lets events run until `done` or until `boundMs` has passed.
+    virtual void waitUntil(const std::function<bool()> &done, int boundMs) = 0;
+};
+
+// The clock of the running program: the window's Timer2.
+class TimerClock final : public SlideshowClock
+{
+public:
+    explicit TimerClock(QTimer *timer);
+
+    void setInterval(int ms) override;
+    int interval() const override;
+    void start() override;
+    void stop() override;
+    void setTickHandler(std::function<void()> tick) override;
+    void waitUntil(const std::function<bool()> &done, int boundMs) override;
+
+private:
+    QTimer *m_timer;
+    std::function<void()> m_tick;
+};
+
 // What the slideshow needs of the window that runs it.
 class SlideshowHost
 {
@@ -77,8 +112,8 @@ class Slideshow final : public QObject
 public:
     enum class State { Idle, Options, Counting, Loading, Paused };
 
-    // `timer` is the main window's Timer2; `settings` hold the options.
-    Slideshow(SlideshowHost &host, CRegSettings &settings, QTimer *timer, QObject *parent = nullptr);
+    // `settings` hold the options.
+    Slideshow(SlideshowHost &host, CRegSettings &settings, SlideshowClock &clock, QObject *parent = nullptr);
 
     State state() const { return m_state; }
     bool running() const { return m_state == State::Counting || m_state == State::Loading; }
@@ -123,7 +158,7 @@ private:
 
     SlideshowHost &m_host;
     CRegSettings &m_settings;
-    QTimer *m_timer;
+    SlideshowClock &m_clock;
     State m_state = State::Idle;
     // Counts every change of state, so a wait can tell that the run moved on.
     quint64 m_changes = 0;

@@ -1,6 +1,5 @@
 // The viewer and the slideshow of the main window in a real (headless)
-// Chromium against pages of our own server. Slideshow timings are the times
-// at which the server saw each page asked for, with generous bounds.
+// Chromium against pages of our own server.
 #include "app/linklist.h"
 #include "app/mainwindow.h"
 #include "builders/importchoicedialog.h"
@@ -21,7 +20,6 @@
 
 using namespace tv;
 using tvtest::HttpServer;
-using State = Slideshow::State;
 
 namespace {
 constexpr int LoadBound = 20000;
@@ -35,7 +33,6 @@ class TestBrowserViewer : public QObject
     HttpServer m_site;
     QElapsedTimer m_clock;
     QHash<QString, qint64> m_asked;                 // page -> when the server was asked for it
-    std::function<void(const QString &)> m_onAsked; // runs once the server has answered
     std::unique_ptr<tvtest::MessageBoxScript> m_boxes;
     std::unique_ptr<Form1> m_form;
 
@@ -98,14 +95,12 @@ private slots:
         m_clock.start();
         const QList<std::tuple<const char *, QByteArray, int>> pages{
             {"p0", "p0", 0}, {"p1", "p1", 0}, {"p2", "p2", 0}, {"p3", "p3", 0}, {"late", "late", 600}, {"slow", "slow", 1500},
-            {"stuck", "stuck", 15000}, {"framed", "<iframe src='/late'></iframe><iframe src='/p0'></iframe>", 0},
+            {"framed", "<iframe src='/late'></iframe><iframe src='/p0'></iframe>", 0},
             {"linksA", "<a href='/a1'>1</a><a href='/shared'>s</a><iframe src='/linksF'></iframe>", 0},
             {"linksF", "<a href='/f1'>f</a><a href='/a1'>1</a>", 0}, {"linksB", "<a href='/shared'>s</a><a href='/b1'>b</a>", 0}};
         for (const auto &[name, body, delayMs] : pages) {
             m_site.route(QLatin1Char('/') + QLatin1String(name), [this, name = QString::fromLatin1(name), body = body, delayMs = delayMs] {
                 m_asked.insert(name, m_clock.elapsed());
-                if (m_onAsked)
-                    QTimer::singleShot(0, this, [this, name] { m_onAsked(name); });
                 return HttpServer::Response{200, "text/html", body, delayMs};
             });
         }
@@ -130,7 +125,6 @@ private slots:
     }
     void cleanup()
     {
-        m_onAsked = {};
         m_form.reset();
         m_boxes.reset();
         while (QApplication::overrideCursor())
@@ -227,64 +221,21 @@ private slots:
         QCOMPARE(tvtest::panel(form(), "pnlProgress"), QStringLiteral("1 links found"));
     }
 
-    void slideshowTiming_data()
+    // The slideshow's rules are the viewer tests' with a clock of their own;
+    // here a run over real pages: each asked for in turn, the run ends once
+    // the last has loaded.
+    void slideshowOverRealPages()
     {
-        QTest::addColumn<QStringList>("run");
-        QTest::addColumn<bool>("fromLoadComplete");
-        QTest::addColumn<QList<int>>("gaps"); // least and most ms between pages asked for, in pairs
-        QTest::newRow("from-load-start") << QStringList{"p0", "p1", "p2"} << false << QList<int>{900, 3000, 900, 3000};
-        // Each interval starts when its page is complete: 1.5 s for the slow one.
-        QTest::newRow("from-load-complete") << QStringList{"slow", "p1", "p2"} << true << QList<int>{2400, 5000, 900, 3000};
-        // A page still loading holds the next one back by one interval at most.
-        QTest::newRow("busy-wait-is-bounded") << QStringList{"stuck", "p1"} << false << QList<int>{1900, 4500};
-    }
-    void slideshowTiming()
-    {
-        QFETCH(QStringList, run);
-        QFETCH(bool, fromLoadComplete);
-        QFETCH(QList<int>, gaps);
+        const QStringList run{"slow", "p1", "p2"};
         setList(run);
-        startSlideshow(1, fromLoadComplete);
+        startSlideshow(1, true);
         QCOMPARE(status(), Slideshow::inProgressText());
         QCOMPARE(tvtest::part<QTimer>(form(), "Timer2").interval(), 1000);
-        // The run ends once its last page has loaded.
         QTRY_VERIFY_WITH_TIMEOUT(!pressed(), LoadBound);
         QVERIFY(!slideshowTicking() && shown(run.last()));
-        for (int i = 0; i + 1 < run.size(); ++i) {
-            const qint64 gap = m_asked.value(run[i + 1], -1) - m_asked.value(run[i], -1);
-            QVERIFY2(gap >= gaps[2 * i] && gap <= gaps[2 * i + 1], qPrintable(run[i + 1] + QStringLiteral(": %1 ms").arg(gap)));
-        }
+        QVERIFY(m_asked.value("slow", -1) >= 0 && m_asked.value("slow") < m_asked.value("p1") && m_asked.value("p1") < m_asked.value("p2"));
+        QCOMPARE(tvtest::panel(form(), "pnlProgress"), QStringLiteral("3 links found"));
     }
-
-    void viewerClosedDuringRun_data()
-    {
-        QTest::addColumn<bool>("quitHeard");
-        QTest::newRow("closed-by-the-user") << true;
-        QTest::newRow("gone-without-its-quit-event") << false;
-    }
-    void viewerClosedDuringRun()
-    {
-        QFETCH(bool, quitHeard);
-        // Closed as p1 arrives, while the window commits its load.
-        m_onAsked = [&](const QString &name) {
-            const BrowserWindowPtr viewer = showing({"p0", "p1"});
-            if (name != u"p1" || !viewer)
-                return;
-            if (!quitHeard)
-                disconnect(viewer.get(), nullptr, m_form.get(), nullptr);
-            viewer->quit();
-        };
-        startSlideshow(1, false);
-        QTRY_VERIFY_WITH_TIMEOUT(!pressed(), LoadBound);
-        tvtest::tick(form());
-        QVERIFY(!slideshowTicking() && !button("hide_br")->isEnabled());
-        QCOMPARE(tvtest::panel(form(), "pnlProgress"), QStringLiteral("4 links found"));
-        // The next open adopts or creates another window, without a word.
-        open("p3");
-        QVERIFY(shown("p3"));
-        QVERIFY(m_boxes->shown().isEmpty());
-    }
-
 };
 
 TV_TEST_MAIN(TestBrowserViewer)
