@@ -31,5 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(collapsed.size() <= tv::MaxLinkText);
     FUZZ_CHECK(collapsed == collapsed.simplified());
     FUZZ_CHECK(collapsed.isEmpty() || !collapsed.back().isHighSurrogate());
+    // No half character anywhere, whatever the page sent.
+    for (qsizetype i = 0; i < collapsed.size(); ++i) {
+        const bool paired = collapsed.at(i).isHighSurrogate()
+            ? i + 1 < collapsed.size() && collapsed.at(i + 1).isLowSurrogate()
+            : i > 0 && collapsed.at(i - 1).isHighSurrogate();
+        FUZZ_CHECK(!collapsed.at(i).isSurrogate() || paired);
+    }
     return 0;
 }

@@ -7,6 +7,13 @@ namespace tv {
 QString linkText(QStringView raw)
 {
     QString text = raw.toString().simplified();
+    // A page's script may leave half a character; it must not reach a tooltip or an export as one.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (text.at(i).isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
     if (text.size() > MaxLinkText)
         text.truncate(text.at(MaxLinkText).isLowSurrogate() ? MaxLinkText - 1 : MaxLinkText);
     return text;

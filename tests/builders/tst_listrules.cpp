@@ -132,7 +132,8 @@ private slots:
         const QString pair = QString(999, u'y') + QStringLiteral("\U0001F600");
         for (const auto &[raw, text] : {std::pair{QStringLiteral(" \t a \n\n b\u00a0 "), QStringLiteral("a b")},
                                         {longText, longText.left(MaxLinkText)},
-                                        {pair, pair.left(MaxLinkText - 1)}})
+                                        {pair, pair.left(MaxLinkText - 1)},
+                                        {QString(u'a') + QChar(0xD800) + u'b' + QChar(0xDC00), QStringLiteral("a\uFFFDb\uFFFD")}})
             QCOMPARE(linkText(raw), text);
 
         const QString base = QStringLiteral("http://h.test/dir/page.html");
