@@ -11,10 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     QString address;
     qsizetype consumed = -1;
-    if (!tv::SingleInstance::decode(bytes, &address, &consumed))
+    tv::SingleInstance::Request request = tv::SingleInstance::Request::PageInFront;
+    if (!tv::SingleInstance::decode(bytes, &address, &consumed, &request))
         return 0;
     FUZZ_CHECK(consumed >= 4 && consumed <= bytes.size());
     FUZZ_CHECK(address.size() <= tv::SingleInstance::MaxAddressChars);
-    FUZZ_CHECK(tv::SingleInstance::encode(address) == bytes.left(consumed));
+    FUZZ_CHECK(tv::SingleInstance::encode(address, request) == bytes.left(consumed));
     return 0;
 }

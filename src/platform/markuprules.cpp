@@ -14,8 +14,11 @@ QString linkText(QStringView raw)
         else if (text.at(i).isSurrogate())
             text[i] = QChar::ReplacementCharacter;
     }
-    if (text.size() > MaxLinkText)
+    if (text.size() > MaxLinkText) {
         text.truncate(text.at(MaxLinkText).isLowSurrogate() ? MaxLinkText - 1 : MaxLinkText);
+        if (text.endsWith(u' '))
+            text.chop(1); // a cut just after a word
+    }
     return text;
 }
 

@@ -133,6 +133,7 @@ private slots:
         for (const auto &[raw, text] : {std::pair{QStringLiteral(" \t a \n\n b\u00a0 "), QStringLiteral("a b")},
                                         {longText, longText.left(MaxLinkText)},
                                         {pair, pair.left(MaxLinkText - 1)},
+                                        {QString(999, u'z') + QStringLiteral(" tail"), QString(999, u'z')},
                                         {QString(u'a') + QChar(0xD800) + u'b' + QChar(0xDC00), QStringLiteral("a\uFFFDb\uFFFD")}})
             QCOMPARE(linkText(raw), text);
 
