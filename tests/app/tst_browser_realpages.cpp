@@ -8,6 +8,7 @@
 #include "builders/linkharvest.h"
 #include "platform/cdp/cdpbrowser.h"
 #include "platform/cdp/cdpcomponent.h"
+#include "support/browserprobe.h"
 #include "support/httpserver.h"
 #include "support/mainwindowfixture.h"
 #include "support/wmsession.h"
@@ -77,11 +78,8 @@ private slots:
     void initTestCase()
     {
         m_browser = std::make_unique<CdpBrowserComponent>(BrowserChoice::find());
-        try {
-            m_browser->createHarvestWindow();
-        } catch (const BrowserError &e) {
-            QSKIP(qPrintable(QStringLiteral("No browser could be started: %1").arg(QString::fromUtf8(e.what()))));
-        }
+        if (const QString why = tvtest::harvestStartFailure(*m_browser); !why.isEmpty())
+            QSKIP(qPrintable(why));
         QVERIFY(m_site.listen());
         for (const char *page : Pages) {
             const QByteArray html = tvtest::readFile(QString::fromLatin1(page));

@@ -6,6 +6,7 @@
 #include "builders/filters.h"
 #include "platform/cdp/cdpbrowser.h"
 #include "platform/cdp/cdpcomponent.h"
+#include "support/browserprobe.h"
 #include "support/httpserver.h"
 #include "support/mainwindowfixture.h"
 
@@ -105,11 +106,8 @@ private slots:
     void initTestCase()
     {
         m_browser = std::make_unique<CdpBrowserComponent>(BrowserChoice::find({}, {}, true));
-        try {
-            m_browser->createHarvestWindow();
-        } catch (const BrowserError &e) {
-            QSKIP(qPrintable(QStringLiteral("No browser could be started: %1").arg(QString::fromUtf8(e.what()))));
-        }
+        if (const QString why = tvtest::harvestStartFailure(*m_browser); !why.isEmpty())
+            QSKIP(qPrintable(why));
         QVERIFY(m_site.listen());
         // The frame comes from another origin (localhost against 127.0.0.1).
         m_site.route("/frames.html", {200, "text/html", "<a href='top.html'>t</a><iframe src='f0.html'></iframe>"

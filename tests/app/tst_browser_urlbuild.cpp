@@ -75,11 +75,8 @@ private slots:
     {
         // The desktop browser runs headless too.
         m_browser = std::make_unique<CdpBrowserComponent>(BrowserChoice::find({}, {}, true));
-        try {
-            m_browser->createHarvestWindow();
-        } catch (const BrowserError &e) {
-            QSKIP(qPrintable(QStringLiteral("No browser could be started: %1").arg(QString::fromUtf8(e.what()))));
-        }
+        if (const QString why = tvtest::harvestStartFailure(*m_browser); !why.isEmpty())
+            QSKIP(qPrintable(why));
         QVERIFY(m_site.listen());
         m_site.route("/frames.html", {200, "text/html", "<a href='top.html'>t</a><iframe src='f0.html'></iframe>"
                                                         "<iframe src='f1.html'></iframe>"});

@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "platform/cdp/cdpcomponent.h"
 #include "saving/savingfilesdialog.h"
+#include "support/browserprobe.h"
 #include "support/httpserver.h"
 #include "support/mainwindowfixture.h"
 #include "support/testenv.h"
@@ -79,11 +80,8 @@ private slots:
     {
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("wayland"));
         m_browser = std::make_unique<CdpBrowserComponent>(BrowserChoice::find({}, {}, true));
-        try {
-            m_browser->createHarvestWindow();
-        } catch (const BrowserError &e) {
-            QSKIP(e.what());
-        }
+        if (const QString why = tvtest::harvestStartFailure(*m_browser); !why.isEmpty())
+            QSKIP(qPrintable(why));
         QVERIFY(m_site.listen());
         m_site.route("/page.html", {200, "text/html", "<a href='a.txt'>a</a><a href='b.txt'>b</a>"});
         m_site.route("/a.txt", {200, "text/plain", "a"});

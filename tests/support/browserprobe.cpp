@@ -61,6 +61,16 @@ QList<quint16> listeningTcpPorts(qint64 pid)
     return ports;
 }
 
+QString harvestStartFailure(tv::BrowserComponent &browser)
+{
+    try {
+        browser.createHarvestWindow();
+    } catch (const tv::BrowserError &e) {
+        return QStringLiteral("No browser could be started: %1").arg(QString::fromUtf8(e.what()));
+    }
+    return {};
+}
+
 QList<qint64> processGroup(qint64 pgid)
 {
     QList<qint64> members;

@@ -25,6 +25,10 @@ public:
     bool topComplete() const { return count(QStringLiteral("complete top")) > 0; }
 };
 
+// Why the invisible browser could not start, or "" once it runs: a test
+// without a browser skips with this reason.
+QString harvestStartFailure(tv::BrowserComponent &browser);
+
 // The TCP ports (IPv4 and IPv6) on which a process listens.
 QList<quint16> listeningTcpPorts(qint64 pid);
 
